@@ -1,0 +1,26 @@
+#include "classtable.h"
+
+#include "classid.h"
+#include "classregistry.h"
+#include "servicelookup.h"
+
+namespace {
+
+constexpr TesClassId kMatrixWidgetId = TesClassId::parse("96d67206-02c5-4643-9c13-e236cec49466");
+constexpr const char* kMatrixWidgetService = "ITesMatrixWidget";
+
+// Once per process, like the item factories.
+void registerMatrixWidgetService() {
+    static const bool registered = [] {
+        ITesComponentManager* manager = tesComponentManager();
+        if (manager != nullptr) manager->registerServiceClass(kMatrixWidgetService, &kMatrixWidgetId);
+        return manager != nullptr;
+    }();
+    static_cast<void>(registered);
+}
+
+}  // namespace
+
+void registerComponentClasses() {
+    registerMatrixWidgetService();
+}

@@ -1,0 +1,62 @@
+// vesper-host: loads the plug-in into the reference host and shows what it
+// offers.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <string>
+
+#include "refhost.h"
+#include "tesclcbinary.h"
+
+namespace {
+
+std::string formatId(const TesClassId& id) {
+    char text[37];
+    id.format(text);
+    return text;
+}
+
+void printIdentity(const RefLoadedComponent& loaded) {
+    ITesCompInternal* internal = loaded.internal;
+    const char* version = loaded.component->version();
+    std::printf("component:         %s\n", internal != nullptr ? internal->componentName() : "?");
+    if (internal != nullptr) std::printf("identifier:        %s\n", formatId(*internal->componentId()).c_str());
+    std::printf("version:           %s\n", version != nullptr ? version : "(none)");
+    std::printf("interface version: %u\n", loaded.interfaceVersion);
+    if (ITesClcBinary* descriptor = loaded.component->descriptor()) {
+        std::printf("descriptor:        kind %d, %llu bytes\n", descriptor->kind(),
+                    static_cast<unsigned long long>(descriptor->size()));
+    }
+    if (internal != nullptr) std::printf("break enabled:     %s\n", internal->breakEnabled() ? "yes" : "no");
+}
+
+void printClasses(RefHost& host) {
+    const auto classes = host.manager().classes();
+    std::printf("classes:           %zu\n", classes.size());
+    for (const RefClassInfo& info : classes) {
+        std::printf("  %s  %s\n", formatId(info.classId).c_str(), info.className.c_str());
+    }
+    const auto& serviceClasses = host.manager().serviceClasses();
+    std::printf("service classes:   %zu\n", serviceClasses.size());
+    for (const auto& [name, id] : serviceClasses) std::printf("  %s  %s\n", formatId(id).c_str(), name.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Loads the vespercomponent plug-in into the reference host and lists what it offers."};
+    std::string pluginPath = refDefaultPluginPath();
+    app.add_option("--plugin", pluginPath, "path of the plug-in library")->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
+
+    RefHost host;
+    host.installInLibrary();
+    RefLoadedComponent loaded = host.loadComponent(pluginPath);
+    if (!loaded.good) {
+        std::fprintf(stderr, "vesper-host: %s\n", loaded.error.c_str());
+        return 1;
+    }
+    printIdentity(loaded);
+    printClasses(host);
+    return 0;
+}

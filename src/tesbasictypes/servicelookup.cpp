@@ -1,0 +1,112 @@
+#include "servicelookup.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Identity {
+    ITesComponentManager* manager = nullptr;
+    std::string testServiceName;
+    const char* componentName = "";
+    TesClassId componentId{};
+};
+
+Identity& identity() {
+    static Identity* value = new Identity;  // kept to process exit
+    return *value;
+}
+
+// Grows a C array by the library's doubling; the context's owner frees it.
+template <class T>
+bool appendItem(T*& items, int32_t& count, int32_t& capacity, const T& item) {
+    if (count >= capacity) {
+        const int32_t newCapacity = capacity < 4 ? 4 : capacity * 2;
+        void* grown = std::realloc(items, sizeof(T) * static_cast<size_t>(newCapacity));
+        if (grown == nullptr) return false;
+        items = static_cast<T*>(grown);
+        capacity = newCapacity;
+    }
+    items[count++] = item;
+    return true;
+}
+
+bool inStopSet(const TesEnumContext& context, const char* name) {
+    if (context.stopBuckets == nullptr || context.stopBucketCount == 0) return false;
+    const uint32_t bucket = tesStringHash(name) % context.stopBucketCount;
+    for (TesEnumStopNode* node = context.stopBuckets[bucket]; node != nullptr; node = node->next) {
+        if (std::strcmp(node->name, name) == 0) return true;
+    }
+    return false;
+}
+
+void fillIdentity(TesIdentityRecord& record) {
+    if (record.componentName != nullptr) return;
+    record.componentName = identity().componentName;
+    record.testServiceName = identity().testServiceName.c_str();
+    record.componentId = identity().componentId;
+}
+
+}  // namespace
+
+ITesComponentManager* tesComponentManager() { return identity().manager; }
+
+void tesSetComponentManager(ITesComponentManager* manager) { identity().manager = manager; }
+
+const char* tesTestServiceName() { return identity().testServiceName.c_str(); }
+
+void tesSetTestServiceName(const char* name) { identity().testServiceName = name != nullptr ? name : ""; }
+
+void tesSetComponentIdentity(const char* name, const TesClassId& id) {
+    identity().componentName = name;
+    identity().componentId = id;
+}
+
+const char* tesComponentName() { return identity().componentName; }
+
+const TesClassId& tesComponentId() { return identity().componentId; }
+
+int32_t tesGetService(const char* interfaceName, void** out) {
+    ITesComponentManager* manager = identity().manager;
+    if (manager == nullptr) return 0;
+    if (!identity().testServiceName.empty()) {
+        ITesServiceProvider* testComponent = manager->getComponent(identity().testServiceName.c_str(), 0);
+        if (testComponent != nullptr && testComponent->getService(interfaceName, out) == 1) return 1;
+    }
+    return manager->getService(interfaceName, out);
+}
+
+uint32_t tesStringHash(const char* text) {
+    if (text == nullptr) return 0;
+    uint32_t hash = 5381;
+    for (const char* c = text; *c != '\0'; ++c) {
+        hash = hash * 33 + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(*c)));
+    }
+    return hash;
+}
+
+void tesEnumerateName(const char* name, int32_t isClass, TesEnumContext* context) {
+    if (context->identity != nullptr) {
+        fillIdentity(*context->identity);
+        return;
+    }
+    if (!context->stopped && inStopSet(*context, name)) context->stopped = 1;
+    TesEnumEntries& entries = *context->entries;
+    TesEnumStrings& stack = *context->classStack;
+    if (context->stopped) {
+        entries.count = 0;
+        stack.count = 0;
+        return;
+    }
+    const char* owner = stack.count > 0 ? stack.items[stack.count - 1] : "";
+    if (!appendItem(entries.items, entries.count, entries.capacity, TesEnumEntry{name, isClass, owner})) return;
+    if (isClass == 1) appendItem(stack.items, stack.count, stack.capacity, name);
+}
+
+void tesEnumContextFree(TesEnumContext* context) {
+    std::free(context->entries->items);
+    *context->entries = TesEnumEntries{nullptr, 0, 0};
+    std::free(context->classStack->items);
+    *context->classStack = TesEnumStrings{nullptr, 0, 0};
+}

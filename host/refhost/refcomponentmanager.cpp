@@ -20,6 +20,7 @@ void RefComponentManager::queryInterface(const char* name, void** out) {
 const char* RefComponentManager::className() const { return kClassName; }
 
 int32_t RefComponentManager::registerServiceClass(const char* interfaceName, const TesClassId* classId) {
+    ++serviceClassRegistrations_;
     if (interfaceName == nullptr || classId == nullptr) return 0;
     serviceClasses_[interfaceName] = *classId;
     return 1;

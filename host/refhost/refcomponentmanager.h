@@ -47,6 +47,7 @@ public:
     const std::map<std::string, TesClassId>& serviceClasses() const { return serviceClasses_; }
 
     int64_t serviceLookups() const { return serviceLookups_; }
+    int serviceClassRegistrations() const { return serviceClassRegistrations_; }
 
 private:
     std::map<std::string, IPtr<ITesUnknown>> services_;
@@ -55,4 +56,5 @@ private:
     std::vector<IPtr<ITesComponent>> components_;
     std::string status_;
     int64_t serviceLookups_ = 0;
+    int serviceClassRegistrations_ = 0;
 };

@@ -20,10 +20,22 @@ void keepUntilExit(ITesUnknown* object) {
 
 RefHost::RefHost()
     : manager_(new RefComponentManager), memoryManager_(new RefMemoryManager), errors_(new RefErrorService),
-      asserts_(new RefAssertHandler) {
+      asserts_(new RefAssertHandler), settings_(new RefDataStore), registry_(new RefRegistry),
+      dialogs_(new RefSimpleDlg), fileDialogs_(new RefGuiUtil), statusBar_(new RefStatusBar),
+      document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
+      renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
+    manager_->addService(settings_.get(), {"IDataStore"});
+    manager_->addService(registry_.get(), {"ITesRegistry"});
+    manager_->addService(dialogs_.get(), {"IGuiSimpleDlg"});
+    manager_->addService(fileDialogs_.get(), {"IGuiUtil"});
+    manager_->addService(statusBar_.get(), {"IGuiStatusBar"});
+    manager_->addService(static_cast<ITesDoc*>(document_.get()), {"ITesDoc", "IPhaseService", "IStateMgr"});
+    manager_->addService(views_.get(), {"IGfxViewMgr"});
+    manager_->addService(renderer_.get(), {"IGfxRenderer"});
+    manager_->addService(graphics_.get(), {"IGenGfxService"});
 }
 
 void RefHost::installInLibrary() {

@@ -7,7 +7,11 @@
 
 #include "iptr.h"
 #include "refcomponentmanager.h"
+#include "refdatastore.h"
 #include "refdiagnostics.h"
+#include "refdialogs.h"
+#include "refdocument.h"
+#include "refgraphics.h"
 #include "refmemorymanager.h"
 
 struct RefLoadedComponent {
@@ -26,6 +30,17 @@ public:
     RefMemoryManager& memoryManager() { return *memoryManager_; }
     RefErrorService& errors() { return *errors_; }
     RefAssertHandler& asserts() { return *asserts_; }
+    RefDataStore& settings() { return *settings_; }
+    RefRegistry& registry() { return *registry_; }
+    RefSimpleDlg& dialogs() { return *dialogs_; }
+    RefGuiUtil& fileDialogs() { return *fileDialogs_; }
+    RefStatusBar& statusBar() { return *statusBar_; }
+    RefDocument& document() { return *document_; }
+    RefCommandState& commandState() { return *commandState_; }
+    RefViewMgr& views() { return *views_; }
+    RefCamera& camera() { return views_->current().refCamera(); }
+    RefRenderer& renderer() { return *renderer_; }
+    RefGenGfxService& graphics() { return *graphics_; }
 
     // Makes the host's own copy of the library count and look up services
     // through this manager, as the plug-in does after initialize.
@@ -41,6 +56,16 @@ private:
     IPtr<RefMemoryManager> memoryManager_;
     IPtr<RefErrorService> errors_;
     IPtr<RefAssertHandler> asserts_;
+    IPtr<RefDataStore> settings_;
+    IPtr<RefRegistry> registry_;
+    IPtr<RefSimpleDlg> dialogs_;
+    IPtr<RefGuiUtil> fileDialogs_;
+    IPtr<RefStatusBar> statusBar_;
+    IPtr<RefDocument> document_;
+    IPtr<RefCommandState> commandState_;
+    IPtr<RefViewMgr> views_;
+    IPtr<RefRenderer> renderer_;
+    IPtr<RefGenGfxService> graphics_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

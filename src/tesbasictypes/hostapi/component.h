@@ -12,14 +12,14 @@ class ITesClcBinary;
 
 // An object that hands out services by interface name. The stored pointer is the
 // service's face for that name and carries no reference for the caller.
-class ITesServiceProvider : public ITesUnknown {
+class ITesServiceProvider : public virtual ITesUnknown {
 public:
     // 1 when a service was stored in *out.
     virtual int32_t getService(const char* interfaceName, void** out) = 0;
 };
 
 // The host's component manager, as the component calls it.
-class ITesComponentManager : public ITesUnknown {
+class ITesComponentManager : public virtual ITesUnknown {
 public:
     // Lets the host create `classId` when someone asks for `interfaceName`.
     virtual int32_t registerServiceClass(const char* interfaceName, const TesClassId* classId) = 0;
@@ -34,7 +34,7 @@ public:
 };
 
 // Receives the component's self tests from runTests.
-class ITesTestCallback : public ITesUnknown {
+class ITesTestCallback : public virtual ITesUnknown {
 public:
     virtual void runTest(const char* name, bool (*test)()) = 0;
 };

@@ -7,13 +7,13 @@
 #include "../tesobject.h"
 
 // "ITesErrorService": reports a message with a level and a context (source).
-class ITesErrorService : public ITesUnknown {
+class ITesErrorService : public virtual ITesUnknown {
 public:
     virtual void report(const char* message, int32_t level, const char* context) = 0;
 };
 
 // "ITesAssertHandlerCB": receives failed assertions when no hook is set.
-class ITesAssertHandlerCB : public ITesUnknown {
+class ITesAssertHandlerCB : public virtual ITesUnknown {
 public:
     virtual void onAssert(const char* expression, const char* source, int32_t line) = 0;
 };
@@ -21,7 +21,7 @@ public:
 namespace TesMM {
 
 // "ITesMManager": the host's memory manager.
-class ITesMManager : public ITesUnknown {
+class ITesMManager : public virtual ITesUnknown {
 public:
     // A page of `pageKind` bytes; `flag` 1 asks for zero-filled memory. Null
     // when no memory is left.

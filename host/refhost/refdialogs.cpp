@@ -1,0 +1,79 @@
+#include "refdialogs.h"
+
+#include <algorithm>
+
+#include "queryinterface.h"
+#include "reftext.h"
+
+namespace {
+constexpr const char* kSimpleDlgClass = "RefSimpleDlg";
+constexpr const char* kGuiUtilClass = "RefGuiUtil";
+constexpr const char* kStatusBarClass = "RefStatusBar";
+}  // namespace
+
+void RefSimpleDlg::queryInterface(const char* name, void** out) {
+    tesAnswerQuery(name, out, {kSimpleDlgClass, this, this, {{"IGuiSimpleDlg", static_cast<IGuiSimpleDlg*>(this)}}});
+}
+
+const char* RefSimpleDlg::className() const { return kSimpleDlgClass; }
+
+// Informations and errors need no answer; only questions take one.
+int32_t RefSimpleDlg::show(int32_t kind, const char16_t* message, const char16_t*, bool, bool, bool) {
+    int32_t answer = kAnswerYes;
+    if (kind == kDialogYesNo) {
+        answer = kDefaultAnswer;
+        if (!answers_.empty()) {
+            answer = answers_.front();
+            answers_.pop_front();
+        }
+    }
+    shown_.push_back({kind, message != nullptr ? message : u"", answer});
+    return answer;
+}
+
+void RefGuiUtil::queryInterface(const char* name, void** out) {
+    tesAnswerQuery(name, out, {kGuiUtilClass, this, this, {{"IGuiUtil", static_cast<IGuiUtil*>(this)}}});
+}
+
+const char* RefGuiUtil::className() const { return kGuiUtilClass; }
+
+bool RefGuiUtil::openFileDialog(const char16_t** path, const char16_t* filter, const char16_t* startFolder) {
+    return answer("open", path, filter, startFolder);
+}
+
+bool RefGuiUtil::saveFileDialog(const char16_t** path, const char16_t* filter, const char16_t* startFolder) {
+    return answer("save", path, filter, startFolder);
+}
+
+// Without a scripted answer the user cancels.
+bool RefGuiUtil::answer(const char* kind, const char16_t** path, const char16_t* filter,
+                        const char16_t* startFolder) {
+    requests_.push_back(std::string(kind) + " filter=\"" + refUtf8(filter) + "\" folder=\"" + refUtf8(startFolder) +
+                        "\"");
+    if (answers_.empty() || path == nullptr) return false;
+    RefFileAnswer next = answers_.front();
+    answers_.pop_front();
+    if (!next.chosen) return false;
+    lastPath_ = next.path;
+    *path = lastPath_.c_str();
+    return true;
+}
+
+void RefStatusBar::queryInterface(const char* name, void** out) {
+    tesAnswerQuery(name, out, {kStatusBarClass, this, this, {{"IGuiStatusBar", static_cast<IGuiStatusBar*>(this)}}});
+}
+
+const char* RefStatusBar::className() const { return kStatusBarClass; }
+
+void RefStatusBar::setPrompt(ITesUnknown* owner, const char16_t* text) {
+    clearPrompt(owner);
+    prompts_.emplace_back(owner, text != nullptr ? text : u"");
+}
+
+void RefStatusBar::clearPrompt(ITesUnknown* owner) {
+    prompts_.erase(std::remove_if(prompts_.begin(), prompts_.end(),
+                                  [owner](const auto& prompt) { return prompt.first == owner; }),
+                   prompts_.end());
+}
+
+std::u16string RefStatusBar::prompt() const { return prompts_.empty() ? u"" : prompts_.back().second; }

@@ -1,0 +1,145 @@
+// The reference host's document: objects with names, kinds, attached
+// components and coordinate systems, named-object registration, the phase,
+// host states and the state object commands are asked with.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "hostapi/commands.h"
+#include "hostapi/document.h"
+#include "iptr.h"
+
+// An origin and three axes; also the sub-object and the object that hold one.
+class RefCoordinateSystem : public ITesCoordinateSystemV2 {
+public:
+    RefCoordinateSystem(TesVector origin, TesVector x, TesVector y, TesVector z)
+        : origin_(origin), x_(x), y_(y), z_(z) {}
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    TesVector origin() override { return origin_; }
+    TesVector xAxis() override { return x_; }
+    TesVector yAxis() override { return y_; }
+    TesVector zAxis() override { return z_; }
+
+    // Columns x, y, z and the origin.
+    TesMatrix matrix() const;
+
+private:
+    TesVector origin_, x_, y_, z_;
+};
+
+class RefSubObject : public ITesSubObject, public ITesCSysSubObject {
+public:
+    RefSubObject(std::u16string name, RefCoordinateSystem* system) : name_(std::move(name)), system_(system) {}
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    const char16_t* name() override { return name_.c_str(); }
+    uint8_t visibility() override { return visible_; }
+    void setVisibility(uint8_t visible) override { visible_ = visible; }
+    ITesUnknown* coordinateSystem() override { return system_.get(); }
+
+private:
+    std::u16string name_;
+    IPtr<RefCoordinateSystem> system_;
+    uint8_t visible_ = 1;
+};
+
+class RefSubObjectMgr : public ITesSubObjectMgr {
+public:
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    int32_t count() override { return static_cast<int32_t>(subObjects_.size()); }
+    ITesSubObjectIter* iterator(int32_t flags) override;
+    ITesUnknown* subObjectByName(const char16_t* name) override;
+
+    void add(RefSubObject* subObject) { subObjects_.emplace_back(subObject); }
+    const std::vector<IPtr<RefSubObject>>& subObjects() const { return subObjects_; }
+
+private:
+    std::vector<IPtr<RefSubObject>> subObjects_;
+};
+
+class RefObject : public ITesObject, public ITesCSysSubObject {
+public:
+    RefObject(std::u16string name, std::string type) : name_(std::move(name)), type_(std::move(type)) {}
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    const char16_t* name() override { return name_.c_str(); }
+    const char* type() override { return type_.c_str(); }
+    ITesUnknown* component(const TesClassId& classId) override;
+    bool isExcluded() override { return excluded_; }
+    // Null unless the object is a coordinate system.
+    ITesUnknown* coordinateSystem() override { return system_.get(); }
+
+    void attach(const TesClassId& classId, ITesUnknown* component);
+    void setCoordinateSystem(RefCoordinateSystem* system) { system_ = system; }
+    RefCoordinateSystem* system() const { return system_.get(); }
+    // The sub-object manager, created on first use under the class id of
+    // sub-object managers.
+    RefSubObjectMgr& subObjects();
+    void setExcluded(bool excluded) { excluded_ = excluded; }
+    int32_t phase() const { return phase_; }
+    void setPhase(int32_t phase) { phase_ = phase; }
+
+private:
+    std::u16string name_;
+    std::string type_;
+    std::vector<std::pair<TesClassId, IPtr<ITesUnknown>>> components_;
+    IPtr<RefCoordinateSystem> system_;
+    bool excluded_ = false;
+    int32_t phase_ = 0;
+};
+
+// The class id under which an object carries its sub-object manager.
+inline constexpr TesClassId kRefSubObjectMgrId = TesClassId::parse("4705ab39-e004-403e-bd9f-844bcbe35c15");
+
+class RefDocument : public ITesDoc, public IPhaseService, public IStateMgr {
+public:
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+
+    ITesObject* objectByName(const char16_t* name) override;
+    ITesObject* activeObject() override { return active_.get(); }
+    void registerNamedObject(const char16_t* name, ITesObject* object) override;
+    void removeNamedObject(const char16_t* name) override;
+    ITesObjectIter* objectIterator(int32_t kind, int32_t phase) override;
+
+    int32_t currentPhase() override { return phase_; }
+
+    void pushState(const char* name) override;
+    void popState(const char* name) override;
+
+    // Objects in document order; adding one names it too.
+    void add(RefObject* object);
+    const std::vector<IPtr<RefObject>>& objects() const { return objects_; }
+    RefObject* find(const std::u16string& name);
+    void setActive(RefObject* object) { active_ = object; }
+    void setPhase(int32_t phase) { phase_ = phase; }
+    const std::vector<std::string>& states() const { return states_; }
+
+private:
+    std::vector<IPtr<RefObject>> objects_;
+    std::map<std::u16string, IPtr<ITesObject>> named_;
+    IPtr<ITesObject> active_;
+    std::vector<std::string> states_;
+    int32_t phase_ = 0;
+};
+
+// The state object of isAvailable: host flags by key and the active object.
+class RefCommandState : public ICommandState {
+public:
+    explicit RefCommandState(RefDocument* document) : document_(document) {}
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    bool boolValue(const char* key) override;
+    ITesObject* activeObject() override { return document_->activeObject(); }
+
+    void set(const std::string& key, bool value) { flags_[key] = value; }
+
+private:
+    RefDocument* document_;
+    std::map<std::string, bool> flags_;
+};

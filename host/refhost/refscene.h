@@ -1,0 +1,30 @@
+// Scene files: the document, camera, settings and host states a session
+// starts from. One statement a line (see reflines.h):
+//
+//   camera eye X Y Z look X Y Z up X Y Z [zoom Z] [near N] [far F]
+//   object NAME [type TYPE] [phase P] [active] [excluded]
+//   csys NAME origin X Y Z x X Y Z y X Y Z z X Y Z [phase P]
+//                         a coordinate-system object of the document
+//   subcsys NAME origin X Y Z x X Y Z y X Y Z z X Y Z
+//                         a coordinate-system sub-object of the last object
+//   setting bool|int|double|string KEY VALUE
+//   registry KEY VALUE
+//   state KEY true|false
+//   phase P               the document's current phase
+//
+// Names and texts are UTF-8.
+#pragma once
+
+#include <string>
+
+#include "reflines.h"
+
+class RefHost;
+
+struct RefSceneResult {
+    bool good = false;
+    std::string error;  // "file:line: what"
+};
+
+RefSceneResult refLoadScene(RefHost& host, const std::string& path);
+RefSceneResult refLoadSceneLines(RefHost& host, const RefLineFile& file, const std::string& name);

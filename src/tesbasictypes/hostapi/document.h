@@ -1,0 +1,107 @@
+// The host's document: named objects, their sub-objects and coordinate
+// systems, phases, host states and host commands. Names shown to the user are
+// wide; a returned text stays valid as long as its object.
+#pragma once
+
+#include <cstdint>
+
+#include "../classid.h"
+#include "../tesobject.h"
+#include "../tesvector.h"
+
+class ITesObjectIter;
+
+// An object of the document.
+class ITesObject : public virtual ITesUnknown {
+public:
+    virtual const char16_t* name() = 0;
+    // The object's kind, e.g. "World", "Point", "Mesh", "CoordinateSystem".
+    virtual const char* type() = 0;
+    // A component attached to the object, or null.
+    virtual ITesUnknown* component(const TesClassId& classId) = 0;
+    virtual bool isExcluded() = 0;
+};
+
+// Kinds of objectIterator.
+inline constexpr int32_t kDocAllObjects = 0;
+inline constexpr int32_t kDocDataObjects = 2;
+inline constexpr int32_t kDocCoordinateSystems = 3;
+
+// "ITesDoc".
+class ITesDoc : public virtual ITesUnknown {
+public:
+    virtual ITesObject* objectByName(const char16_t* name) = 0;
+    virtual ITesObject* activeObject() = 0;
+    virtual void registerNamedObject(const char16_t* name, ITesObject* object) = 0;
+    virtual void removeNamedObject(const char16_t* name) = 0;
+    // A new iterator (count 0) over the objects of `kind` in `phase` (-1: all).
+    virtual ITesObjectIter* objectIterator(int32_t kind, int32_t phase) = 0;
+};
+
+class ITesObjectIter : public virtual ITesUnknown {
+public:
+    virtual void reset() = 0;
+    virtual bool atEnd() = 0;
+    virtual ITesObject* current() = 0;
+    virtual void next() = 0;
+};
+
+// "IPhaseService": the document's current phase.
+class IPhaseService : public virtual ITesUnknown {
+public:
+    virtual int32_t currentPhase() = 0;
+};
+
+class ITesSubObjectIter : public virtual ITesUnknown {
+public:
+    virtual void reset() = 0;
+    virtual bool atEnd() = 0;
+    virtual ITesUnknown* current() = 0;
+    virtual void next() = 0;
+};
+
+// "ITesSubObjectMgr": the sub-objects of an object, in a stable order.
+class ITesSubObjectMgr : public virtual ITesUnknown {
+public:
+    virtual int32_t count() = 0;
+    // A new iterator (count 0); `flags` 1 walks every sub-object.
+    virtual ITesSubObjectIter* iterator(int32_t flags) = 0;
+    virtual ITesUnknown* subObjectByName(const char16_t* name) = 0;
+};
+
+// "ITesSubObject".
+class ITesSubObject : public virtual ITesUnknown {
+public:
+    virtual const char16_t* name() = 0;
+    virtual uint8_t visibility() = 0;
+    virtual void setVisibility(uint8_t visible) = 0;
+};
+
+// "ITesCoordinateSystemV2": an origin and three axes in world coordinates.
+class ITesCoordinateSystemV2 : public virtual ITesUnknown {
+public:
+    virtual TesVector origin() = 0;
+    virtual TesVector xAxis() = 0;
+    virtual TesVector yAxis() = 0;
+    virtual TesVector zAxis() = 0;
+};
+
+// "ITesCSysSubObject": a sub-object or object that holds a coordinate system.
+class ITesCSysSubObject : public virtual ITesUnknown {
+public:
+    // Answers "ITesCoordinateSystemV2".
+    virtual ITesUnknown* coordinateSystem() = 0;
+};
+
+// "IStateMgr": named host states, popped by name.
+class IStateMgr : public virtual ITesUnknown {
+public:
+    virtual void pushState(const char* name) = 0;
+    virtual void popState(const char* name) = 0;
+};
+
+// "ICommandAccess": runs a host command by its name.
+class ICommandAccess : public virtual ITesUnknown {
+public:
+    virtual bool runCommand(const char16_t* name, int32_t flags) = 0;
+};

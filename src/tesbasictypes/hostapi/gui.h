@@ -1,0 +1,163 @@
+// Panels and dialogs of the host. Texts shown to the user are wide (16-bit
+// units); control keys and names are 8-bit. A text a host returns stays valid
+// until the next call that changes it.
+#pragma once
+
+#include <cstdint>
+
+#include "../tesobject.h"
+
+class IGfxMouseEvent;
+class ITesKeyEvent;
+
+// Notifications of a panel and of the views, delivered to the panel's receiver
+// (a command or a widget). Slots without a use in this component keep neutral
+// names; their meaning is the host's.
+class IGuiReceiver : public virtual ITesUnknown {
+public:
+    virtual void onNotification0(int32_t id) = 0;
+    // A push, tool or radio button or a check box was pressed.
+    virtual void onControlClicked(int32_t id, bool checked) = 0;
+    virtual void onNotification2(int32_t id) = 0;
+    virtual void onTextEdited(int32_t id, const char16_t* text) = 0;
+    // A numeric or text field was committed.
+    virtual void onEditFinished(int32_t id) = 0;
+    // A combo or list selection changed (index), or a numeric field's value.
+    virtual void onSelectionChanged(int32_t id, int32_t index) = 0;
+    virtual void onNotification6(int32_t id) = 0;
+    virtual void onWidgetActivated(int32_t id, bool active) = 0;
+    virtual void onNotification8(int32_t id) = 0;
+    virtual void onNotification9(int32_t id) = 0;
+    virtual void onNotification10(int32_t id) = 0;
+    virtual void onNotification11(int32_t id) = 0;
+    // The panel asks for the view to be redrawn.
+    virtual void onRedrawRequest(int32_t id) = 0;
+    virtual void onMouseEvent(IGfxMouseEvent* event) = 0;
+    virtual void onKeyEvent(ITesKeyEvent* event) = 0;
+    virtual void onViewNotification15(int32_t id) = 0;
+    virtual void onViewNotification16(int32_t id) = 0;
+    virtual void onViewNotification17(int32_t id) = 0;
+    virtual void onViewNotification18(int32_t id) = 0;
+    virtual void onPreselectNotification(int32_t first, int32_t second, int32_t third) = 0;
+};
+
+// Implements every notification of `Interface` (an IGuiReceiver) as a no-op, so
+// that a receiver overrides only what it handles.
+template <class Interface>
+class GuiReceiverNoOps : public Interface {
+public:
+    void onNotification0(int32_t) override {}
+    void onControlClicked(int32_t, bool) override {}
+    void onNotification2(int32_t) override {}
+    void onTextEdited(int32_t, const char16_t*) override {}
+    void onEditFinished(int32_t) override {}
+    void onSelectionChanged(int32_t, int32_t) override {}
+    void onNotification6(int32_t) override {}
+    void onWidgetActivated(int32_t, bool) override {}
+    void onNotification8(int32_t) override {}
+    void onNotification9(int32_t) override {}
+    void onNotification10(int32_t) override {}
+    void onNotification11(int32_t) override {}
+    void onRedrawRequest(int32_t) override {}
+    void onMouseEvent(IGfxMouseEvent*) override {}
+    void onKeyEvent(ITesKeyEvent*) override {}
+    void onViewNotification15(int32_t) override {}
+    void onViewNotification16(int32_t) override {}
+    void onViewNotification17(int32_t) override {}
+    void onViewNotification18(int32_t) override {}
+    void onPreselectNotification(int32_t, int32_t, int32_t) override {}
+};
+
+// Fixed control ids of a panel.
+inline constexpr int32_t kGuiAcceptButton = -20000;
+inline constexpr int32_t kGuiContinueButton = -19998;
+inline constexpr int32_t kGuiThirdStandardButton = -19999;
+// Last argument of enable(): the control's whole subtree.
+inline constexpr int32_t kGuiEnableScope = -30000;
+
+// The dialog panel of a command. Building happens in buildDialog; controls carry
+// the command's own ids and keys. Setters never notify the receiver.
+class IGuiPanel : public virtual ITesUnknown {
+public:
+    virtual void registerIcon(int32_t index, const char* name) = 0;
+    virtual void beginGroup(const char* key, int32_t id, int32_t flags, const char16_t* title, int32_t style) = 0;
+    virtual void endGroup() = 0;
+    virtual void beginLayout(int32_t kind) = 0;
+    virtual void endLayout() = 0;
+    virtual void beginFont(const char* family, int32_t pointSize) = 0;
+    virtual void endFont() = 0;
+    virtual void addLabel(const char* key, int32_t id, const char16_t* text) = 0;
+    virtual void addNumeric(const char* key, int32_t id, const char16_t* label, double minimum, double maximum,
+                            double step, int32_t precision) = 0;
+    virtual void addCombo(const char* key, int32_t id, const char16_t* label, bool editable) = 0;
+    virtual void addList(const char* key, int32_t id, const char16_t* label) = 0;
+    virtual void addCheck(const char* key, int32_t id, const char16_t* label, bool checked) = 0;
+    virtual void addPushButton(const char* key, int32_t id, const char16_t* label) = 0;
+    virtual void addToolButton(const char* key, int32_t id, const char16_t* label, int32_t icon) = 0;
+    // A radio button; firstOfGroup starts a new group of exclusive buttons.
+    virtual void addRadio(const char* key, int32_t id, const char16_t* label, bool firstOfGroup) = 0;
+    // A read-only text control of `rows` lines and `columns` characters.
+    virtual void addText(const char* key, int32_t id, const char16_t* text, int32_t rows, int32_t editable,
+                         int32_t columns, int32_t flags, int32_t style) = 0;
+    virtual void addTextField(const char* key, int32_t id, const char16_t* label) = 0;
+    // Places a widget built by the caller under `id`.
+    virtual void addWidget(ITesUnknown* widget, int32_t id, const char16_t* label) = 0;
+    // Reserves `count` consecutive ids for a widget; returns the first.
+    virtual int32_t reserveIds(int32_t count) = 0;
+    virtual void setReceiver(IGuiReceiver* receiver) = 0;
+    // Ends a widget's building: notifications for its ids go to `receiver`.
+    virtual void finishWidget(IGuiReceiver* receiver) = 0;
+
+    virtual void showStandardButton(int32_t id, bool shown) = 0;
+    virtual void setStandardButtonText(int32_t id, const char16_t* text) = 0;
+    virtual void enable(int32_t id, bool enabled, int32_t scope) = 0;
+    virtual void show(int32_t id, bool shown) = 0;
+    virtual void removeControl(int32_t id) = 0;
+    virtual void setValue(int32_t id, double value) = 0;
+    virtual double getValue(int32_t id) = 0;
+    virtual void setBoolValue(int32_t id, bool value) = 0;
+    virtual bool getBoolValue(int32_t id) = 0;
+    virtual void setChecked(int32_t id, bool checked) = 0;
+    virtual bool isChecked(int32_t id) = 0;
+    // The checked radio button of the group that `anyId` belongs to, or -1.
+    virtual int32_t checkedRadio(int32_t anyId) = 0;
+    virtual void setText(int32_t id, const char16_t* text) = 0;
+    virtual const char16_t* getText(int32_t id) = 0;
+    virtual void clearItems(int32_t id) = 0;
+    virtual void addItem(int32_t id, const char16_t* text) = 0;
+    virtual void setItemText(int32_t id, int32_t index, const char16_t* text) = 0;
+    virtual int32_t itemCount(int32_t id) = 0;
+    virtual const char16_t* itemText(int32_t id, int32_t index) = 0;
+    // -1 selects nothing.
+    virtual void setSelection(int32_t id, int32_t index) = 0;
+    virtual int32_t getSelection(int32_t id) = 0;
+};
+
+// "IGuiSimpleDlg": a message box. Kinds and answers below.
+inline constexpr int32_t kDialogInform = 0;
+inline constexpr int32_t kDialogError = 1;
+inline constexpr int32_t kDialogYesNo = 3;
+inline constexpr int32_t kAnswerYes = 1;
+inline constexpr int32_t kAnswerCancel = 0;
+
+class IGuiSimpleDlg : public virtual ITesUnknown {
+public:
+    // For kDialogYesNo: kAnswerYes, kAnswerCancel, anything else means no.
+    virtual int32_t show(int32_t kind, const char16_t* message, const char16_t* title, bool flag1, bool flag2,
+                         bool flag3) = 0;
+};
+
+// "IGuiUtil": file dialogs. True when the user chose a file; *path then holds
+// it until the next call.
+class IGuiUtil : public virtual ITesUnknown {
+public:
+    virtual bool openFileDialog(const char16_t** path, const char16_t* filter, const char16_t* startFolder) = 0;
+    virtual bool saveFileDialog(const char16_t** path, const char16_t* filter, const char16_t* startFolder) = 0;
+};
+
+// "IGuiStatusBar": one prompt per owner.
+class IGuiStatusBar : public virtual ITesUnknown {
+public:
+    virtual void setPrompt(ITesUnknown* owner, const char16_t* text) = 0;
+    virtual void clearPrompt(ITesUnknown* owner) = 0;
+};

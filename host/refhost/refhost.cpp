@@ -20,10 +20,11 @@ void keepUntilExit(ITesUnknown* object) {
 
 RefHost::RefHost()
     : manager_(new RefComponentManager), memoryManager_(new RefMemoryManager), errors_(new RefErrorService),
-      asserts_(new RefAssertHandler) {
+      asserts_(new RefAssertHandler), strSupport_(new RefStrSupport) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
+    manager_->addService(strSupport_.get(), {"ITesStrSupport"});
 }
 
 void RefHost::installInLibrary() {

@@ -4,24 +4,35 @@
 #include <mutex>
 
 #include "iptr.h"
+#include "servicelookup.h"
 
 namespace {
 constexpr const char* kServiceName = "ITesStrSupport";
 
-std::atomic<ITesStrSupport*> found{nullptr};
+// One successful lookup; never changed once published. Earlier ones stay
+// chained behind it until the process ends: another thread may still read one.
+struct Found {
+    ITesComponentManager* manager;
+    IPtr<ITesStrSupport> service;
+    const Found* earlier;
+};
+
+std::atomic<Found*> found{nullptr};
 std::mutex lookupLock;
+
+ITesStrSupport* cachedFor(const Found* entry, ITesComponentManager* manager) {
+    return entry != nullptr && entry->manager == manager ? entry->service.get() : nullptr;
+}
 }  // namespace
 
 ITesStrSupport* tesStrSupport() {
-    ITesStrSupport* service = found.load(std::memory_order_acquire);
-    if (service != nullptr) return service;
+    ITesComponentManager* manager = tesComponentManager();
+    if (manager == nullptr) return nullptr;
+    if (ITesStrSupport* service = cachedFor(found.load(std::memory_order_acquire), manager)) return service;
     const std::lock_guard<std::mutex> guard(lookupLock);
-    service = found.load(std::memory_order_relaxed);
-    if (service != nullptr) return service;
+    if (ITesStrSupport* service = cachedFor(found.load(std::memory_order_relaxed), manager)) return service;
     SPtr<ITesStrSupport> lookup(kServiceName);
     if (!lookup) return nullptr;
-    // Kept to process exit, with its reference.
-    service = (new IPtr<ITesStrSupport>(lookup))->get();
-    found.store(service, std::memory_order_release);
-    return service;
+    found.store(new Found{manager, lookup, found.load(std::memory_order_relaxed)}, std::memory_order_release);
+    return lookup.get();
 }

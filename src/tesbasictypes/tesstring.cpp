@@ -381,23 +381,37 @@ TesString TesString::shortest(float value) {
 }
 
 TesString& TesString::arg(const TesString* const* arguments, int32_t count) {
+    std::u16string_view texts[kPlaceholderCount];
+    for (int32_t i = 0; arguments != nullptr && i < count && i < kPlaceholderCount; ++i) {
+        if (arguments[i] != nullptr) texts[i] = *arguments[i];
+    }
+    return substitute(texts);
+}
+
+TesString& TesString::arg(std::initializer_list<std::u16string_view> arguments) {
+    std::u16string_view texts[kPlaceholderCount];
+    int32_t count = 0;
+    for (std::u16string_view argument : arguments) {
+        if (count == kPlaceholderCount) break;
+        texts[count++] = argument;
+    }
+    return substitute(texts);
+}
+
+TesString& TesString::substitute(const std::u16string_view* arguments) {
     const int32_t size = length();
     auto isPlaceholder = [&](int32_t i) {
         return units_[i] == u'%' && i + 1 < size && units_[i + 1] >= u'1' && units_[i + 1] <= u'9';
     };
-    auto argumentFor = [&](char16_t digit) -> const TesString* {
-        const int32_t index = digit - u'1';
-        return arguments != nullptr && index < count ? arguments[index] : nullptr;
-    };
     int64_t total = 0;
     bool anyPlaceholder = false;
     for (int32_t i = 0; i < size; ++i) {
-        if (!isPlaceholder(i)) {
+        if (isPlaceholder(i)) {
+            anyPlaceholder = true;
+            total += static_cast<int64_t>(arguments[units_[++i] - u'1'].size());
+        } else {
             ++total;
-            continue;
         }
-        anyPlaceholder = true;
-        if (const TesString* argument = argumentFor(units_[++i])) total += argument->length();
     }
     if (!anyPlaceholder || total > kMaxUnits) return *this;
     uint32_t usable = 0;
@@ -408,25 +422,13 @@ TesString& TesString::arg(const TesString* const* arguments, int32_t count) {
             *write++ = units_[i];
             continue;
         }
-        const TesString* argument = argumentFor(units_[++i]);
-        const int32_t argumentLength = argument != nullptr ? argument->length() : 0;
-        if (argumentLength > 0) std::memcpy(write, argument->units_, static_cast<size_t>(argumentLength) * 2);
-        write += argumentLength;
+        const std::u16string_view argument = arguments[units_[++i] - u'1'];
+        if (!argument.empty()) std::memcpy(write, argument.data(), argument.size() * 2);
+        write += argument.size();
     }
     *write = u'\0';
-    changed();
     adopt(buffer, usable);
     return *this;
-}
-
-TesString& TesString::arg(std::initializer_list<TesString> arguments) {
-    const TesString* pointers[kPlaceholderCount] = {};
-    int32_t count = 0;
-    for (const TesString& argument : arguments) {
-        if (count == kPlaceholderCount) break;
-        pointers[count++] = &argument;
-    }
-    return arg(pointers, count);
 }
 
 void TesString::release() {

@@ -140,9 +140,12 @@ public:
     // placeholder whose argument is missing or null is removed, and a text
     // without placeholders is left alone. Argument texts are not scanned.
     TesString& arg(const TesString* const* arguments, int32_t count);
-    TesString& arg(std::initializer_list<TesString> arguments);
+    // Arguments beyond the ninth are ignored.
+    TesString& arg(std::initializer_list<std::u16string_view> arguments);
 
 private:
+    // `arguments` holds nine texts, empty for a missing argument.
+    TesString& substitute(const std::u16string_view* arguments);
     void release();
     // Drops the cached 8-bit form: called by every change.
     void changed() const;

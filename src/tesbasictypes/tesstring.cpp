@@ -83,8 +83,6 @@ bool isValidSpec(const char* text, const char* flags) {
     return *c == '\0';
 }
 
-TesString fromAscii(const char* text, int32_t length) { return TesString(text, length); }
-
 // printf with "%" + the spec's text + `conversion`; an invalid text is left out.
 template <class T>
 TesString formatted(T value, const char* specText, const char* flags, const char* conversion) {
@@ -95,7 +93,7 @@ TesString formatted(T value, const char* specText, const char* flags, const char
     if (size < 0) return TesString();
     std::string text(static_cast<size_t>(size) + 1, '\0');
     std::snprintf(text.data(), text.size(), pattern.c_str(), value);
-    return fromAscii(text.c_str(), size);
+    return TesString(text.c_str(), size);
 }
 
 }  // namespace
@@ -354,14 +352,14 @@ TesString TesString::number(long long value, const TesFormatSpec& spec) {
 
 TesString TesString::number(uint32_t value) {
     char text[16];
-    return fromAscii(text, static_cast<int32_t>(std::to_chars(text, text + sizeof text, value).ptr - text));
+    return TesString(text, static_cast<int32_t>(std::to_chars(text, text + sizeof text, value).ptr - text));
 }
 
 TesString TesString::number(double value) {
     // std::to_chars with a precision prints as "%.6e" / "%.6f" do, in any locale.
     const auto format = std::abs(value) > kExponentFrom ? std::chars_format::scientific : std::chars_format::fixed;
     char text[kPlainNumberSize];
-    return fromAscii(text,
+    return TesString(text,
                      static_cast<int32_t>(std::to_chars(text, text + sizeof text, value, format, kPlainDecimals).ptr - text));
 }
 
@@ -372,12 +370,12 @@ TesString TesString::number(double value, const TesFormatSpec& spec) {
 
 TesString TesString::shortest(double value) {
     char text[kTesShortestTextSize];
-    return fromAscii(text, tesShortestText(value, text));
+    return TesString(text, tesShortestText(value, text));
 }
 
 TesString TesString::shortest(float value) {
     char text[kTesShortestTextSize];
-    return fromAscii(text, tesShortestText(value, text));
+    return TesString(text, tesShortestText(value, text));
 }
 
 TesString& TesString::arg(const TesString* const* arguments, int32_t count) {

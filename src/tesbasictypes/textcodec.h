@@ -28,5 +28,5 @@ std::string tesWideToUtf8(const char16_t* units, int32_t count);
 // No terminator is written.
 int32_t tesUtf8ToWide(const char* bytes, int32_t count, char16_t* out);
 
-// Zero-terminated wide text of `text`, by the rule above.
+// The wide form of `text`, by the rule above.
 std::u16string tesUtf8ToWide(std::string_view text);

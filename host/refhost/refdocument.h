@@ -11,6 +11,7 @@
 #include "hostapi/commands.h"
 #include "hostapi/document.h"
 #include "iptr.h"
+#include "tesmatrix.h"
 
 // An origin and three axes; also the sub-object and the object that hold one.
 class RefCoordinateSystem : public ITesCoordinateSystemV2 {

@@ -23,7 +23,8 @@ RefHost::RefHost()
       asserts_(new RefAssertHandler), settings_(new RefDataStore), registry_(new RefRegistry),
       dialogs_(new RefSimpleDlg), fileDialogs_(new RefGuiUtil), statusBar_(new RefStatusBar),
       document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
-      renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())) {
+      renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())),
+      strSupport_(new RefStrSupport) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
@@ -36,6 +37,7 @@ RefHost::RefHost()
     manager_->addService(views_.get(), {"IGfxViewMgr"});
     manager_->addService(renderer_.get(), {"IGfxRenderer"});
     manager_->addService(graphics_.get(), {"IGenGfxService"});
+    manager_->addService(strSupport_.get(), {"ITesStrSupport"});
 }
 
 void RefHost::installInLibrary() {

@@ -13,6 +13,7 @@
 #include "refdocument.h"
 #include "refgraphics.h"
 #include "refmemorymanager.h"
+#include "refstrsupport.h"
 
 struct RefLoadedComponent {
     bool good = false;
@@ -41,6 +42,7 @@ public:
     RefCamera& camera() { return views_->current().refCamera(); }
     RefRenderer& renderer() { return *renderer_; }
     RefGenGfxService& graphics() { return *graphics_; }
+    RefStrSupport& strSupport() { return *strSupport_; }
 
     // Makes the host's own copy of the library count and look up services
     // through this manager, as the plug-in does after initialize.
@@ -66,6 +68,7 @@ private:
     IPtr<RefViewMgr> views_;
     IPtr<RefRenderer> renderer_;
     IPtr<RefGenGfxService> graphics_;
+    IPtr<RefStrSupport> strSupport_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

@@ -1,5 +1,6 @@
-// Infrastructure services of the host: error reporting, assertion handling and
-// the memory manager that serves pages and releases memory on demand.
+// Infrastructure services of the host: error reporting, assertion handling,
+// the memory manager that serves pages and releases memory on demand, and the
+// string support for wide text.
 #pragma once
 
 #include <cstdint>
@@ -37,3 +38,25 @@ public:
 };
 
 }  // namespace TesMM
+
+// "ITesStrSupport": the host's locale-dependent work on wide text. Texts are
+// zero-terminated 16-bit units; a null text is read as empty. Operations that
+// produce text write at most outSize - 1 units or bytes and a terminator into
+// `out` (when outSize > 0) and return the length of the whole result, as
+// snprintf does, so a caller can retry with a larger buffer.
+class ITesStrSupport : public ITesUnknown {
+public:
+    virtual void reservedSlot0() = 0;
+    // The 8-bit form of `text`.
+    virtual int32_t toNarrow(const char16_t* text, char* out, int32_t outSize) = 0;
+    // Negative, 0 or positive as a orders before, with or after b; 0 only for
+    // equal texts.
+    virtual int32_t compare(const char16_t* a, const char16_t* b) = 0;
+    virtual bool isSpace(char16_t unit) = 0;
+    virtual bool isDigit(char16_t unit) = 0;
+    virtual void reservedSlot5() = 0;
+    virtual void reservedSlot6() = 0;
+    virtual void reservedSlot7() = 0;
+    // The lower-case form of `text`.
+    virtual int32_t toLower(const char16_t* text, char16_t* out, int32_t outSize) = 0;
+};

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr const char* kPluginFileName = "libvespercomponent.so";
+constexpr const char* kBucketPoolService = "IBucketMemoryPool";
 
 // Objects a loaded plug-in may reach until the process ends: it keeps raw
 // pointers to the manager and function-static references to services.
@@ -18,12 +19,23 @@ void keepUntilExit(ITesUnknown* object) {
 
 }  // namespace
 
-RefHost::RefHost()
+RefHost::RefHost(const RefHostOptions& options)
     : manager_(new RefComponentManager), memoryManager_(new RefMemoryManager), errors_(new RefErrorService),
       asserts_(new RefAssertHandler) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
+    if (options.bucketPool) offerBucketPool();
+}
+
+void RefHost::offerBucketPool() {
+    if (!bucketPool_) bucketPool_ = new BucketMemoryPool;
+    manager_->addService(bucketPool_.get(), {kBucketPoolService});
+}
+
+void RefHost::withdrawBucketPool() {
+    manager_->removeService(kBucketPoolService);
+    bucketPool_.reset();
 }
 
 void RefHost::installInLibrary() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "bucketmemorypool.h"
 #include "iptr.h"
 #include "refcomponentmanager.h"
 #include "refdiagnostics.h"
@@ -18,14 +19,28 @@ struct RefLoadedComponent {
     uint32_t interfaceVersion = 0;
 };
 
+struct RefHostOptions {
+    // Offer a bucket memory pool as "IBucketMemoryPool" from the start.
+    bool bucketPool = true;
+};
+
 class RefHost {
 public:
-    RefHost();
+    RefHost() : RefHost(RefHostOptions{}) {}
+    explicit RefHost(const RefHostOptions& options);
 
     RefComponentManager& manager() { return *manager_; }
     RefMemoryManager& memoryManager() { return *memoryManager_; }
     RefErrorService& errors() { return *errors_; }
     RefAssertHandler& asserts() { return *asserts_; }
+    // The pool the host offers, or null while it offers none.
+    BucketMemoryPool* bucketPool() { return bucketPool_.get(); }
+
+    // Creates the host's pool on first call (it becomes the current pool of
+    // the host's copy of the library) and offers it as "IBucketMemoryPool".
+    void offerBucketPool();
+    // Stops offering the pool; components that already use it keep it.
+    void withdrawBucketPool();
 
     // Makes the host's own copy of the library count and look up services
     // through this manager, as the plug-in does after initialize.
@@ -41,6 +56,7 @@ private:
     IPtr<RefMemoryManager> memoryManager_;
     IPtr<RefErrorService> errors_;
     IPtr<RefAssertHandler> asserts_;
+    IPtr<BucketMemoryPool> bucketPool_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

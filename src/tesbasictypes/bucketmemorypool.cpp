@@ -1,6 +1,7 @@
 #include "bucketmemorypool.h"
 
 #include <atomic>
+#include <bit>
 #include <climits>
 #include <cstring>
 #include <mutex>
@@ -67,8 +68,11 @@ thread_local char PoolLock::threadMarker = 0;
 
 struct PoolState {
     IBucketMemoryPool* current = nullptr;  // holds one reference
-    bool ownIsCurrent = false;             // current was created by this copy for itself
-    int32_t ownAllocations = 0;            // since the last look for the host's pool
+    // The current pool when this copy constructed it, so its code is ours and
+    // runs with the lock already held; null for a pool found through the host.
+    BucketMemoryPool* local = nullptr;
+    bool ownIsCurrent = false;   // current was created by this copy for itself
+    int32_t ownAllocations = 0;  // since the last look for the host's pool
 };
 
 constinit PoolLock poolLock;
@@ -133,6 +137,7 @@ bool switchToHostPool() {
     BucketMemoryPool* source = implementationOf(previous);
     if (target != nullptr && source != nullptr) target->absorb(*source);
     poolState.current = host;
+    poolState.local = nullptr;
     if (previous != nullptr) previous->release();
     return true;
 }
@@ -177,6 +182,9 @@ BucketMemoryPool::BucketMemoryPool(int32_t granularity, int32_t linearLimit, int
     granularity_ = valid ? granularity : kDefaultGranularity;
     linearLimit_ = valid ? linearLimit : kDefaultLinearLimit;
     maxPooled_ = valid ? maxPooled : kDefaultMaxPooled;
+    granularityShift_ = std::has_single_bit(static_cast<uint32_t>(granularity_))
+                            ? std::countr_zero(static_cast<uint32_t>(granularity_))
+                            : -1;
     bucketCount_ = nelMalloc(buckets_, linearLimit_ / granularity_ + 2);
     std::memset(static_cast<void*>(buckets_), 0, sizeof(BucketFreeList*) * static_cast<size_t>(bucketCount_));
     becomeCurrent();
@@ -206,6 +214,10 @@ void* BucketMemoryPool::allocate(uint32_t size, uint32_t* usable) {
     uint32_t ignored = 0;
     if (usable == nullptr) usable = &ignored;
     PoolGuard guard(poolLock);
+    return takeBlock(size, usable);
+}
+
+void* BucketMemoryPool::takeBlock(uint32_t size, uint32_t* usable) {
     if (static_cast<int64_t>(size) > maxPooled_) return newBlock(size, usable);
     const SizeClass sizeClass = classOf(size);
     if (void* block = popFree(sizeClass.index, usable)) return block;
@@ -215,7 +227,12 @@ void* BucketMemoryPool::allocate(uint32_t size, uint32_t* usable) {
 bool BucketMemoryPool::deallocate(uint32_t size, void** block) {
     if (block == nullptr || *block == nullptr || size == 0) return false;
     void* taken = std::exchange(*block, nullptr);
-    if (!pushFree(size, taken)) freeThroughHeader(taken, size);
+    bool listed = false;
+    {
+        PoolGuard guard(poolLock);
+        listed = pushFree(size, taken);
+    }
+    if (!listed) freeThroughHeader(taken, size);
     return true;
 }
 
@@ -261,7 +278,9 @@ BucketMemoryPool::SizeClass BucketMemoryPool::classOf(uint32_t size) const {
         }
         return {index, bytes};
     }
-    const int32_t index = size == 0 ? 0 : static_cast<int32_t>((size - 1) / static_cast<uint32_t>(granularity_));
+    const uint32_t last = size == 0 ? 0 : size - 1;
+    const auto index = static_cast<int32_t>(granularityShift_ >= 0 ? last >> granularityShift_
+                                                                     : last / static_cast<uint32_t>(granularity_));
     return {index, static_cast<int64_t>(index + 1) * granularity_};
 }
 
@@ -280,6 +299,7 @@ void BucketMemoryPool::becomeCurrent() {
     }
     addRef();
     poolState.current = this;
+    poolState.local = this;
     if (previous != nullptr) previous->release();
 }
 
@@ -297,7 +317,6 @@ void* BucketMemoryPool::popFree(int32_t index, uint32_t* usable) {
 }
 
 bool BucketMemoryPool::pushFree(uint32_t size, void* block) {
-    PoolGuard guard(poolLock);
     if (static_cast<int64_t>(size) > maxPooled_) return false;
     const SizeClass sizeClass = classOf(size);
     if (sizeClass.bytes != size) return false;
@@ -349,7 +368,8 @@ void* poolAllocate(uint32_t size, uint32_t* usable) {
         switchToHostPool();
     }
     if (poolState.current == nullptr && !switchToHostPool()) installOwnPool();
-    void* block = poolState.current->allocate(size, usable);
+    void* block = poolState.local != nullptr ? poolState.local->takeBlock(size, usable)
+                                             : poolState.current->allocate(size, usable);
     if (poolState.ownIsCurrent) ++poolState.ownAllocations;
     return block;
 }
@@ -357,7 +377,9 @@ void* poolAllocate(uint32_t size, uint32_t* usable) {
 void poolFree(uint32_t size, void* block) {
     if (block == nullptr || size == 0) return;
     PoolGuard guard(poolLock);
-    if (poolState.current != nullptr) {
+    if (poolState.local != nullptr) {
+        if (!poolState.local->pushFree(size, block)) freeThroughHeader(block, size);
+    } else if (poolState.current != nullptr) {
         poolState.current->deallocate(size, &block);
     } else {
         freeThroughHeader(block, size);
@@ -379,6 +401,7 @@ IBucketMemoryPool* defaultPool() {
 void shutdownPool() {
     PoolGuard guard(poolLock);
     IBucketMemoryPool* previous = std::exchange(poolState.current, nullptr);
+    poolState.local = nullptr;
     poolState.ownIsCurrent = false;
     poolState.ownAllocations = 0;
     if (previous == nullptr) return;

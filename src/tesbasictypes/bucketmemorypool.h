@@ -94,11 +94,18 @@ private:
         int64_t bytes;
     };
 
+    // poolAllocate and poolFree call the two below directly, under the lock
+    // they hold, when the current pool was made by this copy.
+    friend void* poolAllocate(uint32_t size, uint32_t* usable);
+    friend void poolFree(uint32_t size, void* block);
+    void* takeBlock(uint32_t size, uint32_t* usable);
+    // False when the block is to be freed directly instead.
+    bool pushFree(uint32_t size, void* block);
+
     SizeClass classOf(uint32_t size) const;
     bool sameParameters(const BucketMemoryPool& other) const;
     void becomeCurrent();
     void* popFree(int32_t index, uint32_t* usable);
-    bool pushFree(uint32_t size, void* block);
     BucketFreeList* listAt(int32_t index);
     void growTable(int32_t needed);
     void takeList(int32_t index, BucketFreeList* list);
@@ -107,6 +114,7 @@ private:
     BucketFreeList** buckets_ = nullptr;  // by bucket index; null until a block is freed
     int32_t bucketCount_ = 0;
     int32_t granularity_;
+    int32_t granularityShift_;  // log2 of a power-of-two granularity, else -1
     int32_t linearLimit_;
     int32_t maxPooled_;
 };

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "iptr.h"
+#include "refhost.h"
+#include "servicelookup.h"
 #include "tesassert.h"
 
 namespace {
@@ -301,11 +303,29 @@ TEST(BucketPool, DefaultPoolIsTheCurrentPool) {
     poolFree(usable, block);
 }
 
-// Four threads allocate and free through the process pool with a fixed seed.
+TEST(BucketPool, UsesThePoolTheHostOffers) {
+    RefHost host;
+    shutdownPool();  // the host's pool was current as this copy made it; now it must be found
+    tesSetComponentManager(&host.manager());
+    uint32_t usable = 0;
+    void* block = poolAllocate(100, &usable);
+    EXPECT_EQ(defaultPool(), static_cast<IBucketMemoryPool*>(host.bucketPool()));
+    EXPECT_TRUE(ensurePool());
+    poolFree(usable, block);
+    EXPECT_EQ(host.bucketPool()->freeBlockCount(), 1);
+    EXPECT_EQ(host.bucketPool()->allocate(100, &usable), block);
+    host.bucketPool()->deallocate(usable, &block);
+    shutdownPool();
+    tesSetComponentManager(nullptr);
+}
+
+namespace {
+
+// Four threads allocate and free through the current pool with a fixed seed.
 // Every live block is recorded by address range: no block may be handed out
 // while another live block overlaps it, and each block keeps the bytes its
 // owner wrote until it is freed.
-TEST(BucketPoolThreads, NoBlockIsSharedWhileLiveAndContentsSurvive) {
+void expectNoSharedBlocksAcrossThreads() {
     constexpr int kThreads = 4;
     constexpr int kSteps = 40000;
     std::mutex liveMutex;
@@ -372,4 +392,22 @@ TEST(BucketPoolThreads, NoBlockIsSharedWhileLiveAndContentsSurvive) {
     for (std::thread& thread : threads) thread.join();
     EXPECT_TRUE(errors.empty()) << errors.size() << " errors, first: " << errors.front();
     EXPECT_TRUE(live.empty());
+}
+
+}  // namespace
+
+TEST(BucketPoolThreads, OwnPoolHandsNoBlockOutTwice) {
+    shutdownPool();
+    defaultPool();
+    expectNoSharedBlocksAcrossThreads();
+}
+
+TEST(BucketPoolThreads, HostPoolHandsNoBlockOutTwice) {
+    RefHost host;
+    shutdownPool();
+    tesSetComponentManager(&host.manager());
+    ASSERT_TRUE(ensurePool());
+    expectNoSharedBlocksAcrossThreads();
+    shutdownPool();
+    tesSetComponentManager(nullptr);
 }

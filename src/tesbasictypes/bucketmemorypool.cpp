@@ -26,14 +26,15 @@ constexpr const char* kParameterCheck =
 constexpr int32_t kHeaderBytes = 8;
 constexpr int32_t kFirstListRoom = 9;  // entries are used from index 1
 constexpr int32_t kOwnAllocationsBetweenChecks = 600;
-constexpr int32_t kMaxLinearClasses = 1 << 20;           // bounds the bucket table
+constexpr int32_t kMaxLinearClasses = 1 << 20;              // bounds the bucket table
 constexpr int64_t kLargestBlock = INT32_MAX - kHeaderBytes;  // nelMalloc counts bytes in 32 bits
 constexpr int kSpinsBeforeYield = 64;
 
-// The process-wide critical section: recursive, because a pool destroyed or
-// purged under it frees blocks, and a memory-exhaustion handler may allocate
-// while a pool is growing one of its lists. Uncontended it costs one atomic
-// exchange to enter and a plain store to leave.
+// The process-wide critical section. It is recursive: poolAllocate keeps it
+// while it creates, switches and calls pools that take it again, and a
+// memory-exhaustion handler may allocate while a pool grows one of its lists.
+// Uncontended it costs one compare-and-swap to enter and a plain store to
+// leave; a waiter spins briefly, then yields.
 class PoolLock {
 public:
     void lock() {

@@ -4,10 +4,13 @@
 // with a pool of its own and moves to the host's "IBucketMemoryPool" once the
 // host offers it. Every block starts with an 8-byte header that holds the
 // address of the allocator able to free it, so a block can be freed whichever
-// pool is current, or when none is.
+// pool is current, or when none is. Blocks are 8-byte aligned, not 16.
 //
-// One process-wide recursive lock (per copy of the library) guards the pools
-// of this copy, the current-pool state and the switch between pools.
+// One process-wide recursive lock per copy of the library guards the pools
+// that copy runs, its current-pool state and the switch between pools. A
+// component holds its lock while it calls the host's pool, which takes the
+// host copy's lock; no call goes the other way under a lock (the allocator's
+// free takes none), so the two locks never wait on each other.
 #pragma once
 
 #include <cstdint>

@@ -56,23 +56,39 @@ void captureAssert(void* context, const char* expression, const char* source, in
 }  // namespace
 
 TEST(BucketPool, SizeClassesRoundUpAtTheirBoundaries) {
-    ScopedPool pool(new BucketMemoryPool);
     struct Case {
-        uint32_t request;
-        uint32_t usable;
+        int32_t granularity, linearLimit, maxPooled;
+        uint32_t request, usable;
     };
+    constexpr int32_t kG = BucketMemoryPool::kDefaultGranularity;
+    constexpr int32_t kL = BucketMemoryPool::kDefaultLinearLimit;
+    constexpr int32_t kM = BucketMemoryPool::kDefaultMaxPooled;
     const Case cases[] = {
-        {0, 4},          {1, 4},          {2, 4},           {4, 4},           {5, 8},
-        {97, 100},       {100, 100},      {101, 104},       {8191, 8192},     {8192, 8192},
-        {8193, 16384},   {16384, 16384},  {16385, 32768},   {131073, 262144}, {kLargestPooled, kLargestPooled},
-        {kLargestPooled + 1, kLargestPooled + 1},  // bypasses the lists
-        {1000000, 1000000},
+        {kG, kL, kM, 0, 4},
+        {kG, kL, kM, 1, 4},
+        {kG, kL, kM, 4, 4},
+        {kG, kL, kM, 5, 8},
+        {kG, kL, kM, 97, 100},
+        {kG, kL, kM, 101, 104},
+        {kG, kL, kM, 8192, 8192},
+        {kG, kL, kM, 8193, 16384},
+        {kG, kL, kM, 16385, 32768},
+        {kG, kL, kM, 131073, 262144},
+        {kG, kL, kM, kLargestPooled, kLargestPooled},
+        {kG, kL, kM, kLargestPooled + 1, kLargestPooled + 1},  // bypasses the lists
+        {16, 256, 4096, 1, 16},
+        {16, 256, 4096, 17, 32},
+        {16, 256, 4096, 257, 512},
+        {16, 256, 4096, 4097, 4097},
+        {12, 120, 1000, 13, 24},  // a granularity that is no power of two
+        {12, 120, 1000, 121, 240},
     };
     for (const Case& c : cases) {
+        ScopedPool pool(new BucketMemoryPool(c.granularity, c.linearLimit, c.maxPooled));
         uint32_t usable = 0;
         void* block = pool->allocate(c.request, &usable);
         ASSERT_NE(block, nullptr) << c.request;
-        EXPECT_EQ(usable, c.usable) << c.request;
+        EXPECT_EQ(usable, c.usable) << c.granularity << "/" << c.request;
         std::memset(block, 0xA5, usable);
         freeBlock(*pool.pool, usable, block);
     }
@@ -94,21 +110,16 @@ TEST(BucketPool, FreedBlockServesEveryRequestOfItsClass) {
     void* above = pool->allocate(101, &usable);
     EXPECT_NE(above, block) << "101 is the class above";
     freeBlock(*pool.pool, usable, above);
-}
 
-TEST(BucketPool, LastFreedBlockOfAClassComesBackFirst) {
-    ScopedPool pool(new BucketMemoryPool);
-    uint32_t usable = 0;
-    void* first = pool->allocate(40, &usable);
-    void* second = pool->allocate(40, &usable);
-    freeBlock(*pool.pool, 40, first);
-    freeBlock(*pool.pool, 40, second);
-    EXPECT_EQ(pool->freeBlockCount(), 2);
-    EXPECT_EQ(pool->allocate(40, &usable), second);
-    EXPECT_EQ(pool->allocate(40, &usable), first);
-    EXPECT_EQ(pool->freeBlockCount(), 0);
-    freeBlock(*pool.pool, 40, first);
-    freeBlock(*pool.pool, 40, second);
+    void* second = pool->allocate(100, &usable);
+    void* third = pool->allocate(100, &usable);
+    freeBlock(*pool.pool, 100, third);
+    freeBlock(*pool.pool, 100, second);
+    EXPECT_EQ(pool->freeBlockCount(), 4);
+    EXPECT_EQ(pool->allocate(100, &usable), second) << "the last freed comes back first";
+    EXPECT_EQ(pool->allocate(100, &usable), third);
+    freeBlock(*pool.pool, 100, second);
+    freeBlock(*pool.pool, 100, third);
 }
 
 TEST(BucketPool, BlocksAreEightByteAlignedBehindTheAllocatorHeader) {
@@ -200,22 +211,6 @@ TEST(BucketPool, NewPoolWithEqualParametersInheritsTheFreeBlocks) {
     second->purge();
 }
 
-TEST(BucketPool, OtherParametersMakeOtherClasses) {
-    ScopedPool pool(new BucketMemoryPool(16, 256, 4096));
-    struct Case {
-        uint32_t request;
-        uint32_t usable;
-    };
-    for (const Case& c : {Case{1, 16}, Case{17, 32}, Case{256, 256}, Case{257, 512}, Case{4096, 4096},
-                          Case{4097, 4097}}) {
-        uint32_t usable = 0;
-        void* block = pool->allocate(c.request, &usable);
-        EXPECT_EQ(usable, c.usable) << c.request;
-        freeBlock(*pool.pool, usable, block);
-    }
-    EXPECT_EQ(pool->freeBlockCount(), 5);
-}
-
 TEST(BucketPool, BadParametersAreReportedAndReplacedByDefaults) {
     CapturedAssert captured;
     tesSetAssertHook(captureAssert, &captured);
@@ -227,6 +222,7 @@ TEST(BucketPool, BadParametersAreReportedAndReplacedByDefaults) {
         captured = {};
         ScopedPool pool(new BucketMemoryPool(bad.granularity, bad.linearLimit, bad.maxPooled));
         EXPECT_EQ(captured.source, "src/tesbasictypes/bucketmemorypool") << bad.granularity << " " << bad.linearLimit;
+        EXPECT_FALSE(captured.expression.empty());
         EXPECT_EQ(pool->granularity(), BucketMemoryPool::kDefaultGranularity);
         EXPECT_EQ(pool->linearLimit(), BucketMemoryPool::kDefaultLinearLimit);
         EXPECT_EQ(pool->maxPooled(), BucketMemoryPool::kDefaultMaxPooled);

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr const char* kPluginFileName = "libvespercomponent.so";
+constexpr const char* kBucketPoolService = "IBucketMemoryPool";
 
 // Objects a loaded plug-in may reach until the process ends: it keeps raw
 // pointers to the manager and function-static references to services.
@@ -18,8 +19,8 @@ void keepUntilExit(ITesUnknown* object) {
 
 }  // namespace
 
-RefHost::RefHost()
-    : manager_(new RefComponentManager), memoryManager_(new RefMemoryManager), errors_(new RefErrorService),
+RefHost::RefHost(const RefHostOptions& options)
+    : options_(options), manager_(new RefComponentManager), memoryManager_(new RefMemoryManager), errors_(new RefErrorService),
       asserts_(new RefAssertHandler), settings_(new RefDataStore), registry_(new RefRegistry),
       dialogs_(new RefSimpleDlg), fileDialogs_(new RefGuiUtil), statusBar_(new RefStatusBar),
       document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
@@ -40,9 +41,27 @@ RefHost::RefHost()
     manager_->addService(strSupport_.get(), {"ITesStrSupport"});
 }
 
+void RefHost::offerBucketPool() {
+    if (!bucketPool_) bucketPool_ = new BucketMemoryPool;
+    manager_->addService(bucketPool_.get(), {kBucketPoolService});
+}
+
+void RefHost::withdrawBucketPool() {
+    manager_->removeService(kBucketPoolService);
+    bucketPool_.reset();
+}
+
 void RefHost::installInLibrary() {
     keepUntilExit(manager_.get());
     tesSetComponentManager(manager_.get());
+    offerPoolOnce();
+}
+
+// The pool allocates through the host's copy of the library, which looks its
+// memory manager up once: so it is made only when the host starts serving,
+// after installInLibrary where that is called.
+void RefHost::offerPoolOnce() {
+    if (options_.bucketPool && !bucketPool_) offerBucketPool();
 }
 
 RefLoadedComponent RefHost::loadComponent(const std::string& path) {
@@ -52,6 +71,7 @@ RefLoadedComponent RefHost::loadComponent(const std::string& path) {
         loaded.error = "cannot load plug-in: " + library.error;
         return loaded;
     }
+    offerPoolOnce();
     auto entryPoint = reinterpret_cast<TesEntryPointFn>(tesFindSymbol(library, kTesEntryPointName));
     if (entryPoint == nullptr) {
         loaded.error = "not a component (no EntryPoint): " + path;

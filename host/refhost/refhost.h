@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "bucketmemorypool.h"
 #include "iptr.h"
 #include "refcomponentmanager.h"
 #include "refdatastore.h"
@@ -23,9 +24,16 @@ struct RefLoadedComponent {
     uint32_t interfaceVersion = 0;
 };
 
+struct RefHostOptions {
+    // Offer a bucket memory pool as "IBucketMemoryPool" once the host starts
+    // serving (installInLibrary or the first loadComponent).
+    bool bucketPool = true;
+};
+
 class RefHost {
 public:
-    RefHost();
+    RefHost() : RefHost(RefHostOptions{}) {}
+    explicit RefHost(const RefHostOptions& options);
 
     RefComponentManager& manager() { return *manager_; }
     RefMemoryManager& memoryManager() { return *memoryManager_; }
@@ -43,6 +51,14 @@ public:
     RefRenderer& renderer() { return *renderer_; }
     RefGenGfxService& graphics() { return *graphics_; }
     RefStrSupport& strSupport() { return *strSupport_; }
+    // The pool the host offers, or null while it offers none.
+    BucketMemoryPool* bucketPool() { return bucketPool_.get(); }
+
+    // Creates the host's pool on first call (it becomes the current pool of
+    // the host's copy of the library) and offers it as "IBucketMemoryPool".
+    void offerBucketPool();
+    // Stops offering the pool; components that already use it keep it.
+    void withdrawBucketPool();
 
     // Makes the host's own copy of the library count and look up services
     // through this manager, as the plug-in does after initialize.
@@ -54,6 +70,9 @@ public:
     RefLoadedComponent loadComponent(const std::string& path);
 
 private:
+    void offerPoolOnce();
+
+    RefHostOptions options_;
     IPtr<RefComponentManager> manager_;
     IPtr<RefMemoryManager> memoryManager_;
     IPtr<RefErrorService> errors_;
@@ -69,6 +88,7 @@ private:
     IPtr<RefRenderer> renderer_;
     IPtr<RefGenGfxService> graphics_;
     IPtr<RefStrSupport> strSupport_;
+    IPtr<BucketMemoryPool> bucketPool_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

@@ -1,12 +1,9 @@
 #include "stringbuffer.h"
 
-#include "nelrealloc.h"
+#include "bucketmemorypool.h"
 
 void* tesStringBufferAllocate(int32_t bytes, uint32_t* usable) {
-    void* block = nullptr;
-    nelMalloc(&block, 1, bytes);
-    *usable = static_cast<uint32_t>(bytes);
-    return block;
+    return poolAllocate(static_cast<uint32_t>(bytes), usable);
 }
 
-void tesStringBufferFree(uint32_t /*usable*/, void* block) { nelFree(block); }
+void tesStringBufferFree(uint32_t usable, void* block) { poolFree(usable, block); }

@@ -1,4 +1,5 @@
-// Where the buffers of NelCString and TesString come from and go back to.
+// Where the buffers of NelCString and TesString come from and go back to: the
+// bucket memory pool.
 // Every string buffer passes through these two calls, so the strings follow
 // whatever block source the library uses for small blocks.
 #pragma once

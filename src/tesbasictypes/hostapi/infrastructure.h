@@ -1,6 +1,7 @@
 // Infrastructure services of the host: error reporting, assertion handling,
-// the memory manager that serves pages and releases memory on demand, and the
-// string support for wide text.
+// the memory manager that serves pages and releases memory on demand, the
+// string support for wide text, and the bucket memory pool shared by the host
+// and its components.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,23 @@ public:
 class ITesAssertHandlerCB : public virtual ITesUnknown {
 public:
     virtual void onAssert(const char* expression, const char* source, int32_t line) = 0;
+};
+
+// "IBucketMemoryPool": small blocks recycled through size-class free lists.
+// Every block carries an 8-byte header naming the allocator able to free it.
+class IBucketMemoryPool : public virtual ITesUnknown {
+public:
+    // Gives every free block back to the memory manager; true.
+    virtual bool purge() = 0;
+    // A block of at least `size` bytes; *usable receives the bytes it really has
+    // (the size to free it with). Null only for a request no block can hold.
+    virtual void* allocate(uint32_t size, uint32_t* usable) = 0;
+    // Takes *block (allocated with a usable size of `size`) and nulls the
+    // caller's pointer; false, changing nothing, for a null block or size 0.
+    virtual bool deallocate(uint32_t size, void** block) = 0;
+    // Switches pooling off (every block straight from and back to the memory
+    // manager) or on again; true.
+    virtual bool setPooling(bool on) = 0;
 };
 
 namespace TesMM {

@@ -20,10 +20,11 @@ void keepUntilExit(ITesUnknown* object) {
 
 RefHost::RefHost()
     : manager_(new RefComponentManager), memoryManager_(new RefMemoryManager), errors_(new RefErrorService),
-      asserts_(new RefAssertHandler) {
+      asserts_(new RefAssertHandler), progress_(new RefProgress) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
+    manager_->addService(progress_.get(), {"ITesProgress"});
 }
 
 void RefHost::installInLibrary() {

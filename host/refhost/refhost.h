@@ -9,6 +9,7 @@
 #include "refcomponentmanager.h"
 #include "refdiagnostics.h"
 #include "refmemorymanager.h"
+#include "refprogress.h"
 
 struct RefLoadedComponent {
     bool good = false;
@@ -26,6 +27,7 @@ public:
     RefMemoryManager& memoryManager() { return *memoryManager_; }
     RefErrorService& errors() { return *errors_; }
     RefAssertHandler& asserts() { return *asserts_; }
+    RefProgress& progress() { return *progress_; }
 
     // Makes the host's own copy of the library count and look up services
     // through this manager, as the plug-in does after initialize.
@@ -41,6 +43,7 @@ private:
     IPtr<RefMemoryManager> memoryManager_;
     IPtr<RefErrorService> errors_;
     IPtr<RefAssertHandler> asserts_;
+    IPtr<RefProgress> progress_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

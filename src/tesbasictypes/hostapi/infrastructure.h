@@ -1,5 +1,6 @@
-// Infrastructure services of the host: error reporting, assertion handling and
-// the memory manager that serves pages and releases memory on demand.
+// Infrastructure services of the host: error reporting, assertion handling,
+// the progress display and the memory manager that serves pages and releases
+// memory on demand.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,15 @@ public:
 class ITesAssertHandlerCB : public ITesUnknown {
 public:
     virtual void onAssert(const char* expression, const char* source, int32_t line) = 0;
+};
+
+// "ITesProgress": the host's progress display.
+class ITesProgress : public ITesUnknown {
+public:
+    // `fraction` of the whole display, 0 ... 1; false asks the operation to stop.
+    virtual bool report(float fraction) = 0;
+    // True when the user asked to stop.
+    virtual bool cancelRequested() = 0;
 };
 
 namespace TesMM {

@@ -66,8 +66,6 @@ void setScrambler(BinIO_Scrambler* scrambler) {
 
 BinIO_Scrambler* currentScrambler() { return scramblerSlot().load(std::memory_order_acquire); }
 
-// BinInput
-
 BinInput::~BinInput() = default;
 
 size_t BinInput::readMedium(uint8_t* buffer, size_t bytes) {
@@ -154,8 +152,6 @@ bool BinInput::setSizeWidth64() {
     sizeWidth_ = 64;
     return true;
 }
-
-// BinOutput
 
 BinOutput::~BinOutput() = default;
 
@@ -249,8 +245,6 @@ bool BinOutput::close() {
     return rawClose() && flushed;
 }
 
-// BinMagic
-
 BinMagic::BinMagic(int32_t tag, int32_t version)
     : magic_(tag < 0 ? tag
                      : static_cast<int32_t>((static_cast<uint32_t>(tag) << 8) | static_cast<uint32_t>(version))) {}
@@ -285,8 +279,6 @@ std::ostream& operator<<(std::ostream& out, const BinMagic& magic) {
     return out << magic.tag() << ' ' << magic.version();
 }
 
-// BinInputFile
-
 BinInputFile::BinInputFile(const char16_t* path) : BinInputFile(openPath(path, kInputFileMode)) {}
 
 BinInputFile::BinInputFile(std::FILE* file) : file_(file) {
@@ -315,8 +307,6 @@ void BinInputFile::close() {
     std::fclose(file_);
     file_ = nullptr;
 }
-
-// BinOutputFile
 
 BinOutputFile::BinOutputFile(const char16_t* path) : BinOutputFile(openPath(path, kOutputFileMode)) {
     commitOnFlush_ = true;

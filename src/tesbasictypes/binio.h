@@ -294,7 +294,7 @@ private:
     LastTransfer last_ = LastTransfer::kNone;
 };
 
-// Template definitions.
+// Definitions of the converters.
 
 namespace binio_detail {
 // The unsigned integer as wide as T: the carrier of T's bytes.

@@ -15,6 +15,7 @@
 #include "refgraphics.h"
 #include "refmemorymanager.h"
 #include "refstrsupport.h"
+#include "refprogress.h"
 
 struct RefLoadedComponent {
     bool good = false;
@@ -59,6 +60,7 @@ public:
     void offerBucketPool();
     // Stops offering the pool; components that already use it keep it.
     void withdrawBucketPool();
+    RefProgress& progress() { return *progress_; }
 
     // Makes the host's own copy of the library count and look up services
     // through this manager, as the plug-in does after initialize.
@@ -89,6 +91,7 @@ private:
     IPtr<RefGenGfxService> graphics_;
     IPtr<RefStrSupport> strSupport_;
     IPtr<BucketMemoryPool> bucketPool_;
+    IPtr<RefProgress> progress_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

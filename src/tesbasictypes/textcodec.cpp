@@ -131,3 +131,8 @@ std::u16string tesUtf8ToWide(std::string_view text) {
     wide.resize(static_cast<size_t>(tesUtf8ToWide(text.data(), static_cast<int32_t>(text.size()), wide.data())));
     return wide;
 }
+
+std::string tesWideToUtf8(const char16_t* text) {
+    if (text == nullptr) return {};
+    return tesWideToUtf8(text, static_cast<int32_t>(std::char_traits<char16_t>::length(text)));
+}

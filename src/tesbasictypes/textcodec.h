@@ -23,6 +23,9 @@ int32_t tesWideToUtf8(const char16_t* units, int32_t count, char* out, int32_t o
 
 std::string tesWideToUtf8(const char16_t* units, int32_t count);
 
+// The 8-bit form of zero-terminated wide text; empty for null.
+std::string tesWideToUtf8(const char16_t* text);
+
 // Writes the wide form of bytes[0..count) into `out`, which must hold `count`
 // units (no input byte yields more than one unit); returns the units written.
 // No terminator is written.

@@ -1,7 +1,7 @@
 // Infrastructure services of the host: error reporting, assertion handling,
 // the memory manager that serves pages and releases memory on demand, the
-// string support for wide text, and the bucket memory pool shared by the host
-// and its components.
+// string support for wide text, the progress display, and the bucket memory
+// pool shared by the host and its components.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +35,15 @@ public:
     // Switches pooling off (every block straight from and back to the memory
     // manager) or on again; true.
     virtual bool setPooling(bool on) = 0;
+};
+
+// "ITesProgress": the host's progress display.
+class ITesProgress : public virtual ITesUnknown {
+public:
+    // `fraction` of the whole display, 0 ... 1; false asks the operation to stop.
+    virtual bool report(float fraction) = 0;
+    // True when the user asked to stop.
+    virtual bool cancelRequested() = 0;
 };
 
 namespace TesMM {

@@ -118,9 +118,9 @@ bool BinInput::read(uint64_t* values, size_t count) { return readValues(values, 
 bool BinInput::read(float* values, size_t count) { return readValues(values, count); }
 bool BinInput::read(double* values, size_t count) { return readValues(values, count); }
 
-bool BinInput::read(double (&matrix)[16]) {
+bool BinInput::read(TesMatrix& matrix) {
     for (size_t group = 0; group < kMatrixGroups; ++group) {
-        if (!read(matrix + group * kMatrixGroupSize, kMatrixGroupSize)) return false;
+        if (!read(matrix.data() + group * kMatrixGroupSize, kMatrixGroupSize)) return false;
     }
     return true;
 }
@@ -194,9 +194,9 @@ bool BinOutput::write(const uint64_t* values, size_t count) { return writeValues
 bool BinOutput::write(const float* values, size_t count) { return writeValues(values, count); }
 bool BinOutput::write(const double* values, size_t count) { return writeValues(values, count); }
 
-bool BinOutput::write(const double (&matrix)[16]) {
+bool BinOutput::write(const TesMatrix& matrix) {
     for (size_t group = 0; group < kMatrixGroups; ++group) {
-        if (!write(matrix + group * kMatrixGroupSize, kMatrixGroupSize)) return false;
+        if (!write(matrix.data() + group * kMatrixGroupSize, kMatrixGroupSize)) return false;
     }
     return true;
 }

@@ -17,6 +17,8 @@
 #include <iosfwd>
 #include <type_traits>
 
+#include "tesmatrix.h"
+
 // The one byte swap of the library.
 template <class T>
 constexpr T tesByteSwap(T value) {
@@ -95,7 +97,7 @@ public:
     bool read(double* values, size_t count);
     // A 4 x 4 matrix, row by row, as four groups of four; true when all four
     // groups were read.
-    bool read(double (&matrix)[16]);
+    bool read(TesMatrix& matrix);
 
     // One raw read straight into `buffer`: the bytes read.
     size_t readRaw(void* buffer, size_t bytes);
@@ -173,7 +175,7 @@ public:
     bool write(const float* values, size_t count);
     bool write(const double* values, size_t count);
     // A 4 x 4 matrix, row by row, as four groups of four.
-    bool write(const double (&matrix)[16]);
+    bool write(const TesMatrix& matrix);
 
     // Bytes as they are, through the buffer without the early flush; false
     // when a full buffer could not be written.

@@ -325,7 +325,7 @@ TEST(BinOutput, StopsAtTheFirstFailedFlush) {
 }
 
 TEST(BinOutput, MatrixIsSixteenDoublesRowByRow) {
-    double matrix[16];
+    TesMatrix matrix;
     for (int i = 0; i < 16; ++i) matrix[i] = i + 0.5;
     MemoryOutput out;
     ASSERT_TRUE(out.write(matrix));
@@ -334,9 +334,9 @@ TEST(BinOutput, MatrixIsSixteenDoublesRowByRow) {
     EXPECT_EQ(tesFromBigEndian<double>(out.bytes.data() + 8 * 13, 8), 13.5);
 
     MemoryInput in(out.bytes);
-    double back[16] = {};
+    TesMatrix back;
     ASSERT_TRUE(in.read(back));
-    EXPECT_TRUE(std::equal(back, back + 16, matrix));
+    EXPECT_TRUE(std::equal(back.data(), back.data() + 16, matrix.data()));
 
     MemoryInput shortInput(Bytes(out.bytes.begin(), out.bytes.begin() + 100));
     EXPECT_FALSE(shortInput.read(back));

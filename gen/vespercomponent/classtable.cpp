@@ -2,10 +2,13 @@
 
 #include "classid.h"
 #include "classregistry.h"
+#include "gensetcameracmd.h"
+#include "matrixwidget.h"
 #include "servicelookup.h"
 
 namespace {
 
+constexpr TesClassId kSetCameraId = TesClassId::parse("9f75fbbf-d8e3-4b0c-abb4-cfea6deaf5b9");
 constexpr TesClassId kMatrixWidgetId = TesClassId::parse("96d67206-02c5-4643-9c13-e236cec49466");
 constexpr const char* kMatrixWidgetService = "ITesMatrixWidget";
 
@@ -21,6 +24,9 @@ void registerMatrixWidgetService() {
 
 }  // namespace
 
+// In the order of the component's class table.
 void registerComponentClasses() {
+    tesRegisterClass<GenSetCameraCmd>("GenSetCameraCmd", kSetCameraId);
+    tesRegisterClass<MatrixWidget>("MatrixWidget", kMatrixWidgetId);
     registerMatrixWidgetService();
 }

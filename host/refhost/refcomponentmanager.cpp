@@ -26,16 +26,33 @@ int32_t RefComponentManager::registerServiceClass(const char* interfaceName, con
     return 1;
 }
 
+// A service class answers with a new object on every lookup; the caller takes
+// it (count 0) into an IPtr like any other service.
 int32_t RefComponentManager::getService(const char* interfaceName, void** out) {
     ++serviceLookups_;
     if (interfaceName == nullptr) return 0;
-    auto found = services_.find(interfaceName);
-    if (found == services_.end()) return 0;
     void* face = nullptr;
-    found->second->queryInterface(interfaceName, &face);
+    auto found = services_.find(interfaceName);
+    if (found != services_.end()) {
+        found->second->queryInterface(interfaceName, &face);
+    } else if (auto serviceClass = serviceClasses_.find(interfaceName); serviceClass != serviceClasses_.end()) {
+        face = createFace(serviceClass->second, interfaceName);
+    }
     if (face == nullptr) return 0;
     *out = face;
     return 1;
+}
+
+void* RefComponentManager::createFace(const TesClassId& classId, const char* interfaceName) {
+    for (const IPtr<ITesComponent>& component : components_) {
+        ITesUnknown* created = nullptr;
+        if (component->createInstance(classId, &created) != 1 || created == nullptr) continue;
+        void* face = nullptr;
+        created->queryInterface(interfaceName, &face);
+        if (face == nullptr) IPtr<ITesUnknown> discard(created);
+        return face;
+    }
+    return nullptr;
 }
 
 const char* RefComponentManager::statusText() {
@@ -94,11 +111,4 @@ IPtr<ITesUnknown> RefComponentManager::createInstance(const TesClassId& classId)
     return {};
 }
 
-void* RefComponentManager::createByInterface(const std::string& interfaceName, IPtr<ITesUnknown>& keeper) {
-    auto found = serviceClasses_.find(interfaceName);
-    if (found == serviceClasses_.end()) return nullptr;
-    keeper = createInstance(found->second);
-    void* face = nullptr;
-    if (keeper) keeper->queryInterface(interfaceName.c_str(), &face);
-    return face;
-}
+

@@ -41,15 +41,15 @@ public:
     std::vector<RefClassInfo> classes();
     // Creates a class of any component; null when no component has it.
     IPtr<ITesUnknown> createInstance(const TesClassId& classId);
-    // Creates the class registered for `interfaceName` and returns its face for
-    // that name; null when none is registered.
-    void* createByInterface(const std::string& interfaceName, IPtr<ITesUnknown>& keeper);
     const std::map<std::string, TesClassId>& serviceClasses() const { return serviceClasses_; }
 
     int64_t serviceLookups() const { return serviceLookups_; }
     int serviceClassRegistrations() const { return serviceClassRegistrations_; }
 
 private:
+    // A new object of `classId` seen as `interfaceName` (count 0), or null.
+    void* createFace(const TesClassId& classId, const char* interfaceName);
+
     std::map<std::string, IPtr<ITesUnknown>> services_;
     std::map<std::string, IPtr<ITesServiceProvider>> providers_;
     std::map<std::string, TesClassId> serviceClasses_;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "refhost.h"
+#include "refsession.h"
 #include "tesclcbinary.h"
 
 namespace {
@@ -41,12 +42,30 @@ void printClasses(RefHost& host) {
     for (const auto& [name, id] : serviceClasses) std::printf("  %s  %s\n", formatId(id).c_str(), name.c_str());
 }
 
+// Scripts run one after the other in the same host and document.
+int runSessions(RefHost& host, const std::vector<std::string>& scripts) {
+    for (const std::string& script : scripts) {
+        std::printf("session %s\n", script.c_str());
+        RefSession session(host, stdout);
+        const RefSessionResult result = session.run(script);
+        if (!result.good) {
+            std::fprintf(stderr, "vesper-host: %s\n", result.error.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Loads the vespercomponent plug-in into the reference host and lists what it offers."};
+    CLI::App app{"Loads the vespercomponent plug-in into the reference host: lists what it offers, or runs "
+                 "session scripts that drive its commands."};
     std::string pluginPath = refDefaultPluginPath();
     app.add_option("--plugin", pluginPath, "path of the plug-in library")->capture_default_str();
+    std::vector<std::string> scripts;
+    CLI::App* run = app.add_subcommand("run", "run session scripts, one after the other");
+    run->add_option("scripts", scripts, "session script files")->required()->check(CLI::ExistingFile);
     CLI11_PARSE(app, argc, argv);
 
     RefHost host;
@@ -56,6 +75,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vesper-host: %s\n", loaded.error.c_str());
         return 1;
     }
+    if (run->parsed()) return runSessions(host, scripts);
     printIdentity(loaded);
     printClasses(host);
     return 0;

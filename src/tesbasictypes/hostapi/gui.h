@@ -161,3 +161,34 @@ public:
     virtual void setPrompt(ITesUnknown* owner, const char16_t* text) = 0;
     virtual void clearPrompt(ITesUnknown* owner) = 0;
 };
+
+class TesString;
+class TesMatrix;
+
+// A widget that builds itself into a command panel. Operations the reference
+// widgets do not use keep neutral names; their meaning is the host's.
+class ITesWidget : public virtual ITesUnknown {
+public:
+    virtual void attach(ITesUnknown* owner) = 0;
+    // Builds the widget's controls into `panel` under `label`.
+    virtual void build(IGuiPanel* panel, const char16_t* label) = 0;
+    virtual void refresh() = 0;
+    virtual void clear() = 0;
+    virtual void apply() = 0;
+    virtual bool isValid() = 0;
+    virtual void setContext(ITesUnknown* context) = 0;
+    virtual void show(bool shown) = 0;
+    // Takes the widget's controls off the panel.
+    virtual void remove() = 0;
+    // The name qualifies the keys of the widget's controls.
+    virtual void setName(const TesString& name) = 0;
+    virtual const TesString& name() = 0;
+};
+
+// "ITesMatrixWidget": a read-only 4 x 4 matrix display.
+class ITesMatrixWidget : public virtual ITesUnknown {
+public:
+    virtual void setTitle(const char16_t* text) = 0;
+    virtual void setState(bool state) = 0;
+    virtual void setMatrix(const TesMatrix& matrix) = 0;
+};

@@ -87,3 +87,11 @@ public:
     // The lower-case form of `text`.
     virtual int32_t toLower(const char16_t* text, char16_t* out, int32_t outSize) = 0;
 };
+
+// "IUnitService": the length unit the user works in.
+class IUnitService : public virtual ITesUnknown {
+public:
+    virtual int32_t currentUnit() = 0;
+    // Lengths in the document's unit times this factor give lengths in `unit`.
+    virtual double factor(int32_t unit) = 0;
+};

@@ -1,0 +1,77 @@
+// The session runner: drives the plug-in's commands through the reference
+// host from a script, the way a user would through the host's panels, and
+// writes a transcript. One statement a line (see reflines.h):
+//
+//   scene FILE                 load a scene file (relative to the script)
+//   setting|registry|state|phase|camera ...   as in scene files
+//   command CLASS              create a command by class name, hand it a
+//                              container and a panel, ask isAvailable, build
+//                              its panel and start it
+//   click KEY [on|off]         press a button or toggle a check box
+//   select KEY INDEX           select a combo or list entry
+//   set KEY VALUE              type a number into a field and commit it
+//   value KEY VALUE            change a field without notifying the command
+//   type KEY TEXT              edit the text of a field or editable combo
+//   redraw                     the panel asks for a redraw
+//   apply | ok | cancel        the panel's buttons; ok and cancel end the
+//                              command when it agrees
+//   answer yes|no|cancel       the answer to the next question
+//   file PATH | file cancel    the answer to the next file dialog
+//   widget matrix [LABEL]      build a matrix widget on a fresh panel
+//   matrix V1 ... V16          show a matrix in that widget
+//   dump panel|camera|settings|dialogs|states|prompt|document
+//   expect KEY value|text|selection|checked|enabled EXPECTED
+//   echo TEXT
+//
+// KEY is a control key or id. A failed statement or expectation stops the
+// session with "file:line: message".
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "iptr.h"
+#include "refcontainer.h"
+#include "reflines.h"
+#include "refpanel.h"
+
+class RefHost;
+class IComponentCommand;
+class ITesMatrixWidget;
+
+struct RefSessionResult {
+    bool good = false;
+    std::string error;
+};
+
+class RefSession {
+public:
+    RefSession(RefHost& host, std::FILE* out) : host_(host), out_(out) {}
+    ~RefSession();
+
+    RefSessionResult run(const std::string& path);
+    RefSessionResult runLines(const RefLineFile& script, const std::string& name, const std::string& folder);
+
+private:
+    // One statement; an empty text means it went well.
+    std::string execute(const RefLine& line);
+    std::string startCommand(const std::string& className);
+    std::string endCommand(bool ok);
+    std::string act(const std::vector<std::string>& words);
+    std::string dump(const std::string& what);
+    std::string expect(const std::vector<std::string>& words);
+    std::string buildWidget(const std::vector<std::string>& words);
+    std::string showMatrix(const std::vector<std::string>& words);
+    RefControl* control(const std::string& key, std::string& error);
+    void print(const std::string& text);
+
+    RefHost& host_;
+    std::FILE* out_;
+    std::string folder_;
+    IPtr<RefPanel> panel_;
+    IPtr<RefContainer> container_;
+    IPtr<ITesUnknown> commandObject_;
+    IComponentCommand* command_ = nullptr;
+    IPtr<ITesUnknown> widgetObject_;
+    ITesMatrixWidget* widget_ = nullptr;
+};

@@ -9,6 +9,7 @@ namespace {
 
 constexpr const char* kPluginFileName = "libvespercomponent.so";
 constexpr const char* kBucketPoolService = "IBucketMemoryPool";
+constexpr const char* kTranslatorService = "ITesTranslatorService";
 
 // Objects a loaded plug-in may reach until the process ends: it keeps raw
 // pointers to the manager and function-static references to services.
@@ -50,6 +51,15 @@ void RefHost::offerBucketPool() {
 void RefHost::withdrawBucketPool() {
     manager_->removeService(kBucketPoolService);
     bucketPool_.reset();
+}
+
+bool RefHost::loadTranslations(const std::string& path, std::string& error) {
+    if (translations_) return translations_->load(path, error);
+    IPtr<RefTranslatorService> service(new RefTranslatorService);
+    if (!service->load(path, error)) return false;
+    translations_ = service;
+    manager_->addService(translations_.get(), {kTranslatorService});
+    return true;
 }
 
 void RefHost::installInLibrary() {

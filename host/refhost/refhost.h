@@ -16,6 +16,7 @@
 #include "refmemorymanager.h"
 #include "refstrsupport.h"
 #include "refprogress.h"
+#include "reftranslator.h"
 
 struct RefLoadedComponent {
     bool good = false;
@@ -62,6 +63,15 @@ public:
     void withdrawBucketPool();
     RefProgress& progress() { return *progress_; }
 
+    // Reads the translation table at `path` (format in reftranslator.h); the
+    // first success offers "ITesTranslatorService", so a host that never loads
+    // a table has no translator. On failure `error` says why (file:line) and
+    // the table loaded before, if any, stays. A component asks once per
+    // process: load before it shows its first text.
+    bool loadTranslations(const std::string& path, std::string& error);
+    // The service once a table was loaded, null before.
+    RefTranslatorService* translations() { return translations_.get(); }
+
     // Makes the host's own copy of the library count and look up services
     // through this manager, as the plug-in does after initialize.
     void installInLibrary();
@@ -92,6 +102,7 @@ private:
     IPtr<RefStrSupport> strSupport_;
     IPtr<BucketMemoryPool> bucketPool_;
     IPtr<RefProgress> progress_;
+    IPtr<RefTranslatorService> translations_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

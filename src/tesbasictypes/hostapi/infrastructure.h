@@ -1,12 +1,14 @@
 // Infrastructure services of the host: error reporting, assertion handling,
 // the memory manager that serves pages and releases memory on demand, the
-// string support for wide text, the progress display, and the bucket memory
-// pool shared by the host and its components.
+// string support for wide text, the progress display, the bucket memory
+// pool shared by the host and its components, the translation of
+// user-visible texts, and the user's length unit.
 #pragma once
 
 #include <cstdint>
 
 #include "../tesobject.h"
+#include "../tesstring.h"
 
 // "ITesErrorService": reports a message with a level and a context (source).
 class ITesErrorService : public virtual ITesUnknown {
@@ -71,7 +73,7 @@ public:
 // produce text write at most outSize - 1 units or bytes and a terminator into
 // `out` (when outSize > 0) and return the length of the whole result, as
 // snprintf does, so a caller can retry with a larger buffer.
-class ITesStrSupport : public ITesUnknown {
+class ITesStrSupport : public virtual ITesUnknown {
 public:
     virtual void reservedSlot0() = 0;
     // The 8-bit form of `text`.
@@ -94,4 +96,48 @@ public:
     virtual int32_t currentUnit() = 0;
     // Lengths in the document's unit times this factor give lengths in `unit`.
     virtual double factor(int32_t unit) = 0;
+};
+
+// A key -> text look-up for user-visible texts. Keys are 8-bit (UTF-8), texts
+// wide. Texts come back by value: host and component compile the same
+// TesString, and a string buffer can be freed by either side's library. Only
+// lookup reports through an out parameter, as its result tells whether the key
+// was found.
+class ITesTranslator : public virtual ITesUnknown {
+public:
+    // The text of `key` with the first "%i" for i = 1 ... count (the digits of
+    // i, not followed by a further digit) replaced by arguments[i - 1]; a null
+    // argument removes its placeholder; an argument without a placeholder is
+    // ignored; other placeholders stay. Argument texts are not scanned again.
+    virtual TesString translateList(const char* key, int32_t count, const TesString* const* arguments) = 0;
+    // The text of `key` with every "%1" ... "%9" replaced by the argument of
+    // that number; a placeholder without an argument is removed.
+    virtual TesString translate(const char* key, const TesString& a1, const TesString& a2, const TesString& a3,
+                                const TesString& a4, const TesString& a5, const TesString& a6) = 0;
+    virtual TesString translate(const char* key, const TesString& a1, const TesString& a2, const TesString& a3,
+                                const TesString& a4, const TesString& a5) = 0;
+    virtual TesString translate(const char* key, const TesString& a1, const TesString& a2, const TesString& a3,
+                                const TesString& a4) = 0;
+    virtual TesString translate(const char* key, const TesString& a1, const TesString& a2, const TesString& a3) = 0;
+    virtual TesString translate(const char* key, const TesString& a1, const TesString& a2) = 0;
+    virtual TesString translate(const char* key, const TesString& a1) = 0;
+    // The text of `key`, placeholders left as they are; the key itself (as
+    // UTF-8) when the translator has no text for it.
+    virtual TesString translate(const char* key) = 0;
+    // True when the translator has a table of texts.
+    virtual bool isLoaded() = 0;
+    // Sets `text` to the text of `key` and returns true. A translator with a
+    // table returns false for a key it lacks, with `text` the key itself; the
+    // trivial translator's text is the key for every key. A null key is empty.
+    virtual bool lookup(const char* key, TesString& text) = 0;
+};
+
+// "ITesTranslatorService": hands each component its translator.
+class ITesTranslatorService : public virtual ITesUnknown {
+public:
+    // The translator for the component named `componentName` (the name the
+    // component reports in its identity, e.g. "vespercomponent"), or null when
+    // the host has none for it. Adds no reference: a caller that keeps the
+    // translator takes it into an IPtr.
+    virtual ITesTranslator* translatorFor(const char* componentName) = 0;
 };

@@ -1,16 +1,20 @@
 #include "osmutex.h"
 
-#include <pthread.h>
-
-#include <cerrno>
 #include <new>
 
+#include "osownedmutex.h"
 #include "ossharedmutex.h"
-#include "oswaitlist.h"
+
+namespace {
+// Unnamed mutexes are process-private and not robust: the robust kind costs
+// more on every lock, and a thread that ends holding a mutex of its own
+// process is a bug there, not an event to recover from.
+constexpr bool kUnnamedRobust = false;
+}  // namespace
 
 struct TesOsMutex {
-    pthread_mutex_t* mutex = nullptr;  // &own, or the one in shared memory
-    pthread_mutex_t own;
+    TesOsOwnedMutex* owned = nullptr;    // &own, or the one in shared memory
+    TesOsOwnedMutex own;
     TesOsSharedMutex* shared = nullptr;  // named mutexes only
 };
 
@@ -24,29 +28,8 @@ TesOsMutex* openShared(const char* name, bool create, bool inheritable) {
         delete handle;
         return nullptr;
     }
-    handle->mutex = tesOsSharedMutexGet(handle->shared);
+    handle->owned = tesOsSharedMutexGet(handle->shared);
     return handle;
-}
-
-TesOsWait classify(TesOsMutex* handle, int error) {
-    switch (error) {
-        case 0:
-            return TesOsWait::acquired;
-        case EOWNERDEAD:
-            pthread_mutex_consistent(handle->mutex);
-            return TesOsWait::abandoned;
-        case EBUSY:
-        case ETIMEDOUT:
-            return TesOsWait::timeout;
-        default:
-            return TesOsWait::failed;
-    }
-}
-
-TesOsWait resultOf(TesOsMutex* handle, int error) {
-    const TesOsWait result = classify(handle, error);
-    if (handle->shared != nullptr && tesOsWaitAcquired(result)) tesOsSharedMutexNoteAcquired(handle->shared);
-    return result;
 }
 
 }  // namespace
@@ -54,16 +37,11 @@ TesOsWait resultOf(TesOsMutex* handle, int error) {
 TesOsMutex* tesOsMutexCreate() {
     auto* handle = new (std::nothrow) TesOsMutex;
     if (handle == nullptr) return nullptr;
-    pthread_mutexattr_t attributes;
-    pthread_mutexattr_init(&attributes);
-    pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
-    const bool initialised = pthread_mutex_init(&handle->own, &attributes) == 0;
-    pthread_mutexattr_destroy(&attributes);
-    if (!initialised) {
+    if (!tesOsOwnedMutexInit(handle->own, false, kUnnamedRobust)) {
         delete handle;
         return nullptr;
     }
-    handle->mutex = &handle->own;
+    handle->owned = &handle->own;
     return handle;
 }
 
@@ -76,21 +54,20 @@ void tesOsMutexClose(TesOsMutex* handle) {
     if (handle->shared != nullptr) {
         tesOsSharedMutexClose(handle->shared);
     } else {
-        pthread_mutex_destroy(&handle->own);
+        tesOsOwnedMutexDestroy(handle->own);
     }
     delete handle;
 }
 
 TesOsWait tesOsMutexWait(TesOsMutex* handle, uint32_t milliseconds) {
     if (handle == nullptr) return TesOsWait::failed;
-    if (milliseconds == kTesOsInfinite) return resultOf(handle, pthread_mutex_lock(handle->mutex));
-    if (milliseconds == 0) return resultOf(handle, pthread_mutex_trylock(handle->mutex));
-    const timespec deadline = tesOsRealtimeAfter(milliseconds);
-    return resultOf(handle, pthread_mutex_timedlock(handle->mutex, &deadline));
+    const TesOsWait result = tesOsOwnedMutexWait(*handle->owned, milliseconds);
+    if (handle->shared != nullptr && tesOsWaitAcquired(result)) tesOsSharedMutexNoteAcquired(handle->shared);
+    return result;
 }
 
 bool tesOsMutexRelease(TesOsMutex* handle) {
-    if (handle == nullptr || pthread_mutex_unlock(handle->mutex) != 0) return false;
+    if (handle == nullptr || !tesOsOwnedMutexRelease(*handle->owned)) return false;
     if (handle->shared != nullptr) tesOsSharedMutexNoteReleased(handle->shared);
     return true;
 }

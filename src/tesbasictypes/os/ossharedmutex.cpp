@@ -31,7 +31,7 @@ constexpr uint64_t kFnvPrime = 1099511628211ULL;
 
 struct SharedBlock {
     uint32_t magic;
-    pthread_mutex_t mutex;
+    TesOsOwnedMutex owned;
 };
 
 enum class Registration { registered, removed, failed };
@@ -103,15 +103,10 @@ bool lockByte(int fd, off_t byte, short type, bool wait) {
 }
 
 bool initialiseMutex(SharedBlock* block) {
-    pthread_mutexattr_t attributes;
-    pthread_mutexattr_init(&attributes);
-    pthread_mutexattr_setpshared(&attributes, PTHREAD_PROCESS_SHARED);
-    pthread_mutexattr_setrobust(&attributes, PTHREAD_MUTEX_ROBUST);
-    pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
-    const bool initialised = pthread_mutex_init(&block->mutex, &attributes) == 0;
-    pthread_mutexattr_destroy(&attributes);
-    if (initialised) block->magic = kReadyMagic;
-    return initialised;
+    new (&block->owned) TesOsOwnedMutex;
+    if (!tesOsOwnedMutexInit(block->owned, true, true)) return false;
+    block->magic = kReadyMagic;
+    return true;
 }
 
 // Sizes, maps and (when nobody has yet) initialises the object; under the guard.
@@ -226,7 +221,7 @@ void tesOsSharedMutexClose(TesOsSharedMutex* record) {
     delete record;
 }
 
-pthread_mutex_t* tesOsSharedMutexGet(TesOsSharedMutex* record) { return &record->block->mutex; }
+TesOsOwnedMutex* tesOsSharedMutexGet(TesOsSharedMutex* record) { return &record->block->owned; }
 
 void tesOsSharedMutexNoteAcquired(TesOsSharedMutex* record) { record->holds.fetch_add(1); }
 

@@ -1,7 +1,8 @@
 // The shared part of a named mutex. Internal to os/.
 //
-// Mechanism: a robust, process-shared, recursive pthread mutex in a POSIX
-// shared-memory object named after the mutex (in /dev/shm on Linux).
+// Mechanism: a robust, process-shared pthread mutex (with its owner record,
+// osownedmutex.h) in a POSIX shared-memory object named after the mutex (in
+// /dev/shm on Linux).
 // - A holder that dies, a whole process or one thread, does not leave the mutex
 //   locked: the next waiter acquires it and its wait reports `abandoned`. The
 //   data the mutex guards may be half updated, as with any abandoned mutex.
@@ -25,7 +26,7 @@
 //   handle leaves the parent's registration alone.
 #pragma once
 
-#include <pthread.h>
+#include "osownedmutex.h"
 
 struct TesOsSharedMutex;
 
@@ -37,7 +38,7 @@ TesOsSharedMutex* tesOsSharedMutexOpen(const char* name, bool create, bool inher
 // Ends one handle's use of the record.
 void tesOsSharedMutexClose(TesOsSharedMutex* shared);
 
-pthread_mutex_t* tesOsSharedMutexGet(TesOsSharedMutex* shared);
+TesOsOwnedMutex* tesOsSharedMutexGet(TesOsSharedMutex* shared);
 
 // Every acquisition and release through a handle, so that closing knows
 // whether the mutex is still held in this process.

@@ -3,9 +3,10 @@
 // created or opened. The calls that return bool return false when there is no
 // handle.
 //
-// Named mutexes live in shared memory and survive a holder that dies: the next
-// locker acquires them (see os/ossharedmutex.h for the mechanism and its
-// limits). Names are 8-bit strings; any byte but NUL may appear.
+// A holder that ends without unlocking (its thread or, for a named mutex, its
+// process) does not leave the mutex locked: the next locker acquires it. Named
+// mutexes live in shared memory (see os/ossharedmutex.h for the mechanism and
+// its limits). Names are 8-bit strings; any byte but NUL may appear.
 #pragma once
 
 struct TesOsMutex;

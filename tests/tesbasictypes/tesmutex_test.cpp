@@ -132,6 +132,14 @@ TEST(TesMutex, LockForReturnsWhenTheHolderReleases) {
     releaser.join();
 }
 
+TEST(TesMutex, HolderThreadThatEndedDoesNotKeepItLocked) {
+    TesMutex mutex;
+    std::thread([&] { mutex.lock(); }).join();
+    EXPECT_TRUE(mutex.lockFor(kPatience));
+    EXPECT_TRUE(mutex.unlock());
+    EXPECT_TRUE(onOtherThread([&] { return mutex.tryLock() && mutex.unlock(); }));
+}
+
 TEST(TesMutexNamed, OpenFindsOnlyALiveNameAndSharesTheMutex) {
     const std::string name = testsupport::uniqueName("shared");
     TesMutex opener(TesMutex::Creation::none);
@@ -236,4 +244,23 @@ TEST(TesMutexNamed, NameOfAProcessThatDiedHoldingItLastsUntilTheNextClose) {
     EXPECT_TRUE(mutex.unlock());
     EXPECT_TRUE(mutex.close());
     EXPECT_FALSE(mutex.openNamed(name.c_str()));
+}
+
+TEST(TesMutexNamed, ForkedChildClosingAnInheritedHandleLeavesTheParentsOpen) {
+    const std::string name = testsupport::uniqueName("inherited");
+    TesMutex mutex(TesMutex::Creation::none);
+    ASSERT_TRUE(mutex.createNamed(name.c_str()));
+    testsupport::ChildProcess child([&](testsupport::ChildProcess&) {
+        if (!mutex.lock() || !mutex.unlock()) return 1;  // the inherited handle works
+        if (!mutex.close()) return 2;
+        TesMutex own(TesMutex::Creation::none);
+        return own.openNamed(name.c_str()) ? 0 : 3;
+    });
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.exitCode(kPatience), 0);
+    TesMutex again(TesMutex::Creation::none);
+    EXPECT_TRUE(again.openNamed(name.c_str()));
+    EXPECT_TRUE(again.close());
+    EXPECT_TRUE(mutex.close());
+    EXPECT_FALSE(again.openNamed(name.c_str()));
 }

@@ -5,13 +5,6 @@
 #include "osownedmutex.h"
 #include "ossharedmutex.h"
 
-namespace {
-// Unnamed mutexes are process-private and not robust: the robust kind costs
-// more on every lock, and a thread that ends holding a mutex of its own
-// process is a bug there, not an event to recover from.
-constexpr bool kUnnamedRobust = false;
-}  // namespace
-
 struct TesOsMutex {
     TesOsOwnedMutex* owned = nullptr;    // &own, or the one in shared memory
     TesOsOwnedMutex own;
@@ -37,7 +30,7 @@ TesOsMutex* openShared(const char* name, bool create, bool inheritable) {
 TesOsMutex* tesOsMutexCreate() {
     auto* handle = new (std::nothrow) TesOsMutex;
     if (handle == nullptr) return nullptr;
-    if (!tesOsOwnedMutexInit(handle->own, false, kUnnamedRobust)) {
+    if (!tesOsOwnedMutexInit(handle->own, false)) {
         delete handle;
         return nullptr;
     }

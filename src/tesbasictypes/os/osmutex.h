@@ -1,6 +1,7 @@
 // Mutexes of the operating-system layer: owned by the thread that acquired
-// them and recursive, like the kernel mutexes the library was written for.
-// A handle is null when the mutex could not be created or opened.
+// them, recursive, and passed on (as `abandoned`) when their holder ends
+// without releasing them, like the kernel mutexes the library was written
+// for. A handle is null when the mutex could not be created or opened.
 #pragma once
 
 #include <cstdint>

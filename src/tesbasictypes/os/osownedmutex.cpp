@@ -60,6 +60,12 @@ void noteTimedRecovery([[maybe_unused]] pthread_mutex_t* mutex) {
 
 // A timed wait tries first: a mutex whose holder died before the wait began
 // is then recovered by trylock.
+[[gnu::noinline]] void makeThreadToken() {
+    static const bool renewedAfterFork = pthread_atfork(nullptr, nullptr, forgetTokenInChild) == 0;
+    static_cast<void>(renewedAfterFork);
+    threadToken = newThreadToken();
+}
+
 int lockWithin(pthread_mutex_t* mutex, uint32_t milliseconds) {
     if (milliseconds == kTesOsInfinite) return pthread_mutex_lock(mutex);
     const int tried = pthread_mutex_trylock(mutex);
@@ -73,19 +79,15 @@ int lockWithin(pthread_mutex_t* mutex, uint32_t milliseconds) {
 }  // namespace
 
 uint64_t tesOsThreadToken() {
-    if (threadToken == 0) {
-        static const bool renewedAfterFork = pthread_atfork(nullptr, nullptr, forgetTokenInChild) == 0;
-        static_cast<void>(renewedAfterFork);
-        threadToken = newThreadToken();
-    }
+    if (__builtin_expect(threadToken == 0, 0)) makeThreadToken();
     return threadToken;
 }
 
-bool tesOsOwnedMutexInit(TesOsOwnedMutex& owned, bool processShared, bool robust) {
+bool tesOsOwnedMutexInit(TesOsOwnedMutex& owned, bool processShared) {
     pthread_mutexattr_t attributes;
     pthread_mutexattr_init(&attributes);
     if (processShared) pthread_mutexattr_setpshared(&attributes, PTHREAD_PROCESS_SHARED);
-    if (robust) pthread_mutexattr_setrobust(&attributes, PTHREAD_MUTEX_ROBUST);
+    pthread_mutexattr_setrobust(&attributes, PTHREAD_MUTEX_ROBUST);
     const bool initialised = pthread_mutex_init(&owned.mutex, &attributes) == 0;
     pthread_mutexattr_destroy(&attributes);
     owned.owner.store(0);

@@ -1,8 +1,8 @@
-// A pthread mutex that knows which thread holds it and how often: recursion
-// and the owner check happen here, so the pthread mutex is locked once per
-// holder and never unlocked by a thread that does not hold it. Robust mutexes
-// report a holder that died as `abandoned` and pass to the next waiter.
-// Internal to os/.
+// A robust pthread mutex that knows which thread holds it and how often:
+// recursion and the owner check happen here, so the pthread mutex is locked
+// once per holder and never unlocked by a thread that does not hold it. When
+// a holder dies (its thread or its process ends), the next waiter acquires the
+// mutex and its wait reports `abandoned`. Internal to os/.
 #pragma once
 
 #include <pthread.h>
@@ -20,7 +20,7 @@ struct TesOsOwnedMutex {
 
 // Initialises a mutex constructed in place (also in shared memory). False when
 // the system refuses.
-bool tesOsOwnedMutexInit(TesOsOwnedMutex& owned, bool processShared, bool robust);
+bool tesOsOwnedMutexInit(TesOsOwnedMutex& owned, bool processShared);
 void tesOsOwnedMutexDestroy(TesOsOwnedMutex& owned);
 
 TesOsWait tesOsOwnedMutexWait(TesOsOwnedMutex& owned, uint32_t milliseconds);

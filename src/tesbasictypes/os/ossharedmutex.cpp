@@ -104,7 +104,7 @@ bool lockByte(int fd, off_t byte, short type, bool wait) {
 
 bool initialiseMutex(SharedBlock* block) {
     new (&block->owned) TesOsOwnedMutex;
-    if (!tesOsOwnedMutexInit(block->owned, true, true)) return false;
+    if (!tesOsOwnedMutexInit(block->owned, true)) return false;
     block->magic = kReadyMagic;
     return true;
 }
@@ -212,10 +212,9 @@ void tesOsSharedMutexClose(TesOsSharedMutex* record) {
     Registry& known = registry();
     std::lock_guard<std::mutex> hold(known.lock);
     if (--record->handles > 0) return;
-    if (record->opener == getpid()) {
-        known.records.erase(record->objectName);
-        unregister(*record);
-    }
+    const auto found = known.records.find(record->objectName);
+    if (found != known.records.end() && found->second == record) known.records.erase(found);
+    if (record->opener == getpid()) unregister(*record);
     close(record->fd);
     if (record->holds.load() == 0) munmap(record->block, sizeof(SharedBlock));
     delete record;

@@ -23,6 +23,7 @@ namespace {
 constexpr uint64_t kMixIncrement = 0x9E3779B97F4A7C15ULL;
 constexpr uint64_t kMixMultiplier1 = 0xBF58476D1CE4E5B9ULL;
 constexpr uint64_t kMixMultiplier2 = 0x94D049BB133111EBULL;
+constexpr uint64_t kNanosPerSecond = 1000000000ULL;
 
 thread_local uint64_t threadToken = 0;
 
@@ -43,7 +44,7 @@ uint64_t newThreadToken() {
     clock_gettime(CLOCK_MONOTONIC, &now);
     uint64_t token = mix(0, static_cast<uint64_t>(gettid()));
     token = mix(token, static_cast<uint64_t>(getpid()));
-    token = mix(token, static_cast<uint64_t>(now.tv_sec) * 1000000000ULL + static_cast<uint64_t>(now.tv_nsec));
+    token = mix(token, static_cast<uint64_t>(now.tv_sec) * kNanosPerSecond + static_cast<uint64_t>(now.tv_nsec));
     return token != 0 ? token : 1;
 }
 
@@ -58,14 +59,14 @@ void noteTimedRecovery([[maybe_unused]] pthread_mutex_t* mutex) {
 #endif
 }
 
-// A timed wait tries first: a mutex whose holder died before the wait began
-// is then recovered by trylock.
-[[gnu::noinline]] void makeThreadToken() {
+void makeThreadToken() {
     static const bool renewedAfterFork = pthread_atfork(nullptr, nullptr, forgetTokenInChild) == 0;
     static_cast<void>(renewedAfterFork);
     threadToken = newThreadToken();
 }
 
+// A timed wait tries first: a mutex whose holder died before the wait began
+// is then recovered by trylock.
 int lockWithin(pthread_mutex_t* mutex, uint32_t milliseconds) {
     if (milliseconds == kTesOsInfinite) return pthread_mutex_lock(mutex);
     const int tried = pthread_mutex_trylock(mutex);
@@ -79,7 +80,7 @@ int lockWithin(pthread_mutex_t* mutex, uint32_t milliseconds) {
 }  // namespace
 
 uint64_t tesOsThreadToken() {
-    if (__builtin_expect(threadToken == 0, 0)) makeThreadToken();
+    if (threadToken == 0) makeThreadToken();
     return threadToken;
 }
 

@@ -27,7 +27,9 @@ TesOsWait tesOsOwnedMutexWait(TesOsOwnedMutex& owned, uint32_t milliseconds);
 // False when the calling thread does not hold the mutex.
 bool tesOsOwnedMutexRelease(TesOsOwnedMutex& owned);
 
-// A token for the calling thread, never 0 and distinct from that of any other
-// thread of any process, past or present (a thread id alone is reused once
-// its thread ends). Made once per thread and anew in a forked child.
+// A token for the calling thread, never 0: a 64-bit hash of its thread id,
+// process id and start time, so that (but for a chance of about 2^-64) it
+// differs from the token of any other thread of any process, including an
+// earlier thread that had the same ids. Made once per thread and anew in a
+// forked child.
 uint64_t tesOsThreadToken();

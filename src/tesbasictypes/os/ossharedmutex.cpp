@@ -159,6 +159,7 @@ TesOsSharedMutex* openRecord(const std::string& objectName, bool create, bool in
         if (outcome == Registration::registered) {
             auto* record = new (std::nothrow) TesOsSharedMutex{objectName, fd, static_cast<SharedBlock*>(block)};
             if (record != nullptr) return record;
+            munmap(block, sizeof(SharedBlock));
         }
         close(fd);
         if (outcome != Registration::removed) return nullptr;

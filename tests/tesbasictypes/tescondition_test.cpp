@@ -99,13 +99,15 @@ TEST(TesCondition, BroadcastReleasesAllWaitersAndWaitsUntilTheyLeft) {
         Waiters waiters(mutex, condition, count);
         ASSERT_TRUE(waiters.allWaiting()) << count;
         mutex.lock();
-        condition.broadcast();  // returns only once every waiter has left its wait
+        condition.broadcast();
+        // Every waiter has left its wait (though it still needs the mutex), so
+        // this signal finds no waiter and leaves nothing behind.
+        condition.signal();
         mutex.unlock();
         waiters.join();
         EXPECT_EQ(waiters.signalled(), count);
         EXPECT_EQ(waiters.left(), count);
 
-        // Nothing is left over for the next waiter.
         mutex.lock();
         EXPECT_FALSE(condition.waitFor(mutex, 0.02)) << count;
         mutex.unlock();

@@ -158,6 +158,14 @@ void RefDocument::add(RefObject* object) {
     named_[object->name()] = static_cast<ITesObject*>(object);
 }
 
+void RefDocument::clear() {
+    objects_.clear();
+    named_.clear();
+    active_.reset();
+    states_.clear();
+    phase_ = 0;
+}
+
 RefObject* RefDocument::find(const std::u16string& name) {
     for (const IPtr<RefObject>& object : objects_) {
         if (object->name() == name) return object.get();

@@ -115,6 +115,8 @@ public:
 
     // Objects in document order; adding one names it too.
     void add(RefObject* object);
+    // Empties the document: objects, names, the active object and the states.
+    void clear();
     const std::vector<IPtr<RefObject>>& objects() const { return objects_; }
     RefObject* find(const std::u16string& name);
     void setActive(RefObject* object) { active_ = object; }

@@ -209,6 +209,9 @@ RefSceneResult refLoadSceneLines(RefHost& host, const RefLineFile& file, const s
     return result;
 }
 
+// A scene file describes the whole document: what was there goes first.
 RefSceneResult refLoadScene(RefHost& host, const std::string& path) {
-    return refLoadSceneLines(host, refReadLines(path), path);
+    RefLineFile file = refReadLines(path);
+    if (file.good) host.document().clear();
+    return refLoadSceneLines(host, file, path);
 }

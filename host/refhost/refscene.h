@@ -26,5 +26,7 @@ struct RefSceneResult {
     std::string error;  // "file:line: what"
 };
 
+// Replaces the document by the scene's; settings, registry and states are
+// added to what the host has.
 RefSceneResult refLoadScene(RefHost& host, const std::string& path);
 RefSceneResult refLoadSceneLines(RefHost& host, const RefLineFile& file, const std::string& name);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "hostapi/commands.h"
 #include "refhost.h"
@@ -170,7 +171,9 @@ RefControl* RefSession::control(const std::string& key, std::string& error) {
 }
 
 std::string RefSession::act(const std::vector<std::string>& words) {
+    static const std::set<std::string> userActions = {"apply", "redraw", "click", "select", "type", "set", "value"};
     const std::string& verb = words[0];
+    if (!userActions.count(verb)) return "unknown statement: " + verb;
     if (command_ == nullptr) return verb + ": no command is running";
     if (verb == "apply") {
         command_->onApply();
@@ -212,7 +215,6 @@ std::string RefSession::act(const std::vector<std::string>& words) {
     }
     double value = 0;
     if (!refParseDouble(words[2], &value)) return "not a number: " + words[2];
-    if (verb != "set" && verb != "value") return "unknown statement: " + verb;
     panel_->setValue(id, std::clamp(value, target->minimum, std::max(target->minimum, target->maximum)));
     if (verb == "set") receiver->onEditFinished(id);
     return {};

@@ -26,7 +26,7 @@ RefHost::RefHost(const RefHostOptions& options)
       dialogs_(new RefSimpleDlg), fileDialogs_(new RefGuiUtil), statusBar_(new RefStatusBar),
       document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
       renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())),
-      strSupport_(new RefStrSupport), progress_(new RefProgress) {
+      strSupport_(new RefStrSupport), units_(new RefUnitService), progress_(new RefProgress) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
@@ -41,6 +41,7 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(graphics_.get(), {"IGenGfxService"});
     manager_->addService(strSupport_.get(), {"ITesStrSupport"});
     manager_->addService(progress_.get(), {"ITesProgress"});
+    manager_->addService(units_.get(), {"IUnitService"});
 }
 
 void RefHost::offerBucketPool() {

@@ -15,6 +15,7 @@
 #include "refgraphics.h"
 #include "refmemorymanager.h"
 #include "refstrsupport.h"
+#include "refunits.h"
 #include "refprogress.h"
 #include "reftranslator.h"
 
@@ -53,6 +54,7 @@ public:
     RefRenderer& renderer() { return *renderer_; }
     RefGenGfxService& graphics() { return *graphics_; }
     RefStrSupport& strSupport() { return *strSupport_; }
+    RefUnitService& units() { return *units_; }
     // The pool the host offers, or null while it offers none.
     BucketMemoryPool* bucketPool() { return bucketPool_.get(); }
 
@@ -100,6 +102,7 @@ private:
     IPtr<RefRenderer> renderer_;
     IPtr<RefGenGfxService> graphics_;
     IPtr<RefStrSupport> strSupport_;
+    IPtr<RefUnitService> units_;
     IPtr<BucketMemoryPool> bucketPool_;
     IPtr<RefProgress> progress_;
     IPtr<RefTranslatorService> translations_;

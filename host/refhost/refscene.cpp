@@ -178,6 +178,10 @@ const std::map<std::string, Reader>& readers() {
          }},
         {"phase", [](SceneState& scene, Statement& statement) {
              scene.host.document().setPhase(statement.integer());
+         }},
+        {"unit", [](SceneState& scene, Statement& statement) {
+             const std::string name = statement.word();
+             if (!scene.host.units().choose(name)) statement.fail("unknown unit: " + name);
          }}};
     return table;
 }

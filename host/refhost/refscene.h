@@ -11,6 +11,7 @@
 //   registry KEY VALUE
 //   state KEY true|false
 //   phase P               the document's current phase
+//   unit mm|cm|m|in|um    the user's length unit (the document is in mm)
 //
 // Names and texts are UTF-8.
 #pragma once

@@ -76,7 +76,7 @@ std::string RefSession::execute(const RefLine& line) {
     const std::vector<std::string>& words = line.words;
     const std::string& verb = words[0];
     static const std::map<std::string, int> sceneVerbs = {
-        {"setting", 0}, {"registry", 0}, {"state", 0}, {"phase", 0}, {"camera", 0}};
+        {"setting", 0}, {"registry", 0}, {"state", 0}, {"phase", 0}, {"camera", 0}, {"unit", 0}};
     if (verb == "scene") {
         if (words.size() != 2) return "scene needs one file";
         RefSceneResult loaded = refLoadScene(host_, resolve(folder_, words[1]));

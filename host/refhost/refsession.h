@@ -3,7 +3,7 @@
 // writes a transcript. One statement a line (see reflines.h):
 //
 //   scene FILE                 load a scene file (relative to the script)
-//   setting|registry|state|phase|camera ...   as in scene files
+//   setting|registry|state|phase|camera|unit ...   as in scene files
 //   command CLASS              create a command by class name, hand it a
 //                              container and a panel, ask isAvailable, build
 //                              its panel and start it

@@ -26,8 +26,8 @@ int32_t RefComponentManager::registerServiceClass(const char* interfaceName, con
     return 1;
 }
 
-// A service class answers with a new object on every lookup; the caller takes
-// it (count 0) into an IPtr like any other service.
+// A service factory and a service class answer with a new object on every
+// lookup; the caller takes it (count 0) into an IPtr like any other service.
 int32_t RefComponentManager::getService(const char* interfaceName, void** out) {
     ++serviceLookups_;
     if (interfaceName == nullptr) return 0;
@@ -35,6 +35,8 @@ int32_t RefComponentManager::getService(const char* interfaceName, void** out) {
     auto found = services_.find(interfaceName);
     if (found != services_.end()) {
         found->second->queryInterface(interfaceName, &face);
+    } else if (auto factory = serviceFactories_.find(interfaceName); factory != serviceFactories_.end()) {
+        face = madeFace(factory->second(), interfaceName);
     } else if (auto serviceClass = serviceClasses_.find(interfaceName); serviceClass != serviceClasses_.end()) {
         face = createFace(serviceClass->second, interfaceName);
     }
@@ -47,12 +49,17 @@ void* RefComponentManager::createFace(const TesClassId& classId, const char* int
     for (const IPtr<ITesComponent>& component : components_) {
         ITesUnknown* created = nullptr;
         if (component->createInstance(classId, &created) != 1 || created == nullptr) continue;
-        void* face = nullptr;
-        created->queryInterface(interfaceName, &face);
-        if (face == nullptr) IPtr<ITesUnknown> discard(created);
-        return face;
+        return madeFace(created, interfaceName);
     }
     return nullptr;
+}
+
+void* RefComponentManager::madeFace(ITesUnknown* created, const char* interfaceName) {
+    if (created == nullptr) return nullptr;
+    void* face = nullptr;
+    created->queryInterface(interfaceName, &face);
+    if (face == nullptr) IPtr<ITesUnknown> discard(created);
+    return face;
 }
 
 const char* RefComponentManager::statusText() {
@@ -81,6 +88,10 @@ void RefComponentManager::addService(ITesUnknown* service, const std::vector<std
 }
 
 void RefComponentManager::removeService(const std::string& interfaceName) { services_.erase(interfaceName); }
+
+void RefComponentManager::addServiceFactory(const std::string& interfaceName, std::function<ITesUnknown*()> make) {
+    serviceFactories_[interfaceName] = std::move(make);
+}
 
 void RefComponentManager::addServiceProvider(const std::string& name, ITesServiceProvider* provider) {
     providers_[name] = provider;

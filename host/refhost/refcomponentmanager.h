@@ -3,6 +3,7 @@
 // use once a component is initialised.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,6 +33,10 @@ public:
     // a reference. A later registration under the same name replaces it.
     void addService(ITesUnknown* service, const std::vector<std::string>& interfaceNames);
     void removeService(const std::string& interfaceName);
+    // Answers every lookup of `interfaceName` with a new object from `make`
+    // (count 0, which the caller takes), unless a service of that name was
+    // added too: that one wins.
+    void addServiceFactory(const std::string& interfaceName, std::function<ITesUnknown*()> make);
     // Makes `provider` reachable through getComponent(name).
     void addServiceProvider(const std::string& name, ITesServiceProvider* provider);
     // A component loaded and initialised by the host.
@@ -49,8 +54,11 @@ public:
 private:
     // A new object of `classId` seen as `interfaceName` (count 0), or null.
     void* createFace(const TesClassId& classId, const char* interfaceName);
+    // `created` (count 0) seen as `interfaceName`; released when it has no such face.
+    static void* madeFace(ITesUnknown* created, const char* interfaceName);
 
     std::map<std::string, IPtr<ITesUnknown>> services_;
+    std::map<std::string, std::function<ITesUnknown*()>> serviceFactories_;
     std::map<std::string, IPtr<ITesServiceProvider>> providers_;
     std::map<std::string, TesClassId> serviceClasses_;
     std::vector<IPtr<ITesComponent>> components_;

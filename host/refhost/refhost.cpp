@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "os/sharedlibrary.h"
+#include "refxml.h"
 #include "servicelookup.h"
 
 namespace {
@@ -10,6 +11,7 @@ namespace {
 constexpr const char* kPluginFileName = "libvespercomponent.so";
 constexpr const char* kBucketPoolService = "IBucketMemoryPool";
 constexpr const char* kTranslatorService = "ITesTranslatorService";
+constexpr const char* kXmlService = "ITesDOMXmlV2";
 
 // Objects a loaded plug-in may reach until the process ends: it keeps raw
 // pointers to the manager and function-static references to services.
@@ -42,6 +44,7 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(strSupport_.get(), {"ITesStrSupport"});
     manager_->addService(progress_.get(), {"ITesProgress"});
     manager_->addService(units_.get(), {"IUnitService"});
+    manager_->addServiceFactory(kXmlService, [] { return static_cast<ITesUnknown*>(new RefXmlDocument); });
 }
 
 void RefHost::offerBucketPool() {

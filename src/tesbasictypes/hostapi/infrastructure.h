@@ -2,7 +2,7 @@
 // the memory manager that serves pages and releases memory on demand, the
 // string support for wide text, the progress display, the bucket memory
 // pool shared by the host and its components, the translation of
-// user-visible texts, and the user's length unit.
+// user-visible texts, the user's length unit and XML documents.
 #pragma once
 
 #include <cstdint>
@@ -140,4 +140,76 @@ public:
     // the host has none for it. Adds no reference: a caller that keeps the
     // translator takes it into an IPtr.
     virtual ITesTranslator* translatorFor(const char* componentName) = 0;
+};
+
+// The host's XML document service. Names, attribute values and texts are wide
+// (UTF-16 inside the interfaces; the host decides the encoding on disk). An
+// element belongs to the document that created it.
+//
+// Objects handed out as results are new (count 0) unless stated otherwise:
+// the caller takes them into an IPtr. Every element keeps its document alive.
+
+class ITesXmlElement;
+
+// Walks the child elements of one element in document order. Only elements
+// are visited: text, white space, comments and processing instructions
+// between them are not.
+class ITesXmlIterator : public virtual ITesUnknown {
+public:
+    // Back to the first child element.
+    virtual void first() = 0;
+    virtual void next() = 0;
+    virtual bool isDone() = 0;
+    // The element at the cursor, null when done. Adds no reference: the
+    // pointer stays valid until the next call of first() or next() unless the
+    // caller takes it into an IPtr.
+    virtual ITesXmlElement* current() = 0;
+};
+
+class ITesXmlElement : public virtual ITesUnknown {
+public:
+    virtual TesString name() = 0;
+    // The value of attribute `name`; empty when the attribute is absent.
+    virtual TesString attribute(const char16_t* name) = 0;
+    // Adds the attribute after the existing ones, or replaces its value.
+    virtual void setAttribute(const char16_t* name, const char16_t* value) = 0;
+    // The element's first run of character data; empty without one.
+    virtual TesString text() = 0;
+    // Replaces that run, or adds one after the children.
+    virtual void setText(const char16_t* text) = 0;
+    // The first child element called `name`, or null.
+    virtual ITesXmlElement* firstChild(const char16_t* name) = 0;
+    // A new iterator over the child elements, at the first of them.
+    virtual ITesXmlIterator* children() = 0;
+    // Moves `child` (an element of the same document, wherever it is) to the
+    // end of this element's children. False, changing nothing, for a null
+    // child, one of another document, this element or one of its ancestors.
+    virtual bool appendChild(ITesXmlElement* child) = 0;
+};
+
+// "ITesDOMXmlV2": one XML document in memory. Every lookup of the service
+// yields a new, empty document (count 0): keep it in an IPtr for one load or
+// one save, not in a function static.
+class ITesDOMXmlV2 : public virtual ITesUnknown {
+public:
+    // The declaration written before the document element, e.g. target "xml"
+    // with text `version="1.0" encoding="UTF-8"`; replaces an earlier one.
+    // An empty target removes it.
+    virtual void setDeclaration(const char16_t* target, const char16_t* text) = 0;
+    // A new element of this document, not yet in its tree.
+    virtual ITesXmlElement* createElement(const char16_t* name) = 0;
+    // Makes `element` (of this document) the root; the previous root leaves
+    // the tree. False for null or an element of another document.
+    virtual bool setDocumentElement(ITesXmlElement* element) = 0;
+    // The root, null when there is none.
+    virtual ITesXmlElement* documentElement() = 0;
+    // A new iterator over the root's child elements; one that is done at once
+    // when there is no root.
+    virtual ITesXmlIterator* documentChildren() = 0;
+    // Writes the declaration and the root, UTF-8, indented. A failed save
+    // leaves an existing file at `path` untouched.
+    virtual bool save(const char16_t* path) = 0;
+    // Replaces the document by the file's. False, leaving the document empty,
+    // when the file cannot be read or is not well-formed XML with a root.
+    virtual bool load(const char16_t* path) = 0;
 };

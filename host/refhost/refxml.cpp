@@ -1,0 +1,293 @@
+#include "refxml.h"
+
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string_view>
+
+#include "os/fileio.h"
+#include "queryinterface.h"
+#include "textcodec.h"
+
+namespace {
+
+constexpr const char* kDocumentClass = "RefXmlDocument";
+constexpr const char* kElementClass = "RefXmlElement";
+constexpr const char* kIteratorClass = "RefXmlIterator";
+constexpr const char* kIndent = "\t";
+constexpr unsigned kFormat = pugi::format_indent;
+constexpr unsigned kParseOptions = pugi::parse_default;
+constexpr size_t kShortText = 256;
+
+// The UTF-8 form of wide text (null reads as empty), on the stack when short.
+class Utf8Text {
+public:
+    explicit Utf8Text(const char16_t* text) {
+        const auto count = static_cast<int32_t>(text != nullptr ? std::char_traits<char16_t>::length(text) : 0);
+        const int32_t length = tesWideToUtf8(text, count, small_, static_cast<int32_t>(sizeof(small_)));
+        if (length < static_cast<int32_t>(sizeof(small_))) return;
+        large_ = tesWideToUtf8(text, count);
+        data_ = large_.c_str();
+    }
+    Utf8Text(const Utf8Text&) = delete;
+    Utf8Text& operator=(const Utf8Text&) = delete;
+    const char* c_str() const { return data_; }
+
+private:
+    char small_[kShortText];
+    std::string large_;
+    const char* data_ = small_;
+};
+
+// The wide form of UTF-8 text, converted on the stack when short.
+TesString wideOf(const char* text) {
+    const size_t length = std::strlen(text);
+    if (length > kShortText) return TesString::fromUtf8(text);
+    char16_t units[kShortText];
+    const int32_t count = tesUtf8ToWide(text, static_cast<int32_t>(length), units);
+    return TesString(units, count);
+}
+
+pugi::xml_node nextElement(pugi::xml_node node) {
+    while (node && node.type() != pugi::node_element) node = node.next_sibling();
+    return node;
+}
+
+// Collects what pugixml prints.
+class StringWriter : public pugi::xml_writer {
+public:
+    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+    std::string text;
+};
+
+// A name beside `target` that no other save of this process uses.
+std::string temporaryPathFor(const std::string& target) {
+    static std::atomic<uint64_t> counter{0};
+    static const uint32_t processSalt = std::random_device{}();
+    return target + ".tmp-" + std::to_string(processSalt) + "-" + std::to_string(counter.fetch_add(1));
+}
+
+// Writes `print`'s output to a new file at `path` and commits it to disk.
+template <class Print>
+bool writeCommitted(const std::string& path, Print print) {
+    std::FILE* file = tesFileOpen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    pugi::xml_writer_file writer(file);
+    print(writer);
+    bool good = std::ferror(file) == 0 && tesFileCommit(file);
+    good = std::fclose(file) == 0 && good;
+    return good;
+}
+
+}  // namespace
+
+RefXmlElement::RefXmlElement(RefXmlDocument* document, pugi::xml_node node)
+    : document_(document), node_(node), generation_(document->generation()) {}
+
+void RefXmlElement::queryInterface(const char* name, void** out) {
+    tesAnswerQuery(name, out, {kElementClass, this, this, {{"ITesXmlElement", static_cast<ITesXmlElement*>(this)}}});
+}
+
+const char* RefXmlElement::className() const { return kElementClass; }
+
+pugi::xml_node RefXmlElement::node() const {
+    return generation_ == document_->generation() ? node_ : pugi::xml_node();
+}
+
+ptrdiff_t RefXmlElement::sourceOffset() const { return node().offset_debug(); }
+
+TesString RefXmlElement::name() { return wideOf(node().name()); }
+
+TesString RefXmlElement::attribute(const char16_t* name) {
+    const Utf8Text key(name);
+    return wideOf(node().attribute(key.c_str()).value());
+}
+
+void RefXmlElement::setAttribute(const char16_t* name, const char16_t* value) {
+    pugi::xml_node element = node();
+    if (!element) return;
+    const Utf8Text key(name);
+    pugi::xml_attribute attribute = element.attribute(key.c_str());
+    if (!attribute) attribute = element.append_attribute(key.c_str());
+    attribute.set_value(Utf8Text(value).c_str());
+}
+
+TesString RefXmlElement::text() { return wideOf(node().text().get()); }
+
+void RefXmlElement::setText(const char16_t* text) {
+    pugi::xml_node element = node();
+    if (element) element.text().set(Utf8Text(text).c_str());
+}
+
+ITesXmlElement* RefXmlElement::firstChild(const char16_t* name) {
+    const Utf8Text key(name);
+    for (pugi::xml_node child = nextElement(node().first_child()); child; child = nextElement(child.next_sibling())) {
+        if (std::strcmp(child.name(), key.c_str()) == 0) return new RefXmlElement(document_.get(), child);
+    }
+    return nullptr;
+}
+
+ITesXmlIterator* RefXmlElement::children() { return new RefXmlIterator(document_.get(), node()); }
+
+bool RefXmlElement::appendChild(ITesXmlElement* child) {
+    pugi::xml_node parent = node();
+    pugi::xml_node moved = document_->nodeOf(child);
+    if (!parent || !moved || !document_->canMove(moved, parent)) return false;
+    return !parent.append_move(moved).empty();
+}
+
+RefXmlIterator::RefXmlIterator(RefXmlDocument* document, pugi::xml_node parent)
+    : document_(document), parent_(parent), generation_(document->generation()) {
+    first();
+}
+
+void RefXmlIterator::queryInterface(const char* name, void** out) {
+    tesAnswerQuery(name, out, {kIteratorClass, this, this, {{"ITesXmlIterator", static_cast<ITesXmlIterator*>(this)}}});
+}
+
+const char* RefXmlIterator::className() const { return kIteratorClass; }
+
+bool RefXmlIterator::live() const { return generation_ == document_->generation(); }
+
+void RefXmlIterator::first() { position_ = live() ? nextElement(parent_.first_child()) : pugi::xml_node(); }
+
+void RefXmlIterator::next() {
+    if (position_) position_ = live() ? nextElement(position_.next_sibling()) : pugi::xml_node();
+}
+
+bool RefXmlIterator::isDone() { return !live() || !position_; }
+
+// Re-pointing the element the iterator alone holds saves an allocation per
+// child; one the caller kept stays as it was.
+ITesXmlElement* RefXmlIterator::current() {
+    if (isDone()) return nullptr;
+    if (element_ && element_->node() == position_) return element_.get();
+    if (element_ && element_->refCount() == 1) {
+        element_->retarget(position_);
+    } else {
+        element_ = new RefXmlElement(document_.get(), position_);
+    }
+    return element_.get();
+}
+
+void RefXmlDocument::queryInterface(const char* name, void** out) {
+    tesAnswerQuery(name, out, {kDocumentClass, this, this, {{"ITesDOMXmlV2", static_cast<ITesDOMXmlV2*>(this)}}});
+}
+
+const char* RefXmlDocument::className() const { return kDocumentClass; }
+
+pugi::xml_node RefXmlDocument::staging() {
+    if (!staging_) staging_ = document_.append_child(pugi::node_element);
+    return staging_;
+}
+
+void RefXmlDocument::setDeclaration(const char16_t* target, const char16_t* text) {
+    if (declaration_) document_.remove_child(declaration_);
+    declaration_ = pugi::xml_node();
+    if (target == nullptr || target[0] == u'\0') return;
+    declaration_ = document_.prepend_child(pugi::node_pi);
+    declaration_.set_name(Utf8Text(target).c_str());
+    declaration_.set_value(Utf8Text(text).c_str());
+}
+
+ITesXmlElement* RefXmlDocument::createElement(const char16_t* name) {
+    pugi::xml_node node = staging().append_child(Utf8Text(name).c_str());
+    return node ? new RefXmlElement(this, node) : nullptr;
+}
+
+bool RefXmlDocument::setDocumentElement(ITesXmlElement* element) {
+    pugi::xml_node node = nodeOf(element);
+    if (!node) return false;
+    if (node == root_) return true;
+    if (root_) staging().append_move(root_);
+    root_ = document_.append_move(node);
+    return !root_.empty();
+}
+
+ITesXmlElement* RefXmlDocument::documentElement() { return root_ ? new RefXmlElement(this, root_) : nullptr; }
+
+ITesXmlIterator* RefXmlDocument::documentChildren() { return new RefXmlIterator(this, root_); }
+
+bool RefXmlDocument::save(const char16_t* path) { return saveFile(tesWideToUtf8(path)); }
+
+bool RefXmlDocument::load(const char16_t* path) { return loadFile(tesWideToUtf8(path)); }
+
+void RefXmlDocument::print(pugi::xml_writer& writer) const {
+    if (declaration_) declaration_.print(writer, kIndent, kFormat, pugi::encoding_utf8);
+    if (root_) root_.print(writer, kIndent, kFormat, pugi::encoding_utf8);
+}
+
+std::string RefXmlDocument::text() const {
+    StringWriter writer;
+    print(writer);
+    return writer.text;
+}
+
+// Through a temporary file beside the target, renamed over it only once it is
+// complete on disk; it takes the permissions of the file it replaces.
+bool RefXmlDocument::saveFile(const std::string& path) {
+    if (path.empty()) return false;
+    const std::string temporary = temporaryPathFor(path);
+    bool good = writeCommitted(temporary, [this](pugi::xml_writer& writer) { print(writer); });
+    std::error_code error;
+    const std::filesystem::file_status existing = std::filesystem::status(path, error);
+    if (good && std::filesystem::is_regular_file(existing)) {
+        std::filesystem::permissions(temporary, existing.permissions(), error);
+    }
+    if (good) {
+        std::filesystem::rename(temporary, path, error);
+        good = !error;
+    }
+    if (!good) std::filesystem::remove(temporary, error);
+    return good;
+}
+
+bool RefXmlDocument::loadFile(const std::string& path) {
+    reset();
+    const pugi::xml_parse_result result = document_.load_file(path.c_str(), kParseOptions, pugi::encoding_auto);
+    if (!result) {
+        const bool unread = result.status == pugi::status_file_not_found || result.status == pugi::status_io_error ||
+                            result.status == pugi::status_out_of_memory;
+        loadError_ = result.description();
+        loadErrorOffset_ = unread ? -1 : result.offset;
+        document_.reset();
+        return false;
+    }
+    root_ = document_.document_element();
+    return !root_.empty();
+}
+
+void RefXmlDocument::reset() {
+    ++generation_;
+    document_.reset();
+    declaration_ = root_ = staging_ = pugi::xml_node();
+    loadError_.clear();
+    loadErrorOffset_ = -1;
+}
+
+pugi::xml_node RefXmlDocument::nodeOf(ITesXmlElement* element) const {
+    auto* concrete = tesQuery<RefXmlElement>(element, kElementClass);
+    return concrete != nullptr && concrete->document() == this ? concrete->node() : pugi::xml_node();
+}
+
+bool RefXmlDocument::canMove(pugi::xml_node node, pugi::xml_node parent) const {
+    if (node == root_) return false;
+    for (pugi::xml_node ancestor = parent; ancestor; ancestor = ancestor.parent()) {
+        if (ancestor == node) return false;
+    }
+    return true;
+}
+
+int refXmlLineAt(const std::string& path, ptrdiff_t offset) {
+    if (offset < 0) return 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return 0;
+    int line = 1;
+    char byte = 0;
+    for (ptrdiff_t i = 0; i < offset && in.get(byte); ++i) {
+        if (byte == '\n') ++line;
+    }
+    return line;
+}

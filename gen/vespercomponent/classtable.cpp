@@ -3,8 +3,14 @@
 #include "classid.h"
 #include "classregistry.h"
 #include "gensetcameracmd.h"
+#include "hostapi/srml.h"
 #include "matrixwidget.h"
 #include "servicelookup.h"
+#include "srml.h"
+#include "srmlmodeldata.h"
+#include "srmlrecipe.h"
+#include "srmlscanangle.h"
+#include "srmlscanproperties.h"
 
 namespace {
 
@@ -29,4 +35,9 @@ void registerComponentClasses() {
     tesRegisterClass<GenSetCameraCmd>("GenSetCameraCmd", kSetCameraId);
     tesRegisterClass<MatrixWidget>("MatrixWidget", kMatrixWidgetId);
     registerMatrixWidgetService();
+    tesRegisterClass<SRMLModelData>("SRMLModelData", kSRMLModelDataClassId);
+    tesRegisterClass<SRMLScanProperties>("SRMLScanProperties", kSRMLScanPropertiesClassId);
+    tesRegisterClass<SRMLScanAngle>("SRMLScanAngle", kSRMLScanAngleClassId);
+    tesRegisterClass<SRMLRecipe>("SRMLRecipe", kSRMLRecipeClassId);
+    tesRegisterClass<SRML>("SRML", kSRMLClassId);
 }

@@ -1,0 +1,28 @@
+// A recipe document: the rig's layout and the working recipes, read from and
+// written to SRML files.
+#pragma once
+
+#include "hostapi/srml.h"
+
+class SRML : public ITesSRML {
+public:
+    // A fresh model data object and no recipes.
+    SRML();
+
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+
+    bool initFromReferenceObject(bool create) override;
+    bool read(const TesString& path) override;
+    bool write(const TesString& path) override;
+    ITesSRMLModelData* modelData() override { return modelData_.get(); }
+    void setModelData(ITesSRMLModelData* modelData) override { modelData_ = modelData; }
+    SRMLRecipeList& recipes() override { return recipes_; }
+
+private:
+    // Gives a document whose model data was set to null a fresh one.
+    ITesSRMLModelData& ensureModelData();
+
+    IPtr<ITesSRMLModelData> modelData_;
+    SRMLRecipeList recipes_;
+};

@@ -1,0 +1,145 @@
+#include "srmlreader.h"
+
+#include <cstdlib>
+#include <string_view>
+
+#include "srmlformat.h"
+#include "srmlrecipe.h"
+#include "srmlscanangle.h"
+#include "srmlscanproperties.h"
+
+namespace {
+
+using namespace srml;
+
+// Calls visit(child) for each child element in order while it returns true;
+// false when a visit returned false. A missing iterator means no children.
+template <class Visit>
+bool eachChild(ITesXmlIterator* children, Visit visit) {
+    IPtr<ITesXmlIterator> iterator(children);
+    if (!iterator) return true;
+    for (iterator->first(); !iterator->isDone(); iterator->next()) {
+        ITesXmlElement* child = iterator->current();
+        if (child != nullptr && !visit(*child)) return false;
+    }
+    return true;
+}
+
+bool isNamed(const TesString& text, const char16_t* name) { return std::u16string_view(text) == name; }
+
+// The file's numbers go through atoi and atof of their 8-bit form, leading
+// number only, so "12abc" is 12 and "abc" is 0.
+int32_t integerOf(const TesString& text) { return std::atoi(text.narrow()); }
+double doubleOf(const TesString& text) { return std::atof(text.narrow()); }
+
+// A missing "mRC" attribute reads as empty, hence 0.
+TesMatrix readTransform(ITesXmlElement& element) {
+    TesMatrix transform;
+    for (int i = 0; i < TesMatrix::kElementCount; ++i) transform[i] = doubleOf(element.attribute(kTransformAttributes[i]));
+    return transform;
+}
+
+// Both values start unset; the list stops at the first property without an
+// id or a text, which is not an error. Unknown ids are skipped.
+void readPropertyList(ITesXmlElement& list, ITesSRMLScanProperties& properties) {
+    properties.setExposure(-1);
+    properties.setHdr(-1);
+    eachChild(list.children(), [&](ITesXmlElement& property) {
+        const TesString id = property.attribute(kId);
+        const TesString text = property.text();
+        if (id.isEmpty() || text.isEmpty()) return false;
+        if (isNamed(id, kExposure)) {
+            properties.setExposure(integerOf(text));
+        } else if (isNamed(id, kHdr)) {
+            properties.setHdr(integerOf(text));
+        }
+        return true;
+    });
+}
+
+// Only the exact words count; anything else is Low.
+int32_t resolutionOf(const TesString& text) {
+    for (int32_t resolution = 0; resolution < kResolutionCount; ++resolution) {
+        if (isNamed(text, kResolutionNames[resolution])) return resolution;
+    }
+    return kSRMLResolutionLow;
+}
+
+}  // namespace
+
+bool SRMLReader::read(const TesString& path) {
+    SPtr<ITesDOMXmlV2> xml(kXmlService);
+    if (!xml || !xml->load(path.c_str())) return false;
+    return eachChild(xml->documentChildren(), [this](ITesXmlElement& child) { return readRootChild(child); });
+}
+
+// The root's own name is not checked, and children other than these two are
+// ignored.
+bool SRMLReader::readRootChild(ITesXmlElement& child) {
+    const TesString name = child.name();
+    if (isNamed(name, kModel)) return readModel(child);
+    if (isNamed(name, kWorkingRecipes)) {
+        return eachChild(child.children(), [this](ITesXmlElement& recipe) { return readRecipe(recipe); });
+    }
+    return true;
+}
+
+bool SRMLReader::readModel(ITesXmlElement& model) {
+    IPtr<ITesXmlElement> turntable(model.firstChild(kTurntable));
+    if (!turntable) return false;
+    IPtr<ITesXmlElement> transform(turntable->firstChild(kTransform));
+    if (!transform) return false;
+    document_.modelData()->setTurntableTransform(readTransform(*transform));
+    IPtr<ITesXmlElement> scanners(model.firstChild(kScanners));
+    if (!scanners) return false;
+    return eachChild(scanners->children(), [this](ITesXmlElement& scanner) { return readScanner(scanner); });
+}
+
+// Any child of "Scanners" is a scanner, whatever its name; a second one with
+// the same identifier overwrites the first.
+bool SRMLReader::readScanner(ITesXmlElement& scanner) {
+    const TesString id = scanner.attribute(kId);
+    if (id.isEmpty()) return false;
+    IPtr<ITesXmlElement> transform(scanner.firstChild(kTransform));
+    if (!transform) return false;
+    TesMatrix* pose = document_.modelData()->scannerTransforms().findOrInsert(integerOf(id));
+    if (pose == nullptr) return false;
+    *pose = readTransform(*transform);
+    return true;
+}
+
+// The recipe joins the document only once all its angles were read.
+bool SRMLReader::readRecipe(ITesXmlElement& element) {
+    IPtr<SRMLRecipe> recipe(new SRMLRecipe);
+    const TesString name = element.attribute(kName);
+    if (name.isEmpty()) return false;
+    recipe->setName(name);
+    IPtr<ITesXmlElement> defaults(element.firstChild(kDefaultProperties));
+    if (defaults) readPropertyList(*defaults, *recipe->defaultProperties());
+    IPtr<ITesXmlElement> angles(element.firstChild(kAngles));
+    if (!angles) return false;
+    if (!eachChild(angles->children(), [&](ITesXmlElement& angle) { return readAngle(angle, *recipe); })) return false;
+    document_.recipes().emplace_back(recipe.get());
+    return true;
+}
+
+// Every child of an angle is a camera, whatever its name.
+bool SRMLReader::readAngle(ITesXmlElement& element, ITesSRMLRecipe& recipe) {
+    const TesString value = element.attribute(kValue);
+    if (value.isEmpty()) return false;
+    IPtr<SRMLScanAngle> angle(new SRMLScanAngle);
+    angle->setAngle(integerOf(value));
+    angle->setResolution(resolutionOf(element.attribute(kResolution)));
+    const bool good = eachChild(element.children(), [&](ITesXmlElement& camera) {
+        const TesString id = camera.attribute(kId);
+        if (id.isEmpty()) return false;
+        IPtr<SRMLScanProperties> properties(new SRMLScanProperties);
+        readPropertyList(camera, *properties);
+        angle->scanners().push_back(integerOf(id));
+        angle->scannerProperties().emplace_back(properties.get());
+        return true;
+    });
+    if (!good) return false;
+    recipe.angles().emplace_back(angle.get());
+    return true;
+}

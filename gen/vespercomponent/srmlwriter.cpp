@@ -1,0 +1,149 @@
+#include "srmlwriter.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "srmlformat.h"
+
+namespace {
+
+using namespace srml;
+
+// Identifiers below this go into the bit set; the rest into a sorted list.
+constexpr int32_t kDenseScannerLimit = 1 << 16;
+
+// The scanner identifiers that the angles of the recipes use. Identifiers
+// 0 ... kDenseScannerLimit - 1 are bits; any other (a negative or huge number
+// that atoi passed through from a file) goes into a short sorted list, so a
+// stray identifier costs neither an allocation of its size nor a crash, and
+// its scanner is still written.
+class UsedScanners {
+public:
+    void add(int32_t id) {
+        if (id >= 0 && id < kDenseScannerLimit) {
+            if (static_cast<size_t>(id) >= dense_.size()) dense_.resize(static_cast<size_t>(id) + 1);
+            dense_[static_cast<size_t>(id)] = true;
+            return;
+        }
+        auto position = std::lower_bound(sparse_.begin(), sparse_.end(), id);
+        if (position == sparse_.end() || *position != id) sparse_.insert(position, id);
+    }
+    bool contains(int32_t id) const {
+        if (id >= 0 && id < kDenseScannerLimit) return static_cast<size_t>(id) < dense_.size() && dense_[static_cast<size_t>(id)];
+        return std::binary_search(sparse_.begin(), sparse_.end(), id);
+    }
+
+private:
+    std::vector<bool> dense_;
+    std::vector<int32_t> sparse_;
+};
+
+UsedScanners usedScanners(SRMLRecipeList& recipes) {
+    UsedScanners used;
+    for (const IPtr<ITesSRMLRecipe>& recipe : recipes) {
+        if (!recipe) continue;
+        for (const IPtr<ITesSRMLScanAngle>& angle : recipe->angles()) {
+            if (!angle) continue;
+            for (int32_t id : angle->scanners()) used.add(id);
+        }
+    }
+    return used;
+}
+
+}  // namespace
+
+bool SRMLWriter::write(const TesString& path) {
+    xml_ = SPtr<ITesDOMXmlV2>(kXmlService);
+    if (!xml_) return false;
+    xml_->setDeclaration(kDeclarationTarget, kDeclarationText);
+    IPtr<ITesXmlElement> root(xml_->createElement(kRoot));
+    if (!root || !xml_->setDocumentElement(root.get())) return false;
+    writeModel(root.get());
+    IPtr<ITesXmlElement> recipes = append(root.get(), kWorkingRecipes);
+    for (const IPtr<ITesSRMLRecipe>& recipe : document_.recipes()) {
+        if (recipe) writeRecipe(recipes.get(), *recipe);
+    }
+    return good_ && xml_->save(path.c_str());
+}
+
+IPtr<ITesXmlElement> SRMLWriter::append(ITesXmlElement* parent, const char16_t* name) {
+    IPtr<ITesXmlElement> element(parent != nullptr ? xml_->createElement(name) : nullptr);
+    if (!element || !parent->appendChild(element.get())) {
+        good_ = false;
+        return {};
+    }
+    return element;
+}
+
+void SRMLWriter::writeTransform(ITesXmlElement* parent, const TesMatrix& transform) {
+    IPtr<ITesXmlElement> element = append(parent, kTransform);
+    if (!element) return;
+    for (int i = 0; i < TesMatrix::kElementCount; ++i) {
+        element->setAttribute(kTransformAttributes[i], TesString::number(transform[i]).c_str());
+    }
+}
+
+void SRMLWriter::writeProperty(ITesXmlElement* parent, const char16_t* id, int32_t value) {
+    IPtr<ITesXmlElement> property = append(parent, kProperty);
+    if (!property) return;
+    property->setAttribute(kId, id);
+    property->setText(TesString::number(value).c_str());
+}
+
+// Only scanners that some angle uses are written, in the map's order.
+void SRMLWriter::writeModel(ITesXmlElement* root) {
+    IPtr<ITesXmlElement> model = append(root, kModel);
+    IPtr<ITesXmlElement> turntable = append(model.get(), kTurntable);
+    ITesSRMLModelData* data = document_.modelData();
+    TesMatrix pose;
+    writeTransform(turntable.get(), data != nullptr ? data->turntableTransform(pose) : pose);
+    IPtr<ITesXmlElement> scanners = append(model.get(), kScanners);
+    if (data == nullptr) return;
+    const UsedScanners used = usedScanners(document_.recipes());
+    SRMLScannerMap& map = data->scannerTransforms();
+    for (SRMLScannerMap::Cursor cursor = map.first(); cursor.valid(); map.next(cursor)) {
+        if (!used.contains(cursor.key())) continue;
+        IPtr<ITesXmlElement> scanner = append(scanners.get(), kScanner);
+        if (scanner) scanner->setAttribute(kId, TesString::number(cursor.key()).c_str());
+        writeTransform(scanner.get(), cursor.value());
+    }
+}
+
+// The defaults are written whatever their values, -1 included.
+void SRMLWriter::writeRecipe(ITesXmlElement* list, ITesSRMLRecipe& recipe) {
+    IPtr<ITesXmlElement> element = append(list, kRecipe);
+    if (!element) return;
+    TesString name;
+    element->setAttribute(kName, recipe.name(name).c_str());
+    IPtr<ITesXmlElement> defaults = append(element.get(), kDefaultProperties);
+    ITesSRMLScanProperties* properties = recipe.defaultProperties();
+    writeProperty(defaults.get(), kExposure, properties != nullptr ? properties->exposure() : -1);
+    writeProperty(defaults.get(), kHdr, properties != nullptr ? properties->hdr() : -1);
+    IPtr<ITesXmlElement> angles = append(element.get(), kAngles);
+    for (const IPtr<ITesSRMLScanAngle>& angle : recipe.angles()) {
+        if (angle) writeAngle(angles.get(), *angle);
+    }
+}
+
+// A resolution outside 0 ... 2 gets no attribute; a camera's negative
+// exposure or HDR is left out.
+void SRMLWriter::writeAngle(ITesXmlElement* list, ITesSRMLScanAngle& angle) {
+    IPtr<ITesXmlElement> element = append(list, kAngle);
+    if (!element) return;
+    element->setAttribute(kValue, TesString::number(angle.angle()).c_str());
+    const int32_t resolution = angle.resolution();
+    if (resolution >= 0 && resolution < kResolutionCount) {
+        element->setAttribute(kResolution, kResolutionNames[resolution]);
+    }
+    const SRMLScannerIds& scanners = angle.scanners();
+    const SRMLScanPropertiesList& properties = angle.scannerProperties();
+    for (size_t i = 0; i < scanners.size(); ++i) {
+        IPtr<ITesXmlElement> camera = append(element.get(), kCamera);
+        if (!camera) return;
+        camera->setAttribute(kId, TesString::number(scanners[i]).c_str());
+        ITesSRMLScanProperties* cameraProperties = i < properties.size() ? properties[i].get() : nullptr;
+        if (cameraProperties == nullptr) continue;
+        if (cameraProperties->exposure() >= 0) writeProperty(camera.get(), kExposure, cameraProperties->exposure());
+        if (cameraProperties->hdr() >= 0) writeProperty(camera.get(), kHdr, cameraProperties->hdr());
+    }
+}

@@ -1,0 +1,205 @@
+// srmltool: checks, rewrites and creates SRML recipe files with the plug-in's
+// own reader and writer, loaded into the reference host.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "hostapi/srml.h"
+#include "refhost.h"
+#include "refscene.h"
+#include "srmlcheck.h"
+
+namespace {
+
+constexpr int kExitGood = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr const char* kProgram = "srmltool";
+
+int failure(const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
+    return kExitFailed;
+}
+
+// The plug-in's classes, created through the host as any host creates them.
+class Plugin {
+public:
+    bool load(const std::string& path, std::string& error) {
+        host_.installInLibrary();
+        const RefLoadedComponent loaded = host_.loadComponent(path);
+        error = loaded.error;
+        return loaded.good;
+    }
+    RefHost& host() { return host_; }
+
+    template <class T>
+    IPtr<T> make(const TesClassId& id, const char* interfaceName) {
+        IPtr<ITesUnknown> object = host_.manager().createInstance(id);
+        return IPtr<T>(tesQuery<T>(object.get(), interfaceName));
+    }
+
+private:
+    RefHost host_;
+};
+
+TesString widePath(const std::string& path) { return TesString::fromUtf8(path); }
+
+void printSummary(ITesSRML& document) {
+    ITesSRMLModelData* model = document.modelData();
+    TesMatrix turntable;
+    if (model != nullptr) model->turntableTransform(turntable);
+    const TesVector origin = turntable.translation();
+    std::printf("turntable: origin %g %g %g\n", origin.x, origin.y, origin.z);
+    std::set<int32_t> ids;
+    if (model != nullptr) {
+        SRMLScannerMap& map = model->scannerTransforms();
+        for (auto cursor = map.first(); cursor.valid(); map.next(cursor)) ids.insert(cursor.key());
+    }
+    std::printf("scanners:  %zu", ids.size());
+    for (int32_t id : ids) std::printf(" %d", id);
+    std::printf("\nrecipes:   %zu\n", document.recipes().size());
+    for (const IPtr<ITesSRMLRecipe>& recipe : document.recipes()) {
+        size_t cameras = 0;
+        for (const IPtr<ITesSRMLScanAngle>& angle : recipe->angles()) cameras += angle->scanners().size();
+        TesString name;
+        std::printf("  \"%s\": %zu angles, %zu cameras\n", recipe->name(name).toUtf8().c_str(), recipe->angles().size(),
+                    cameras);
+    }
+}
+
+// Reads `path` into `document`; on failure says where the file breaks the format.
+bool readReporting(ITesSRML& document, const std::string& path) {
+    if (document.read(widePath(path))) return true;
+    const SrmlCheckResult check = srmlCheck(path);
+    if (check.good) {
+        failure(path + ": the reader refused the file");
+    } else if (check.line > 0) {
+        failure(path + ":" + std::to_string(check.line) + ": " + check.problem);
+    } else {
+        failure(path + ": " + check.problem);
+    }
+    return false;
+}
+
+int check(Plugin& plugin, const std::string& path) {
+    IPtr<ITesSRML> document = plugin.make<ITesSRML>(kSRMLClassId, "ITesSRML");
+    if (!document) return failure("the plug-in offers no SRML class");
+    if (!readReporting(*document, path)) return kExitFailed;
+    printSummary(*document);
+    return kExitGood;
+}
+
+int roundTrip(Plugin& plugin, const std::string& in, const std::string& out) {
+    IPtr<ITesSRML> document = plugin.make<ITesSRML>(kSRMLClassId, "ITesSRML");
+    if (!document) return failure("the plug-in offers no SRML class");
+    if (!readReporting(*document, in)) return kExitFailed;
+    if (!document->write(widePath(out))) return failure(out + ": cannot write the file");
+    printSummary(*document);
+    return kExitGood;
+}
+
+// Every scanner of the rig, in identifier order, on each angle.
+bool addAngles(Plugin& plugin, ITesSRML& document, const std::vector<int>& angles, int resolution) {
+    std::set<int32_t> scanners;
+    SRMLScannerMap& map = document.modelData()->scannerTransforms();
+    for (auto cursor = map.first(); cursor.valid(); map.next(cursor)) scanners.insert(cursor.key());
+    ITesSRMLRecipe& recipe = *document.recipes().front();
+    for (int value : angles) {
+        IPtr<ITesSRMLScanAngle> angle = plugin.make<ITesSRMLScanAngle>(kSRMLScanAngleClassId, "ITesSRMLScanAngle");
+        if (!angle) return false;
+        angle->setAngle(value);
+        angle->setResolution(resolution);
+        for (int32_t id : scanners) {
+            IPtr<ITesSRMLScanProperties> properties =
+                plugin.make<ITesSRMLScanProperties>(kSRMLScanPropertiesClassId, "ITesSRMLScanProperties");
+            if (!properties) return false;
+            angle->scanners().push_back(id);
+            angle->scannerProperties().push_back(properties);
+        }
+        recipe.angles().push_back(angle);
+    }
+    recipe.sortAngles();
+    return true;
+}
+
+int create(Plugin& plugin, const std::string& scene, const std::string& out, const std::vector<int>& angles,
+           int resolution) {
+    const RefSceneResult loaded = refLoadScene(plugin.host(), scene);
+    if (!loaded.good) return failure(loaded.error);
+    IPtr<ITesSRML> document = plugin.make<ITesSRML>(kSRMLClassId, "ITesSRML");
+    if (!document) return failure("the plug-in offers no SRML class");
+    if (!document->initFromReferenceObject(true)) {
+        return failure(scene + ": no object RefObject with coordinate systems");
+    }
+    if (document->modelData()->scannerTransforms().count() == 0) {
+        return failure(scene + ": RefObject has no scanner coordinate systems");
+    }
+    if (!addAngles(plugin, *document, angles, resolution)) return failure("the plug-in offers no SRML angle class");
+    if (!document->write(widePath(out))) return failure(out + ": cannot write the file");
+    printSummary(*document);
+    return kExitGood;
+}
+
+// CLI11 reports its own errors; every one but a request for help is a usage error.
+int usageExit(CLI::App& app, const CLI::ParseError& error) {
+    const int code = app.exit(error);
+    return code == static_cast<int>(CLI::ExitCodes::Success) ? kExitGood : kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Checks, rewrites and creates SRML recipe files with the vespercomponent plug-in's own reader "
+                 "and writer. Exit status: 0 success, 1 a file that fails (or cannot be written), 2 a usage error."};
+    app.require_subcommand(1);
+    std::string pluginPath = refDefaultPluginPath();
+    app.add_option("--plugin", pluginPath, "path of the plug-in library")->capture_default_str();
+
+    std::string checkPath;
+    CLI::App* checkCommand = app.add_subcommand("check", "read FILE and summarise it, or say where it breaks the format");
+    checkCommand->add_option("FILE", checkPath, "SRML file")->required();
+
+    std::string inPath, outPath;
+    CLI::App* roundTripCommand = app.add_subcommand("roundtrip", "read IN and write it back to OUT");
+    roundTripCommand->add_option("IN", inPath, "SRML file to read")->required();
+    roundTripCommand->add_option("OUT", outPath, "SRML file to write")->required();
+
+    std::string scenePath, newPath;
+    std::vector<int> angles;
+    int resolution = kSRMLResolutionLow;
+    const std::map<std::string, int> resolutions = {
+        {"low", kSRMLResolutionLow}, {"medium", kSRMLResolutionMedium}, {"high", kSRMLResolutionHigh}};
+    CLI::App* newCommand = app.add_subcommand(
+        "new", "build a recipe from the scene's RefObject with every scanner on each listed angle");
+    newCommand->add_option("SCENE", scenePath, "scene file")->required();
+    newCommand->add_option("OUT", newPath, "SRML file to write")->required();
+    newCommand->add_option("--angles", angles, "turntable angles in degrees, e.g. 0,90,180,270")
+        ->required()
+        ->delimiter(',')
+        ->check(CLI::Range(0, 359));
+    newCommand->add_option("--resolution", resolution, "low, medium or high")
+        ->transform(CLI::CheckedTransformer(resolutions, CLI::ignore_case))
+        ->capture_default_str();
+
+    try {
+        app.parse(argc, argv);
+        std::vector<int> sorted = angles;
+        std::sort(sorted.begin(), sorted.end());
+        if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
+            throw CLI::ValidationError("--angles", "an angle is listed twice");
+        }
+    } catch (const CLI::ParseError& error) {
+        return usageExit(app, error);
+    }
+
+    Plugin plugin;
+    std::string error;
+    if (!plugin.load(pluginPath, error)) return failure(error);
+    if (checkCommand->parsed()) return check(plugin, checkPath);
+    if (roundTripCommand->parsed()) return roundTrip(plugin, inPath, outPath);
+    return create(plugin, scenePath, newPath, angles, resolution);
+}

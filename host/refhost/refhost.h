@@ -47,6 +47,8 @@ public:
     RefSimpleDlg& dialogs() { return *dialogs_; }
     RefGuiUtil& fileDialogs() { return *fileDialogs_; }
     RefStatusBar& statusBar() { return *statusBar_; }
+    RefCursor& cursor() { return *cursor_; }
+    RefBusyBlock& busyBlock() { return *busyBlock_; }
     RefDocument& document() { return *document_; }
     RefCommandState& commandState() { return *commandState_; }
     RefViewMgr& views() { return *views_; }
@@ -96,6 +98,8 @@ private:
     IPtr<RefSimpleDlg> dialogs_;
     IPtr<RefGuiUtil> fileDialogs_;
     IPtr<RefStatusBar> statusBar_;
+    IPtr<RefCursor> cursor_;
+    IPtr<RefBusyBlock> busyBlock_;
     IPtr<RefDocument> document_;
     IPtr<RefCommandState> commandState_;
     IPtr<RefViewMgr> views_;

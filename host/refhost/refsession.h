@@ -19,7 +19,7 @@
 //   file PATH | file cancel    the answer to the next file dialog
 //   widget matrix [LABEL]      build a matrix widget on a fresh panel
 //   matrix V1 ... V16          show a matrix in that widget
-//   dump panel|camera|settings|dialogs|states|prompt|document
+//   dump panel|camera|settings|dialogs|states|prompt|container
 //   expect KEY value|text|selection|checked|enabled EXPECTED
 //   echo TEXT
 //

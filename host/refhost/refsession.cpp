@@ -98,6 +98,10 @@ std::string RefSession::execute(const RefLine& line) {
         print("\n");
         return {};
     }
+    if (verb == "withdraw") {
+        for (size_t i = 1; i < words.size(); ++i) host_.manager().removeService(words[i]);
+        return words.size() > 1 ? std::string() : "withdraw needs service names";
+    }
     if (verb == "answer") {
         static const std::map<std::string, int32_t> answers = {{"yes", kAnswerYes}, {"cancel", kAnswerCancel}, {"no", 2}};
         if (words.size() != 2 || !answers.count(words[1])) return "answer yes, no or cancel";

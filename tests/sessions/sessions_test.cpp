@@ -66,6 +66,20 @@ CommandResult runWithSettings(const std::filesystem::path& settings, const std::
                       " run " + script.string() + " 2>&1");
 }
 
+// The graphics services are looked up once per process: a fresh vesper-host
+// that never offered them shows the command staying usable without them.
+TEST(Sessions, CameraPositionWithoutGraphicsServicesStaysInert) {
+    TempFolder folder;
+    const std::string scene = VESPER_SOURCE_DIR "/examples/scenes/workshop.scene";
+    writeFile(folder.file("inert.session"), "withdraw IGfxViewMgr IGenGfxService IGfxRenderer\nscene " + scene +
+                                                "\ncommand GenSetCameraCmd\nexpect XTrans value 0\n"
+                                                "select CSysObjects 0\nexpect ZTrans value 0\napply\nok\n");
+    const CommandResult run = runSession(folder.file("inert.session").string());
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find("lens"), std::string::npos) << "no camera, no dump";
+    EXPECT_NE(run.output.find("ok: ended"), std::string::npos);
+}
+
 TEST(Sessions, OutOfRangeValuesAreRejected) {
     TempFolder folder;
     const std::string scene = VESPER_SOURCE_DIR "/examples/scenes/workshop.scene";

@@ -10,6 +10,7 @@
 #include "refcomponentmanager.h"
 #include "refdatastore.h"
 #include "refdiagnostics.h"
+#include "refdirservice.h"
 #include "refdialogs.h"
 #include "refdocument.h"
 #include "refgraphics.h"
@@ -51,6 +52,7 @@ public:
     RefRenderer& renderer() { return *renderer_; }
     RefGenGfxService& graphics() { return *graphics_; }
     RefStrSupport& strSupport() { return *strSupport_; }
+    RefDirService& directories() { return *directories_; }
     // The pool the host offers, or null while it offers none.
     BucketMemoryPool* bucketPool() { return bucketPool_.get(); }
 
@@ -88,6 +90,7 @@ private:
     IPtr<RefRenderer> renderer_;
     IPtr<RefGenGfxService> graphics_;
     IPtr<RefStrSupport> strSupport_;
+    IPtr<RefDirService> directories_;
     IPtr<BucketMemoryPool> bucketPool_;
 };
 

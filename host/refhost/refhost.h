@@ -14,6 +14,7 @@
 #include "refdialogs.h"
 #include "refdocument.h"
 #include "refgraphics.h"
+#include "refmemchecker.h"
 #include "refmemorymanager.h"
 #include "refstrsupport.h"
 
@@ -53,6 +54,7 @@ public:
     RefGenGfxService& graphics() { return *graphics_; }
     RefStrSupport& strSupport() { return *strSupport_; }
     RefDirService& directories() { return *directories_; }
+    RefMemChecker& memChecker() { return *memChecker_; }
     // The pool the host offers, or null while it offers none.
     BucketMemoryPool* bucketPool() { return bucketPool_.get(); }
 
@@ -91,6 +93,7 @@ private:
     IPtr<RefGenGfxService> graphics_;
     IPtr<RefStrSupport> strSupport_;
     IPtr<RefDirService> directories_;
+    IPtr<RefMemChecker> memChecker_;
     IPtr<BucketMemoryPool> bucketPool_;
 };
 

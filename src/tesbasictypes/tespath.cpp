@@ -1,8 +1,8 @@
 #include "tespath.h"
 
+#include <bit>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "os/nativefile.h"
@@ -17,8 +17,6 @@ constexpr char16_t kCurrentDirectory[] = u".\\";
 constexpr std::u16string_view kDotDot = u"\\..\\";
 constexpr std::u16string_view kAltDotDot = u"/../";
 constexpr size_t kNone = std::u16string_view::npos;
-// Patterns up to this length match without a heap allocation.
-constexpr size_t kInlinePositions = 128;
 
 bool isSeparator(char16_t unit) { return unit == kSeparator || unit == kAltSeparator; }
 bool isLetter(char16_t unit) { return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z'); }
@@ -72,37 +70,86 @@ size_t leadingDots(std::u16string_view path) {
     return count == path.size() || isSeparator(path[count]) ? count : 0;
 }
 
+// Wildcard matching runs a set of states: a state is a pattern position, and
+// position n (the pattern's length) accepts. An active "*" position brings
+// the next one along, so stars never need a text unit of their own.
+
 // Ranges compare units as unsigned numbers: bytes 0x80..0xFF sort last.
 uint32_t code(char unit) { return static_cast<unsigned char>(unit); }
 uint32_t code(char16_t unit) { return unit; }
 
-// A run of positions for the wildcard states, inline for short patterns.
-class PositionBuffer {
-public:
-    explicit PositionBuffer(size_t count) {
-        if (count > kInlinePositions) heap_.resize(count);
-        data_ = count > kInlinePositions ? heap_.data() : inline_;
-        for (size_t i = 0; i < count; ++i) data_[i] = 0;
-    }
-    size_t& operator[](size_t index) { return data_[index]; }
-    size_t* data() { return data_; }
-
-private:
-    size_t inline_[kInlinePositions];
-    std::vector<size_t> heap_;
-    size_t* data_;
-};
-
-// The set-of-states matcher. A state is a pattern position; position n (the
-// pattern's length) accepts. Every position of a "*" brings the next one
-// along, so stars never need a step of their own.
 template <class Unit>
-class WildcardMatcher {
+bool inSet(std::basic_string_view<Unit> pattern, size_t from, size_t to, Unit unit) {
+    for (size_t i = from; i < to;) {
+        if (i + 2 < to && pattern[i + 1] == Unit('-')) {
+            if (code(pattern[i]) <= code(unit) && code(unit) <= code(pattern[i + 2])) return true;
+            i += 3;
+        } else {
+            if (pattern[i] == unit) return true;
+            ++i;
+        }
+    }
+    return false;
+}
+
+// The position that `unit` leads to from the position p, which holds no "*";
+// `close` is the "]" of a "[" at p, or kNone. kNone when the unit does not fit.
+template <class Unit>
+size_t stepFrom(std::basic_string_view<Unit> pattern, size_t p, size_t close, Unit unit) {
+    const Unit symbol = pattern[p];
+    if (symbol == Unit('?')) return p + 1;
+    if (symbol == Unit('[') && close != kNone) return inSet(pattern, p + 1, close, unit) ? close + 1 : kNone;
+    return symbol == unit ? p + 1 : kNone;
+}
+
+// Patterns below 64 units: the states are the bits of one word.
+constexpr size_t kShortPattern = 63;
+
+uint64_t withStarSuccessors(uint64_t states, uint64_t stars) {
+    for (uint64_t added = (states & stars) << 1; (added & ~states) != 0; added = (added & stars) << 1) states |= added;
+    return states;
+}
+
+template <class Unit>
+bool matchShort(std::basic_string_view<Unit> pattern, std::basic_string_view<Unit> text) {
+    constexpr uint8_t kNoClose = 0xFF;
+    const size_t size = pattern.size();
+    uint8_t closeOf[kShortPattern];
+    uint64_t stars = 0;
+    uint8_t close = kNoClose;
+    for (size_t i = size; i-- > 0;) {
+        const Unit symbol = pattern[i];
+        if (symbol == Unit(']')) close = static_cast<uint8_t>(i);
+        closeOf[i] = symbol == Unit('[') ? close : kNoClose;
+        if (symbol == Unit('*')) stars |= uint64_t{1} << i;
+    }
+    const uint64_t accept = uint64_t{1} << size;
+    // A pattern ending in "*" accepts any rest once that star is active.
+    const uint64_t finalStar = stars & (accept >> 1);
+    uint64_t states = withStarSuccessors(1, stars);
+    for (Unit unit : text) {
+        if ((states & finalStar) != 0) return true;
+        uint64_t next = states & stars;
+        for (uint64_t moving = states & ~stars & ~accept; moving != 0; moving &= moving - 1) {
+            const auto p = static_cast<size_t>(std::countr_zero(moving));
+            const size_t target = stepFrom(pattern, p, closeOf[p] == kNoClose ? kNone : closeOf[p], unit);
+            if (target != kNone) next |= uint64_t{1} << target;
+        }
+        if (next == 0) return false;
+        states = withStarSuccessors(next, stars);
+    }
+    return (states & accept) != 0;
+}
+
+// Longer patterns: lists of active positions, marked with the step that
+// activated them.
+template <class Unit>
+class LongMatcher {
 public:
-    explicit WildcardMatcher(std::basic_string_view<Unit> pattern)
-        : pattern_(pattern), size_(pattern.size()), closeOf_(size_ + 1), stamp_(size_ + 1), listA_(size_ + 1),
-          listB_(size_ + 1) {
-        size_t close = kNone;
+    explicit LongMatcher(std::basic_string_view<Unit> pattern)
+        : pattern_(pattern), size_(pattern.size()), closeOf_(size_), stamp_(size_ + 1, 0), current_(size_ + 1),
+          next_(size_ + 1) {
+        size_t close = kNone;  // for every "[" the first "]" after it
         for (size_t i = size_; i-- > 0;) {
             if (pattern_[i] == Unit(']')) close = i;
             closeOf_[i] = pattern_[i] == Unit('[') ? close : kNone;
@@ -110,24 +157,22 @@ public:
     }
 
     bool matches(std::basic_string_view<Unit> text) {
-        size_t* current = listA_.data();
-        size_t* next = listB_.data();
         size_t step = 1;
         size_t currentCount = 0;
-        activate(current, currentCount, 0, step);
+        activate(current_, currentCount, 0, step);
         for (Unit unit : text) {
             ++step;
             size_t nextCount = 0;
-            for (size_t i = 0; i < currentCount; ++i) advance(current[i], unit, next, nextCount, step);
+            for (size_t i = 0; i < currentCount; ++i) advance(current_[i], unit, nextCount, step);
             if (nextCount == 0) return false;
-            std::swap(current, next);
+            current_.swap(next_);
             currentCount = nextCount;
         }
         return stamp_[size_] == step;
     }
 
 private:
-    void activate(size_t* list, size_t& count, size_t position, size_t step) {
+    void activate(std::vector<size_t>& list, size_t& count, size_t position, size_t step) {
         while (stamp_[position] != step) {
             stamp_[position] = step;
             list[count++] = position;
@@ -136,47 +181,25 @@ private:
         }
     }
 
-    void advance(size_t position, Unit unit, size_t* next, size_t& nextCount, size_t step) {
+    void advance(size_t position, Unit unit, size_t& nextCount, size_t step) {
         if (position == size_) return;
-        const Unit symbol = pattern_[position];
-        size_t target = kNone;
-        if (symbol == Unit('*')) {
-            target = position;
-        } else if (symbol == Unit('?')) {
-            target = position + 1;
-        } else if (symbol == Unit('[') && closeOf_[position] != kNone) {
-            if (inSet(position + 1, closeOf_[position], unit)) target = closeOf_[position] + 1;
-        } else if (symbol == unit) {
-            target = position + 1;
-        }
-        if (target != kNone) activate(next, nextCount, target, step);
-    }
-
-    bool inSet(size_t from, size_t to, Unit unit) const {
-        for (size_t i = from; i < to;) {
-            if (i + 2 < to && pattern_[i + 1] == Unit('-')) {
-                if (code(pattern_[i]) <= code(unit) && code(unit) <= code(pattern_[i + 2])) return true;
-                i += 3;
-            } else {
-                if (pattern_[i] == unit) return true;
-                ++i;
-            }
-        }
-        return false;
+        const size_t target =
+            pattern_[position] == Unit('*') ? position : stepFrom(pattern_, position, closeOf_[position], unit);
+        if (target != kNone) activate(next_, nextCount, target, step);
     }
 
     std::basic_string_view<Unit> pattern_;
     size_t size_;
-    PositionBuffer closeOf_;  // the "]" closing the "[" at a position, or kNone
-    PositionBuffer stamp_;    // the step in which a position became active
-    PositionBuffer listA_;  // the active positions of this step and the next
-    PositionBuffer listB_;
+    std::vector<size_t> closeOf_;
+    std::vector<size_t> stamp_;  // the step in which a position became active
+    std::vector<size_t> current_;
+    std::vector<size_t> next_;
 };
 
 template <class Unit>
 bool matchWildcard(std::basic_string_view<Unit> pattern, std::basic_string_view<Unit> text) {
-    WildcardMatcher<Unit> matcher(pattern);
-    return matcher.matches(text);
+    if (pattern.size() <= kShortPattern) return matchShort(pattern, text);
+    return LongMatcher<Unit>(pattern).matches(text);
 }
 
 }  // namespace

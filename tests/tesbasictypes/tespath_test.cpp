@@ -368,8 +368,24 @@ TEST(TesPath, WildcardAgreesWithBacktrackingExhaustively) {
     EXPECT_EQ(mismatches, 0);
 }
 
-// Long patterns (beyond the matcher's inline room) with few stars, so the
-// backtracking stays quick.
+// Around 64 pattern units, where the matcher changes its state store.
+TEST(TesPath, WildcardAtTheStateStoreBoundary) {
+    for (size_t size = 61; size <= 66; ++size) {
+        const std::string run(size - 1, 'a');
+        for (const std::string& pattern : {run + "*", "*" + run, run.substr(4) + "[a-b]", run + "?"}) {
+            ASSERT_EQ(pattern.size(), size);
+            for (size_t textSize : {size - 2, size - 1, size, size + 1, size + 5}) {
+                for (char last : {'a', 'b'}) {
+                    const std::string text = std::string(textSize - 1, 'a') + last;
+                    EXPECT_EQ(TesPath::wildcardMatch(pattern, text), model::wildcard<char>(pattern, text))
+                        << pattern << " ~ " << text;
+                }
+            }
+        }
+    }
+}
+
+// Long patterns (beyond the matcher's single-word states).
 TEST(TesPath, WildcardAgreesOnLongPatterns) {
     std::mt19937 random(77);
     for (int round = 0; round < 300; ++round) {

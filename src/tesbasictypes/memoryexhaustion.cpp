@@ -32,6 +32,19 @@ constexpr const char* kMessageSource = "realloc";
 constexpr int32_t kMessageFlags = 1;
 constexpr int32_t kFirstCodeWithMessage = -5;
 constexpr int32_t kLastCodeWithMessage = -1;
+constexpr const char* kLogMode = "w";
+constexpr const char* kAttemptedLabel = "attempted:";
+constexpr const char* kSystemFreeLabel = "system free:";
+constexpr const char* kSystemTotalLabel = "system total:";
+constexpr const char* kSwapFreeLabel = "swap free:";
+constexpr const char* kSwapTotalLabel = "swap total:";
+constexpr const char* kNoManagerLine = "tesmm not available\n";
+constexpr const char* kCoreNowLabel = "tesmm core now:";
+constexpr const char* kCoreLimitLabel = "tesmm core limit:";
+constexpr const char* kSwapNowLabel = "tesmm swap now:";
+constexpr const char* kSwapLimitLabel = "tesmm swap limit:";
+constexpr char kBytesUnit = 'b';
+constexpr char kKilobytesUnit = 'k';
 constexpr int64_t kKilobyte = 1024;
 constexpr int64_t kManagerFigureScale = 24;
 constexpr int kLineSize = 64;
@@ -100,19 +113,8 @@ void* moveThroughFile(void* oldBlock, int64_t oldBytes, int64_t attemptedBytes, 
     return block;
 }
 
-class HandlerGuard {
-public:
-    HandlerGuard() {
-        if (active_) tesEndForExhaustedMemory();
-        active_ = true;
-    }
-    ~HandlerGuard() { active_ = false; }
-
-private:
-    static thread_local bool active_;
-};
-
-thread_local bool HandlerGuard::active_ = false;
+// Set while this thread runs the handler.
+thread_local bool handling = false;
 
 // The handler is in place from start-up. The allocators end the process
 // through tesEndForExhaustedMemory, which links this unit into every program
@@ -122,37 +124,39 @@ thread_local bool HandlerGuard::active_ = false;
 }  // namespace
 
 void* tesMemoryExhausted(void* oldBlock, int64_t oldBytes, int64_t attemptedBytes) {
-    HandlerGuard guard;
+    // Memory that runs out again inside the handler ends the process at once.
+    if (handling) tesEndForExhaustedMemory();
+    handling = true;
     if (oldBlock == nullptr) giveUp(attemptedBytes, kTesNoMemory);
     int32_t code = kTesNoMemory;
     void* block = moveThroughFile(oldBlock, oldBytes, attemptedBytes, &code);
     if (block == nullptr) giveUp(attemptedBytes, code);
+    handling = false;
     return block;
 }
 
-void tesEndForExhaustedMemory() {
-    std::exit(kExitCodeExhausted);
-}
+void tesEndForExhaustedMemory() { std::exit(kExitCodeExhausted); }
 
 std::string tesMemoryLogText(int64_t attemptedBytes, const TesMemoryFigures& figures, TesMM::ITesMManager* manager) {
     std::string text;
     if (attemptedBytes != 0) {
-        appendLine(text, "attempted:", attemptedBytes, 'b');
+        appendLine(text, kAttemptedLabel, attemptedBytes, kBytesUnit);
         text += '\n';
     }
-    appendLine(text, "system free:", figures.systemFree, 'k');
-    appendLine(text, "system total:", figures.systemTotal, 'k');
-    appendLine(text, "swap free:", figures.swapFree, 'k');
-    appendLine(text, "swap total:", figures.swapTotal, 'k');
+    appendLine(text, kSystemFreeLabel, figures.systemFree, kKilobytesUnit);
+    appendLine(text, kSystemTotalLabel, figures.systemTotal, kKilobytesUnit);
+    appendLine(text, kSwapFreeLabel, figures.swapFree, kKilobytesUnit);
+    appendLine(text, kSwapTotalLabel, figures.swapTotal, kKilobytesUnit);
     text += '\n';
     if (manager == nullptr) {
-        text += "tesmm not available\n\n";
+        text += kNoManagerLine;
+        text += '\n';
         return text;
     }
-    appendLine(text, "tesmm core now:", manager->coreNow() * kManagerFigureScale, 'k');
-    appendLine(text, "tesmm core limit:", manager->coreLimit() * kManagerFigureScale, 'k');
-    appendLine(text, "tesmm swap now:", manager->swapNow() * kManagerFigureScale, 'k');
-    appendLine(text, "tesmm swap limit:", manager->swapLimit() * kManagerFigureScale, 'k');
+    appendLine(text, kCoreNowLabel, manager->coreNow() * kManagerFigureScale, kKilobytesUnit);
+    appendLine(text, kCoreLimitLabel, manager->coreLimit() * kManagerFigureScale, kKilobytesUnit);
+    appendLine(text, kSwapNowLabel, manager->swapNow() * kManagerFigureScale, kKilobytesUnit);
+    appendLine(text, kSwapLimitLabel, manager->swapLimit() * kManagerFigureScale, kKilobytesUnit);
     text += '\n';
     return text;
 }
@@ -166,7 +170,7 @@ bool tesWriteMemoryLog(int64_t attemptedBytes) {
     TesMemoryFigures figures;
     tesMemoryFigures(&figures, kKilobyte);
     const std::string text = tesMemoryLogText(attemptedBytes, figures, tesMemoryManager());
-    std::FILE* file = TesFile::openFile(path, "w");
+    std::FILE* file = TesFile::openFile(path, kLogMode);
     if (file == nullptr) return false;
     const bool written = TesFile::writeAll(text.data(), file, static_cast<int64_t>(text.size()), 0);
     return std::fclose(file) == 0 && written;

@@ -13,6 +13,8 @@
 namespace {
 
 constexpr int32_t kCopyBlockSize = 2048;
+constexpr const char* kReadBinary = "rb";
+constexpr const char* kWriteBinary = "wb";
 constexpr size_t kMaxModeLength = 255;
 constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr double kLongestWaitMilliseconds = 86400000.0;  // a day
@@ -206,9 +208,9 @@ bool rename(const TesString& from, const TesString& to) { return tesOsRename(nat
 
 bool copyFile(const TesString& from, const TesString& to) {
     if (isDirectory(from) || sameFile(from, to)) return false;
-    std::FILE* in = tesOsOpenFile(native(from), "rb");
+    std::FILE* in = tesOsOpenFile(native(from), kReadBinary);
     if (in == nullptr) return false;
-    std::FILE* out = tesOsOpenFile(native(to), "wb");
+    std::FILE* out = tesOsOpenFile(native(to), kWriteBinary);
     if (out == nullptr) {
         std::fclose(in);
         return false;

@@ -14,6 +14,7 @@ namespace {
 
 constexpr mode_t kOwnerReadWrite = S_IRUSR | S_IWUSR;
 constexpr mode_t kDirectoryMode = 0777;
+constexpr const char* kReadWriteBinary = "w+b";
 
 void fillStatus(const struct stat& record, TesFileStatus* status) {
     status->size = static_cast<int64_t>(record.st_size);
@@ -89,7 +90,7 @@ std::FILE* tesOsCreateTemporaryFile(const std::string& path) {
     const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kOwnerReadWrite);
     if (descriptor < 0) return nullptr;
     unlink(path.c_str());
-    return wrapDescriptor(descriptor, "w+b");
+    return wrapDescriptor(descriptor, kReadWriteBinary);
 }
 
 bool tesOsCurrentDirectory(std::string* path) {

@@ -27,7 +27,8 @@ RefHost::RefHost(const RefHostOptions& options)
       dialogs_(new RefSimpleDlg), fileDialogs_(new RefGuiUtil), statusBar_(new RefStatusBar), cursor_(new RefCursor), busyBlock_(new RefBusyBlock),
       document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
       renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())),
-      strSupport_(new RefStrSupport), units_(new RefUnitService), progress_(new RefProgress) {
+      strSupport_(new RefStrSupport), units_(new RefUnitService), directories_(new RefDirService),
+      memChecker_(new RefMemChecker), progress_(new RefProgress) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
@@ -43,6 +44,8 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(renderer_.get(), {"IGfxRenderer"});
     manager_->addService(graphics_.get(), {"IGenGfxService"});
     manager_->addService(strSupport_.get(), {"ITesStrSupport"});
+    manager_->addService(directories_.get(), {"ITesDirService"});
+    manager_->addService(memChecker_.get(), {"IMemChecker"});
     manager_->addService(progress_.get(), {"ITesProgress"});
     manager_->addService(units_.get(), {"IUnitService"});
     refSeedSettings(*this);

@@ -10,9 +10,11 @@
 #include "refcomponentmanager.h"
 #include "refdatastore.h"
 #include "refdiagnostics.h"
+#include "refdirservice.h"
 #include "refdialogs.h"
 #include "refdocument.h"
 #include "refgraphics.h"
+#include "refmemchecker.h"
 #include "refmemorymanager.h"
 #include "refstrsupport.h"
 #include "refunits.h"
@@ -57,6 +59,8 @@ public:
     RefGenGfxService& graphics() { return *graphics_; }
     RefStrSupport& strSupport() { return *strSupport_; }
     RefUnitService& units() { return *units_; }
+    RefDirService& directories() { return *directories_; }
+    RefMemChecker& memChecker() { return *memChecker_; }
     // The pool the host offers, or null while it offers none.
     BucketMemoryPool* bucketPool() { return bucketPool_.get(); }
 
@@ -107,6 +111,8 @@ private:
     IPtr<RefGenGfxService> graphics_;
     IPtr<RefStrSupport> strSupport_;
     IPtr<RefUnitService> units_;
+    IPtr<RefDirService> directories_;
+    IPtr<RefMemChecker> memChecker_;
     IPtr<BucketMemoryPool> bucketPool_;
     IPtr<RefProgress> progress_;
     IPtr<RefTranslatorService> translations_;

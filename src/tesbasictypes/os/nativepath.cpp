@@ -19,3 +19,7 @@ std::string tesNativePath(std::u16string_view path) {
     if (addRoot) native.insert(native.begin(), '/');
     return native;
 }
+
+std::string tesNativePath(const char16_t* path) {
+    return path != nullptr ? tesNativePath(std::u16string_view(path)) : std::string();
+}

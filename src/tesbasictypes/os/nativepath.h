@@ -15,3 +15,5 @@
 #include <string_view>
 
 std::string tesNativePath(std::u16string_view path);
+// The same for zero-terminated text; null maps to an empty path.
+std::string tesNativePath(const char16_t* path);

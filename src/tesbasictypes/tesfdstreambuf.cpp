@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "tesassert.h"
 #include "os/nativepath.h"
+#include "tesassert.h"
 
 namespace {
 

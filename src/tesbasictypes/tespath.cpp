@@ -274,7 +274,8 @@ TesString rootPath() { return TesString(kSeparator); }
 bool isAbsolute(const TesString& path) {
     const std::u16string_view units = view(path);
     if (units.empty()) return false;
-    return isSeparator(units[0]) || (units.size() >= 2 && isLetter(units[0]) && units[1] == kDriveMark);
+    // Only the library's own separator: "/x" is absolute once normalised to "\x".
+    return units[0] == kSeparator || (units.size() >= 2 && isLetter(units[0]) && units[1] == kDriveMark);
 }
 
 bool isRelative(const TesString& path) { return !isAbsolute(path); }

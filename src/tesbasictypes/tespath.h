@@ -45,7 +45,8 @@ TesString withDriveRoot(const TesString& path);
 // "\".
 TesString rootPath();
 
-// First unit a separator, or a letter followed by ":".
+// First unit "\", or a letter followed by ":". A raw "/x" is relative:
+// normalise a path typed with "/" first.
 bool isAbsolute(const TesString& path);
 bool isRelative(const TesString& path);
 

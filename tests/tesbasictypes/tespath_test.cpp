@@ -96,7 +96,7 @@ std::u16string replaceExtension(const std::u16string& path, const std::u16string
 
 bool isAbsolute(const std::u16string& path) {
     if (path.empty()) return false;
-    if (path[0] == u'\\' || path[0] == u'/') return true;
+    if (path[0] == u'\\') return true;
     const bool letter = (path[0] >= u'a' && path[0] <= u'z') || (path[0] >= u'A' && path[0] <= u'Z');
     return letter && path.size() > 1 && path[1] == u':';
 }
@@ -231,7 +231,7 @@ TEST(TesPath, NamesAndParents) {
 
 TEST(TesPath, AbsoluteAndRelative) {
     const std::vector<std::pair<std::u16string, bool>> cases = {
-        {u"\\x", true}, {u"/x", true}, {u"c:", true}, {u"Z:x", true}, {u"1:\\x", false},
+        {u"\\x", true}, {u"/x", false}, {u"c:", true}, {u"Z:x", true}, {u"1:\\x", false},
         {u"", false},   {u"x", false}, {u".\\x", false}, {u"c", false}, {u":\\", false},
     };
     for (const auto& [path, absolute] : cases) {
@@ -254,7 +254,7 @@ TEST(TesPath, MakeAbsoluteJoinsTheWorkingDirectory) {
         {u"..\\x", under(up, u"x")},          {u"../x", under(up, u"x")},         {u"..\\..\\x", under(upUp, u"x")},
         {u".", here},                         {u"..", up},                        {u"", here},
         {u"...\\x", under(here, u"...\\x")},  {u"x\\..\\y", under(here, u"x\\..\\y")},
-        {u"\\abs", u"\\abs"},                 {u"c:\\abs", u"c:\\abs"},           {u"/abs", u"/abs"},
+        {u"\\abs", u"\\abs"},                 {u"c:\\abs", u"c:\\abs"},           {u"/abs", under(here, u"/abs")},
     };
     for (const auto& [input, expected] : cases) {
         TesString path(input.c_str());

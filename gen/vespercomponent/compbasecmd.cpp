@@ -8,8 +8,6 @@ constexpr const char* kContainerIntInterface = "IComponentCommandContainerInt";
 constexpr const char* kInCommand = "inCommand";
 }  // namespace
 
-CompBaseCmd::CompBaseCmd() : kind_(kComponentCommand) {}
-
 void CompBaseCmd::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out,
                    {"CompBaseCmd", this, this, {{kCommandInterface, static_cast<IComponentCommand*>(this)}}});
@@ -23,8 +21,6 @@ IComponentCommandContainer* CompBaseCmd::setContainer(IComponentCommandContainer
 }
 
 bool commandMayStart(ICommandState* state) { return state != nullptr && !state->boolValue(kInCommand); }
-
-CompBaseCmdInt::CompBaseCmdInt() : kind_(kComponentCommand) {}
 
 void CompBaseCmdInt::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out,

@@ -11,14 +11,10 @@
 // the availability every command of this component starts from.
 bool commandMayStart(ICommandState* state);
 
-class CompBaseCmd : public GuiReceiverNoOps<IComponentCommand> {
+// The defaults both bases give, over the container type each keeps.
+template <class Container>
+class CommandDefaults : public GuiReceiverNoOps<IComponentCommand> {
 public:
-    CompBaseCmd();
-
-    void queryInterface(const char* name, void** out) override;
-    const char* className() const override;
-
-    IComponentCommandContainer* setContainer(IComponentCommandContainer* container) override;
     void setDialog(IGuiPanel* panel) override { dialog_ = panel; }
     const TesString& getName() override { return name_; }
     int32_t getKind() override { return kind_; }
@@ -32,46 +28,38 @@ public:
     bool onCancel() override { return true; }
     void onApply() override {}
     int32_t repeatCount() override { return 1; }
+    virtual Container* getContainer() { return container_; }
+
+protected:
+    int32_t kind_ = kComponentCommand;
+    TesString name_;
+    Container* container_ = nullptr;  // owned by the host
+    IGuiPanel* dialog_ = nullptr;     // owned by the host
+};
+
+class CompBaseCmd : public CommandDefaults<IComponentCommandContainer> {
+public:
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+
+    IComponentCommandContainer* setContainer(IComponentCommandContainer* container) override;
     bool applyEnabled() override { return false; }
     bool okEnabled() override { return false; }
     bool cancelEnabled() override { return false; }
     bool undoEnabled() override { return false; }
-    virtual IComponentCommandContainer* getContainer() { return container_; }
-
-protected:
-    int32_t kind_;
-    TesString name_;
-    IComponentCommandContainer* container_ = nullptr;  // owned by the host
-    IGuiPanel* dialog_ = nullptr;                      // owned by the host
 };
 
-class CompBaseCmdInt : public GuiReceiverNoOps<IComponentCommand> {
+class CompBaseCmdInt : public CommandDefaults<IComponentCommandContainerInt> {
 public:
-    CompBaseCmdInt();
-
     void queryInterface(const char* name, void** out) override;
     const char* className() const override;
 
     // Keeps the container's "IComponentCommandContainerInt" face, or null.
     IComponentCommandContainer* setContainer(IComponentCommandContainer* container) override;
-    void setDialog(IGuiPanel* panel) override { dialog_ = panel; }
-    const TesString& getName() override { return name_; }
-    int32_t getKind() override { return kind_; }
-    bool isAvailable(ICommandState*) override { return false; }
-    void updateGui() override {}
-    void buildDialog(IGuiPanel*) override {}
-    bool start() override { return true; }
-    void end() override {}
-    bool isInteractive() override { return true; }
-    bool onOk() override { return true; }
-    bool onCancel() override { return true; }
-    void onApply() override {}
-    int32_t repeatCount() override { return 1; }
     bool applyEnabled() override { return container_->applyEnabled(); }
     bool okEnabled() override { return container_->okEnabled(); }
     bool cancelEnabled() override { return container_->cancelEnabled(); }
     bool undoEnabled() override { return container_->undoEnabled(); }
-    virtual IComponentCommandContainerInt* getContainer() { return container_; }
 
     // Forwarders to the container, in the order of the host's command table.
     virtual ITesUnknown* document() { return container_->document(); }
@@ -96,10 +84,4 @@ public:
     virtual void pushUndo(int32_t marker) { container_->pushUndo(marker); }
     // The caller's flag is read, the container receives its value.
     virtual void lockViews(bool& locked) { container_->lockViews(locked); }
-
-protected:
-    int32_t kind_;
-    TesString name_;
-    IComponentCommandContainerInt* container_ = nullptr;  // owned by the host
-    IGuiPanel* dialog_ = nullptr;                         // owned by the host
 };

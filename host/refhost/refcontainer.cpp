@@ -1,6 +1,7 @@
 #include "refcontainer.h"
 
 #include "queryinterface.h"
+#include "reftext.h"
 
 void RefContainer::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out,
@@ -12,3 +13,12 @@ void RefContainer::queryInterface(const char* name, void** out) {
 }
 
 const char* RefContainer::className() const { return "RefContainer"; }
+
+void RefContainer::setTitle(const char16_t* title) {
+    title_ = title != nullptr ? title : u"";
+    calls_.push_back("setTitle \"" + refUtf8(title_) + "\"");
+}
+
+void RefContainer::setHelpTopic(const char* topic) {
+    calls_.push_back(std::string("setHelpTopic ") + (topic != nullptr ? topic : ""));
+}

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "queryinterface.h"
+#include "reflines.h"
 #include "reftext.h"
 
 namespace {
@@ -77,6 +78,7 @@ void RefDataStore::store(ITesUnknown* owner, const char* key, Value value) {
     if (key == nullptr) return;
     writeLog_.push_back(std::string(key) + " = " + refFormatSetting(value));
     values_[key] = value;
+    if (written_) written_();
     notify(owner, key, value);
 }
 
@@ -97,7 +99,7 @@ std::string refFormatSetting(const RefDataStore::Value& value) {
     if (const auto* b = std::get_if<bool>(&value)) return *b ? "true" : "false";
     if (const auto* i = std::get_if<int32_t>(&value)) return std::to_string(*i);
     if (const auto* d = std::get_if<double>(&value)) return refFormatDouble(*d);
-    return "\"" + refUtf8(std::get<std::u16string>(value)) + "\"";
+    return refQuote(refUtf8(std::get<std::u16string>(value)));
 }
 
 void RefRegistry::queryInterface(const char* name, void** out) {

@@ -2,6 +2,7 @@
 // the registry of application switches. Nothing persists beyond the process.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <variant>
@@ -29,6 +30,10 @@ public:
     void removeReceiver(const char* key, ITesDataReceiver* receiver) override;
 
     const std::map<std::string, Value>& values() const { return values_; }
+    // Sets `key` only when it has no value yet, without notifying anyone.
+    void seed(const std::string& key, Value value) { values_.emplace(key, std::move(value)); }
+    // Called after every write, e.g. to save the settings file.
+    void onWritten(std::function<void()> callback) { written_ = std::move(callback); }
     // Every write in order, as "key = value" lines, for session transcripts.
     const std::vector<std::string>& writeLog() const { return writeLog_; }
 
@@ -39,6 +44,7 @@ private:
     std::map<std::string, Value> values_;
     std::multimap<std::string, IPtr<ITesDataReceiver>> receivers_;
     std::vector<std::string> writeLog_;
+    std::function<void()> written_;
 };
 
 // Prints a setting value the way transcripts show it.
@@ -51,6 +57,7 @@ public:
     bool valueIs(const char* key, const char* value) override;
 
     void set(const std::string& key, const std::string& value) { values_[key] = value; }
+    const std::map<std::string, std::string>& values() const { return values_; }
 
 private:
     std::map<std::string, std::string> values_;

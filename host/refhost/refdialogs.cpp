@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "iptr.h"
 #include "queryinterface.h"
 #include "reftext.h"
 
@@ -77,3 +78,45 @@ void RefStatusBar::clearPrompt(ITesUnknown* owner) {
 }
 
 std::u16string RefStatusBar::prompt() const { return prompts_.empty() ? u"" : prompts_.back().second; }
+
+void RefCursor::queryInterface(const char* name, void** out) {
+    tesAnswerQuery(name, out, {"RefCursor", this, this, {{"IGuiCursor", static_cast<IGuiCursor*>(this)}}});
+}
+
+const char* RefCursor::className() const { return "RefCursor"; }
+
+void RefCursor::setCursor(ITesUnknown* owner, int32_t shape, int32_t) {
+    resetCursor(owner);
+    shapes_.emplace_back(owner, shape);
+}
+
+void RefCursor::resetCursor(ITesUnknown* owner) {
+    shapes_.erase(std::remove_if(shapes_.begin(), shapes_.end(),
+                                 [owner](const auto& entry) { return entry.first == owner; }),
+                  shapes_.end());
+}
+
+// One busy indicator: open from begin to its last release.
+class RefBusyHandle : public ITesUnknown {
+public:
+    explicit RefBusyHandle(RefBusyBlock* service) : service_(service) { ++service_->open_; }
+    ~RefBusyHandle() override { --service_->open_; }
+    void queryInterface(const char* name, void** out) override {
+        tesAnswerQuery(name, out, {"RefBusyHandle", this, this, {}});
+    }
+    const char* className() const override { return "RefBusyHandle"; }
+
+private:
+    IPtr<RefBusyBlock> service_;
+};
+
+void RefBusyBlock::queryInterface(const char* name, void** out) {
+    tesAnswerQuery(name, out, {"RefBusyBlock", this, this, {{"IGuiBusyBlock", static_cast<IGuiBusyBlock*>(this)}}});
+}
+
+const char* RefBusyBlock::className() const { return "RefBusyBlock"; }
+
+ITesUnknown* RefBusyBlock::begin(const char16_t* text, bool) {
+    texts_.emplace_back(text != nullptr ? text : u"");
+    return new RefBusyHandle(this);
+}

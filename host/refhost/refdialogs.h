@@ -72,3 +72,37 @@ public:
 private:
     std::vector<std::pair<ITesUnknown*, std::u16string>> prompts_;
 };
+
+class RefCursor : public IGuiCursor {
+public:
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    void setCursor(ITesUnknown* owner, int32_t shape, int32_t flags) override;
+    void resetCursor(ITesUnknown* owner) override;
+
+    // The shape set by the newest owner, or -1 for the standard cursor.
+    int32_t shape() const { return shapes_.empty() ? -1 : shapes_.back().second; }
+
+private:
+    std::vector<std::pair<ITesUnknown*, int32_t>> shapes_;
+};
+
+// Busy blocks record their texts; a session can make the next one report an
+// abort request.
+class RefBusyBlock : public IGuiBusyBlock {
+public:
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    ITesUnknown* begin(const char16_t* text, bool cancellable) override;
+    bool abortRequested() override { return abort_ && open_ > 0; }
+
+    void requestAbort(bool abort) { abort_ = abort; }
+    const std::vector<std::u16string>& texts() const { return texts_; }
+    int open() const { return open_; }
+
+private:
+    friend class RefBusyHandle;
+    std::vector<std::u16string> texts_;
+    int open_ = 0;
+    bool abort_ = false;
+};

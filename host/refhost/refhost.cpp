@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "os/sharedlibrary.h"
+#include "refsettingsfile.h"
 #include "refxml.h"
 #include "servicelookup.h"
 
@@ -25,10 +26,11 @@ void keepUntilExit(ITesUnknown* object) {
 RefHost::RefHost(const RefHostOptions& options)
     : options_(options), manager_(new RefComponentManager), memoryManager_(new RefMemoryManager), errors_(new RefErrorService),
       asserts_(new RefAssertHandler), settings_(new RefDataStore), registry_(new RefRegistry),
-      dialogs_(new RefSimpleDlg), fileDialogs_(new RefGuiUtil), statusBar_(new RefStatusBar),
+      dialogs_(new RefSimpleDlg), fileDialogs_(new RefGuiUtil), statusBar_(new RefStatusBar), cursor_(new RefCursor), busyBlock_(new RefBusyBlock),
       document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
       renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())),
-      strSupport_(new RefStrSupport), units_(new RefUnitService), progress_(new RefProgress) {
+      strSupport_(new RefStrSupport), units_(new RefUnitService), directories_(new RefDirService),
+      memChecker_(new RefMemChecker), progress_(new RefProgress) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
@@ -37,14 +39,19 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(dialogs_.get(), {"IGuiSimpleDlg"});
     manager_->addService(fileDialogs_.get(), {"IGuiUtil"});
     manager_->addService(statusBar_.get(), {"IGuiStatusBar"});
+    manager_->addService(cursor_.get(), {"IGuiCursor"});
+    manager_->addService(busyBlock_.get(), {"IGuiBusyBlock"});
     manager_->addService(static_cast<ITesDoc*>(document_.get()), {"ITesDoc", "IPhaseService", "IStateMgr"});
     manager_->addService(views_.get(), {"IGfxViewMgr"});
     manager_->addService(renderer_.get(), {"IGfxRenderer"});
     manager_->addService(graphics_.get(), {"IGenGfxService"});
     manager_->addService(strSupport_.get(), {"ITesStrSupport"});
+    manager_->addService(directories_.get(), {"ITesDirService"});
+    manager_->addService(memChecker_.get(), {"IMemChecker"});
     manager_->addService(progress_.get(), {"ITesProgress"});
     manager_->addService(units_.get(), {"IUnitService"});
     manager_->addServiceFactory(kXmlService, [] { return static_cast<ITesUnknown*>(new RefXmlDocument); });
+    refSeedSettings(*this);
 }
 
 void RefHost::offerBucketPool() {

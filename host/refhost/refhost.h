@@ -10,9 +10,11 @@
 #include "refcomponentmanager.h"
 #include "refdatastore.h"
 #include "refdiagnostics.h"
+#include "refdirservice.h"
 #include "refdialogs.h"
 #include "refdocument.h"
 #include "refgraphics.h"
+#include "refmemchecker.h"
 #include "refmemorymanager.h"
 #include "refstrsupport.h"
 #include "refunits.h"
@@ -47,6 +49,8 @@ public:
     RefSimpleDlg& dialogs() { return *dialogs_; }
     RefGuiUtil& fileDialogs() { return *fileDialogs_; }
     RefStatusBar& statusBar() { return *statusBar_; }
+    RefCursor& cursor() { return *cursor_; }
+    RefBusyBlock& busyBlock() { return *busyBlock_; }
     RefDocument& document() { return *document_; }
     RefCommandState& commandState() { return *commandState_; }
     RefViewMgr& views() { return *views_; }
@@ -55,6 +59,8 @@ public:
     RefGenGfxService& graphics() { return *graphics_; }
     RefStrSupport& strSupport() { return *strSupport_; }
     RefUnitService& units() { return *units_; }
+    RefDirService& directories() { return *directories_; }
+    RefMemChecker& memChecker() { return *memChecker_; }
     // The pool the host offers, or null while it offers none.
     BucketMemoryPool* bucketPool() { return bucketPool_.get(); }
 
@@ -96,6 +102,8 @@ private:
     IPtr<RefSimpleDlg> dialogs_;
     IPtr<RefGuiUtil> fileDialogs_;
     IPtr<RefStatusBar> statusBar_;
+    IPtr<RefCursor> cursor_;
+    IPtr<RefBusyBlock> busyBlock_;
     IPtr<RefDocument> document_;
     IPtr<RefCommandState> commandState_;
     IPtr<RefViewMgr> views_;
@@ -103,6 +111,8 @@ private:
     IPtr<RefGenGfxService> graphics_;
     IPtr<RefStrSupport> strSupport_;
     IPtr<RefUnitService> units_;
+    IPtr<RefDirService> directories_;
+    IPtr<RefMemChecker> memChecker_;
     IPtr<BucketMemoryPool> bucketPool_;
     IPtr<RefProgress> progress_;
     IPtr<RefTranslatorService> translations_;

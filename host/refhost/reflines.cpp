@@ -8,6 +8,22 @@
 
 namespace {
 
+// Reads the quoted word starting at `i` (on the quote), with \" and \\ as
+// escapes; `i` ends after the closing quote. False when it never closes.
+bool readQuoted(const std::string& line, size_t& i, std::string& word) {
+    for (size_t j = i + 1; j < line.size(); ++j) {
+        if (line[j] == '\\' && j + 1 < line.size() && (line[j + 1] == '"' || line[j + 1] == '\\')) {
+            word += line[++j];
+        } else if (line[j] == '"') {
+            i = j + 1;
+            return true;
+        } else {
+            word += line[j];
+        }
+    }
+    return false;
+}
+
 // Splits one line; false on an unterminated quote.
 bool splitWords(const std::string& line, std::vector<std::string>& words) {
     size_t i = 0;
@@ -17,10 +33,9 @@ bool splitWords(const std::string& line, std::vector<std::string>& words) {
         } else if (line[i] == '#') {
             break;
         } else if (line[i] == '"') {
-            const size_t close = line.find('"', i + 1);
-            if (close == std::string::npos) return false;
-            words.push_back(line.substr(i + 1, close - i - 1));
-            i = close + 1;
+            std::string word;
+            if (!readQuoted(line, i, word)) return false;
+            words.push_back(std::move(word));
         } else {
             const size_t end = line.find_first_of(" \t\r", i);
             words.push_back(line.substr(i, end == std::string::npos ? std::string::npos : end - i));
@@ -31,6 +46,15 @@ bool splitWords(const std::string& line, std::vector<std::string>& words) {
 }
 
 }  // namespace
+
+std::string refQuote(const std::string& word) {
+    std::string quoted = "\"";
+    for (char c : word) {
+        if (c == '"' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
 
 std::string refLineError(const std::string& name, int line, const std::string& message) {
     return name + ":" + std::to_string(line) + ": " + message;

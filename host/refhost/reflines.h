@@ -1,6 +1,7 @@
-// The line format shared by scene files and session scripts: one statement a
-// line, words separated by blanks, "double quotes" around words with blanks,
-// '#' starting a comment outside quotes.
+// The line format shared by scene files, session scripts and the settings
+// file: one statement a line, words separated by blanks, "double quotes"
+// around words with blanks (\" and \\ inside them stand for " and \), '#'
+// starting a comment outside quotes.
 #pragma once
 
 #include <string>
@@ -24,6 +25,9 @@ RefLineFile refSplitLines(const std::string& text, const std::string& name);
 // Numbers of a statement: false when a word is not a complete number.
 bool refParseDouble(const std::string& word, double* value);
 bool refParseInt(const std::string& word, int* value);
+
+// `word` in double quotes, escaped so that it reads back as itself.
+std::string refQuote(const std::string& word);
 
 // "name:line: message".
 std::string refLineError(const std::string& name, int line, const std::string& message);

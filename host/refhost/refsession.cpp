@@ -98,6 +98,10 @@ std::string RefSession::execute(const RefLine& line) {
         print("\n");
         return {};
     }
+    if (verb == "withdraw") {
+        for (size_t i = 1; i < words.size(); ++i) host_.manager().removeService(words[i]);
+        return words.size() > 1 ? std::string() : "withdraw needs service names";
+    }
     if (verb == "answer") {
         static const std::map<std::string, int32_t> answers = {{"yes", kAnswerYes}, {"cancel", kAnswerCancel}, {"no", 2}};
         if (words.size() != 2 || !answers.count(words[1])) return "answer yes, no or cancel";
@@ -215,7 +219,10 @@ std::string RefSession::act(const std::vector<std::string>& words) {
     }
     double value = 0;
     if (!refParseDouble(words[2], &value)) return "not a number: " + words[2];
-    panel_->setValue(id, std::clamp(value, target->minimum, std::max(target->minimum, target->maximum)));
+    if (target->kind == "numeric" && (value < target->minimum || value > target->maximum)) {
+        return words[2] + " is outside the range of " + words[1];
+    }
+    panel_->setValue(id, value);
     if (verb == "set") receiver->onEditFinished(id);
     return {};
 }
@@ -242,6 +249,11 @@ std::string RefSession::dump(const std::string& what) {
     } else if (what == "states") {
         print("states:");
         for (const std::string& state : host_.document().states()) print(" " + state);
+        print("\n");
+    } else if (what == "container") {
+        if (!container_) return "no container";
+        print("container:");
+        for (const std::string& call : container_->calls()) print(" " + call + ";");
         print("\n");
     } else if (what == "prompt") {
         print("prompt: \"" + refUtf8(host_.statusBar().prompt()) + "\"\n");

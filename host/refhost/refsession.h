@@ -19,8 +19,10 @@
 //   file PATH | file cancel    the answer to the next file dialog
 //   widget matrix [LABEL]      build a matrix widget on a fresh panel
 //   matrix V1 ... V16          show a matrix in that widget
-//   dump panel|camera|settings|dialogs|states|prompt|document
+//   dump panel|camera|settings|dialogs|states|prompt|container
 //   expect KEY value|text|selection|checked|enabled EXPECTED
+//   withdraw NAME...           the host stops offering these services (a
+//                              component that already holds one keeps it)
 //   echo TEXT
 //
 // KEY is a control key or id. A failed statement or expectation stops the

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "os/fileio.h"
+#include "os/nativepath.h"
 #include "tesassert.h"
-#include "textcodec.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ void loadBigEndian(const uint8_t* in, size_t count, T* values) {
 
 std::FILE* openPath(const char16_t* path, const char* mode) {
     if (path == nullptr) return nullptr;
-    return tesFileOpen(tesWideToUtf8(path).c_str(), mode);
+    return tesFileOpen(tesNativePath(path).c_str(), mode);
 }
 
 TesSeekOrigin seekOrigin(bool fromStart) { return fromStart ? TesSeekOrigin::kStart : TesSeekOrigin::kEnd; }

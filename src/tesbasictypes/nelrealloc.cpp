@@ -1,8 +1,8 @@
 #include "nelrealloc.h"
 
-#include <cstdlib>
 #include <cstring>
 
+#include "memoryexhaustion.h"
 #include "memorymanager.h"
 #include "os/sysalloc.h"
 #include "tesassert.h"
@@ -10,7 +10,6 @@
 namespace {
 
 constexpr const char* kTesSourceName = "src/tesbasictypes/nelrealloc";
-constexpr int kExitCodeExhausted = -1;
 constexpr int64_t kReleaseUnit = 24576;  // bytes the manager frees per step
 constexpr int kShrinkingAttempts = 8;
 constexpr int kAttemptsWithRelease = 6;  // attempts k < 6 ask the manager
@@ -42,13 +41,11 @@ void* reallocWithRelease(void* block, int64_t bytes) {
     return result;
 }
 
-[[noreturn]] void endExhausted() { std::exit(kExitCodeExhausted); }
-
 void* handOverFresh(int64_t bytes) {
     TesExhaustionHandler handler = exhaustionHandler();
-    if (handler == nullptr) endExhausted();
+    if (handler == nullptr) tesEndForExhaustedMemory();
     void* block = handler(nullptr, 0, bytes);
-    if (block == nullptr) endExhausted();
+    if (block == nullptr) tesEndForExhaustedMemory();
     return block;
 }
 
@@ -87,9 +84,9 @@ int32_t growUnderPressure(void** block, int32_t elementSize, int32_t minNewSize,
     }
     const int64_t targetBytes = byteCount(elementSize, target);
     TesExhaustionHandler handler = exhaustionHandler();
-    if (handler == nullptr) endExhausted();
+    if (handler == nullptr) tesEndForExhaustedMemory();
     void* replaced = handler(*block, oldBytes, targetBytes);
-    if (replaced == nullptr) endExhausted();
+    if (replaced == nullptr) tesEndForExhaustedMemory();
     *block = replaced;
     zeroTail(replaced, oldBytes, targetBytes);
     return target;
@@ -141,6 +138,8 @@ int32_t nelRealloc(void** block, int32_t elementSize, int32_t curSize, int32_t m
 }
 
 void nelFree(void* block) { tesSysFree(block); }
+
+void* tesAllocateWithRelease(int64_t bytes) { return reallocWithRelease(nullptr, bytes); }
 
 int64_t tesGrowCapacity(int64_t needed, int64_t current, int32_t elementSize) {
     constexpr int64_t k4MiB = 4194304;

@@ -39,6 +39,11 @@ int32_t nelRealloc(T*& block, int32_t curSize, int32_t minNewSize, int32_t maxNe
 
 void nelFree(void* block);
 
+// Allocates `bytes` from the system, asking the host memory manager to release
+// memory for as long as it releases something; null when memory stays
+// exhausted (the exhaustion handler is not called). nelFree frees it.
+void* tesAllocateWithRelease(int64_t bytes);
+
 // The capacity the library's containers grow to for `needed` elements of
 // `elementSize` bytes from `current`: doubling below 4 MiB, then +1/2, from
 // 32 MiB +1/4, from 256 MiB +1/8, until needed x elementSize < capacity bytes.

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "os/nativepath.h"
 #include "tesassert.h"
-#include "textcodec.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ bool TesFdStreambuf::open(const char* path, std::ios_base::openmode mode) {
 
 bool TesFdStreambuf::open(const char16_t* path, std::ios_base::openmode mode) {
     if (path == nullptr) return false;
-    return open(tesWideToUtf8(path).c_str(), mode);
+    return open(tesNativePath(path).c_str(), mode);
 }
 
 bool TesFdStreambuf::attach(int fd, std::ios_base::openmode mode) {

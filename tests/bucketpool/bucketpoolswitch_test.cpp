@@ -1,6 +1,5 @@
 // The switch of a component's copy of the library (the probe) from its own
 // pool to the pool the host offers, each scenario in a fresh process.
-#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "bucketpoolprobe.h"
+#include "freshprocess.h"
 #include "os/sharedlibrary.h"
 #include "refhost.h"
 
@@ -32,33 +32,13 @@ BucketMemoryAllocator* headerOf(void* block) {
 
 using Scenario = void (*)(const BucketPoolProbe&);
 
-// Runs `scenario` and returns the exit code for its process: 0 when it passed.
-// Its failures go to stderr, which the death test shows when the code is not 0.
-int runScenario(Scenario scenario) {
-    const BucketPoolProbe* probe = loadProbe();
-    if (probe == nullptr) {
-        std::fprintf(stderr, "cannot load %s\n", BUCKETPOOL_PROBE_PATH);
-        return 2;
-    }
-    testing::TestPartResultArray results;
-    {
-        testing::ScopedFakeTestPartResultReporter reporter(&results);
-        scenario(*probe);
-    }
-    int failures = 0;
-    for (int i = 0; i < results.size(); ++i) {
-        const testing::TestPartResult& result = results.GetTestPartResult(i);
-        if (!result.failed()) continue;
-        std::fprintf(stderr, "%s:%d: %s\n", result.file_name(), result.line_number(), result.message());
-        ++failures;
-    }
-    return failures == 0 ? 0 : 1;
-}
-
-// Both copies of the library start without a pool in the child process. It
-// ends through exit, so a leak checker in the build gets to look.
+// Both copies of the library start without a pool in the child process.
 void expectInFreshProcess(Scenario scenario) {
-    EXPECT_EXIT(std::exit(runScenario(scenario)), testing::ExitedWithCode(0), "");
+    EXPECT_IN_FRESH_PROCESS([scenario] {
+        const BucketPoolProbe* probe = loadProbe();
+        ASSERT_NE(probe, nullptr) << "cannot load " << BUCKETPOOL_PROBE_PATH;
+        scenario(*probe);
+    });
 }
 
 RefHostOptions withoutPool() {

@@ -7,6 +7,7 @@
 
 #include "refhost.h"
 #include "refsession.h"
+#include "refsettingsfile.h"
 #include "tesclcbinary.h"
 
 namespace {
@@ -63,12 +64,20 @@ int main(int argc, char** argv) {
                  "session scripts that drive its commands."};
     std::string pluginPath = refDefaultPluginPath();
     app.add_option("--plugin", pluginPath, "path of the plug-in library")->capture_default_str();
+    std::string settingsPath;
+    app.add_option("--settings", settingsPath,
+                   "settings file to read and keep up to date (without it, settings last as long as the run)");
     std::vector<std::string> scripts;
     CLI::App* run = app.add_subcommand("run", "run session scripts, one after the other");
     run->add_option("scripts", scripts, "session script files")->required()->check(CLI::ExistingFile);
     CLI11_PARSE(app, argc, argv);
 
     RefHost host;
+    std::string error;
+    if (!settingsPath.empty() && !refUseSettingsFile(host, settingsPath, error)) {
+        std::fprintf(stderr, "vesper-host: %s\n", error.c_str());
+        return 1;
+    }
     host.installInLibrary();
     RefLoadedComponent loaded = host.loadComponent(pluginPath);
     if (!loaded.good) {

@@ -192,3 +192,19 @@ public:
     virtual void setState(bool state) = 0;
     virtual void setMatrix(const TesMatrix& matrix) = 0;
 };
+
+// "IGuiCursor": the mouse cursor shown while a command works.
+class IGuiCursor : public virtual ITesUnknown {
+public:
+    virtual void setCursor(ITesUnknown* owner, int32_t shape, int32_t flags) = 0;
+    virtual void resetCursor(ITesUnknown* owner) = 0;
+};
+
+// "IGuiBusyBlock": a busy indicator with a text. begin returns a new block
+// (count 0); the indicator goes away when the last reference to it is released.
+class IGuiBusyBlock : public virtual ITesUnknown {
+public:
+    virtual ITesUnknown* begin(const char16_t* text, bool cancellable) = 0;
+    // True when the user asked to abort the work of the newest block.
+    virtual bool abortRequested() = 0;
+};

@@ -1,8 +1,9 @@
 // Infrastructure services of the host: error reporting, assertion handling,
 // the memory manager that serves pages and releases memory on demand, the
-// string support for wide text, the progress display, the bucket memory
-// pool shared by the host and its components, the translation of
-// user-visible texts, the user's length unit and XML documents.
+// memory checker, the named directories, the string support for wide text,
+// the progress display, the bucket memory pool shared by the host and its
+// components, the translation of user-visible texts, the user's length unit
+// and XML documents.
 #pragma once
 
 #include <cstdint>
@@ -67,6 +68,29 @@ public:
 };
 
 }  // namespace TesMM
+
+// "IMemChecker": the host's own view of the memory situation.
+class IMemChecker : public virtual ITesUnknown {
+public:
+    // False when the checker has no figures to give; callers then ask the
+    // operating system.
+    virtual bool available() = 0;
+    // Free and total physical memory and swap, in units of `divisor` bytes;
+    // 0, or -1 on failure.
+    virtual int32_t memoryFigures(int64_t* systemFree, int64_t* systemTotal, int64_t* swapFree, int64_t* swapTotal,
+                                  int64_t divisor) = 0;
+    // Memory the process uses, in units of `divisor` bytes.
+    virtual int64_t processMemory(int64_t divisor) = 0;
+};
+
+// "ITesDirService": the folders the host names ("temp", "logs", ...).
+class ITesDirService : public virtual ITesUnknown {
+public:
+    // The folder called `name` as a path in the library's form ("" separators,
+    // tespath.h), or null or empty for a name the host does not know. The text
+    // stays valid for the life of the service.
+    virtual const char16_t* directory(const char* name) = 0;
+};
 
 // "ITesStrSupport": the host's locale-dependent work on wide text. Texts are
 // zero-terminated 16-bit units; a null text is read as empty. Operations that

@@ -1,0 +1,24 @@
+// The settings file of the reference host: the data store's values and the
+// registry switches, one statement a line in the scene format
+//
+//   setting bool|int|double|string KEY VALUE
+//   registry KEY VALUE
+//
+// Every write to the data store saves the whole file again, through a
+// temporary file in the same folder and a rename, so the file always holds a
+// complete set: what was written up to the last change, never half of it.
+#pragma once
+
+#include <string>
+
+class RefHost;
+
+// Reads `path` (a missing file is a first run: nothing to read) and saves to it
+// from then on. A file that cannot be read or parsed is left untouched: the
+// call fails with "file:line: what" and nothing is saved.
+bool refUseSettingsFile(RefHost& host, const std::string& path, std::string& error);
+
+// The defaults a first run starts from, for keys the commands read without a
+// default of their own: the camera's up is +Y, and Camera Position offers +Y as
+// the up for both World and Local.
+void refSeedSettings(RefHost& host);

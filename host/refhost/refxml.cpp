@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "os/fileio.h"
+#include "os/nativepath.h"
 #include "queryinterface.h"
 #include "textcodec.h"
 
@@ -210,9 +211,9 @@ ITesXmlElement* RefXmlDocument::documentElement() { return root_ ? new RefXmlEle
 
 ITesXmlIterator* RefXmlDocument::documentChildren() { return new RefXmlIterator(this, root_); }
 
-bool RefXmlDocument::save(const char16_t* path) { return saveFile(tesWideToUtf8(path)); }
+bool RefXmlDocument::save(const char16_t* path) { return saveFile(tesNativePath(path)); }
 
-bool RefXmlDocument::load(const char16_t* path) { return loadFile(tesWideToUtf8(path)); }
+bool RefXmlDocument::load(const char16_t* path) { return loadFile(tesNativePath(path)); }
 
 void RefXmlDocument::print(pugi::xml_writer& writer) const {
     if (declaration_) declaration_.print(writer, kIndent, kFormat, pugi::encoding_utf8);

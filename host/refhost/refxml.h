@@ -94,7 +94,8 @@ public:
     bool save(const char16_t* path) override;
     bool load(const char16_t* path) override;
 
-    // The same, with a UTF-8 path.
+    // The same, with a POSIX path in UTF-8 (save and load map theirs with
+    // tesNativePath: "\" separators, a drive letter for the root).
     bool saveFile(const std::string& path);
     bool loadFile(const std::string& path);
     // The declaration and the root as save writes them.

@@ -280,6 +280,15 @@ TEST(RefXml, SaveReplacesTheFileWholeOrLeavesItAlone) {
     EXPECT_FALSE(document->save(u""));
     EXPECT_FALSE(document->save(nullptr));
 
+    // The library's paths: a drive letter for the root, backslashes.
+    std::u16string windowsStyle = u"d:" + folder.wideFile("out.xml");
+    std::replace(windowsStyle.begin(), windowsStyle.end(), u'/', u'\\');
+    root->setAttribute(u"a", u"1");
+    ASSERT_TRUE(document->save(windowsStyle.c_str()));
+    EXPECT_EQ(readText(target), "<r a=\"1\" />\n");
+    IPtr<RefXmlDocument> reread(new RefXmlDocument);
+    EXPECT_TRUE(reread->load(windowsStyle.c_str()));
+
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(folder.path())) left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());

@@ -28,9 +28,30 @@ bool eachChild(ITesXmlIterator* children, Visit visit) {
 bool isNamed(const TesString& text, const char16_t* name) { return std::u16string_view(text) == name; }
 
 // The file's numbers go through atoi and atof of their 8-bit form, leading
-// number only, so "12abc" is 12 and "abc" is 0.
-int32_t integerOf(const TesString& text) { return std::atoi(text.narrow()); }
-double doubleOf(const TesString& text) { return std::atof(text.narrow()); }
+// number only, so "12abc" is 12 and "abc" is 0. Neither function reads past a
+// byte beyond ASCII, and no unit beyond ASCII becomes an ASCII byte, so a
+// short text is converted on the stack up to its first such unit; a long one
+// goes through narrow().
+constexpr int32_t kShortNumber = 64;
+
+template <class Convert>
+auto convertNumber(const TesString& text, Convert convert) {
+    const int32_t length = text.length();
+    if (length >= kShortNumber) return convert(text.narrow());
+    char bytes[kShortNumber];
+    int32_t used = 0;
+    for (; used < length && text.data()[used] < 0x80; ++used) bytes[used] = static_cast<char>(text.data()[used]);
+    bytes[used] = '\0';
+    return convert(bytes);
+}
+
+int32_t integerOf(const TesString& text) {
+    return convertNumber(text, [](const char* bytes) { return std::atoi(bytes); });
+}
+
+double doubleOf(const TesString& text) {
+    return convertNumber(text, [](const char* bytes) { return std::atof(bytes); });
+}
 
 // A missing "mRC" attribute reads as empty, hence 0.
 TesMatrix readTransform(ITesXmlElement& element) {

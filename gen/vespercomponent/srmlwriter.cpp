@@ -1,6 +1,7 @@
 #include "srmlwriter.h"
 
 #include <algorithm>
+#include <charconv>
 #include <vector>
 
 #include "srmlformat.h"
@@ -36,6 +37,23 @@ public:
 private:
     std::vector<bool> dense_;
     std::vector<int32_t> sparse_;
+};
+
+// An integer as "%d" writes it, on the stack.
+class DecimalText {
+public:
+    explicit DecimalText(int32_t value) {
+        char digits[kDigits];
+        const char* end = std::to_chars(digits, digits + kDigits, value).ptr;
+        size_t length = 0;
+        for (const char* digit = digits; digit != end; ++digit) units_[length++] = static_cast<char16_t>(*digit);
+        units_[length] = u'\0';
+    }
+    const char16_t* c_str() const { return units_; }
+
+private:
+    static constexpr size_t kDigits = 11;  // "-2147483648"
+    char16_t units_[kDigits + 1];
 };
 
 UsedScanners usedScanners(SRMLRecipeList& recipes) {
@@ -87,7 +105,7 @@ void SRMLWriter::writeProperty(ITesXmlElement* parent, const char16_t* id, int32
     IPtr<ITesXmlElement> property = append(parent, kProperty);
     if (!property) return;
     property->setAttribute(kId, id);
-    property->setText(TesString::number(value).c_str());
+    property->setText(DecimalText(value).c_str());
 }
 
 // Only scanners that some angle uses are written, in the map's order.
@@ -104,7 +122,7 @@ void SRMLWriter::writeModel(ITesXmlElement* root) {
     for (SRMLScannerMap::Cursor cursor = map.first(); cursor.valid(); map.next(cursor)) {
         if (!used.contains(cursor.key())) continue;
         IPtr<ITesXmlElement> scanner = append(scanners.get(), kScanner);
-        if (scanner) scanner->setAttribute(kId, TesString::number(cursor.key()).c_str());
+        if (scanner) scanner->setAttribute(kId, DecimalText(cursor.key()).c_str());
         writeTransform(scanner.get(), cursor.value());
     }
 }
@@ -130,7 +148,7 @@ void SRMLWriter::writeRecipe(ITesXmlElement* list, ITesSRMLRecipe& recipe) {
 void SRMLWriter::writeAngle(ITesXmlElement* list, ITesSRMLScanAngle& angle) {
     IPtr<ITesXmlElement> element = append(list, kAngle);
     if (!element) return;
-    element->setAttribute(kValue, TesString::number(angle.angle()).c_str());
+    element->setAttribute(kValue, DecimalText(angle.angle()).c_str());
     const int32_t resolution = angle.resolution();
     if (resolution >= 0 && resolution < kResolutionCount) {
         element->setAttribute(kResolution, kResolutionNames[resolution]);
@@ -140,7 +158,7 @@ void SRMLWriter::writeAngle(ITesXmlElement* list, ITesSRMLScanAngle& angle) {
     for (size_t i = 0; i < scanners.size(); ++i) {
         IPtr<ITesXmlElement> camera = append(element.get(), kCamera);
         if (!camera) return;
-        camera->setAttribute(kId, TesString::number(scanners[i]).c_str());
+        camera->setAttribute(kId, DecimalText(scanners[i]).c_str());
         ITesSRMLScanProperties* cameraProperties = i < properties.size() ? properties[i].get() : nullptr;
         if (cameraProperties == nullptr) continue;
         if (cameraProperties->exposure() >= 0) writeProperty(camera.get(), kExposure, cameraProperties->exposure());

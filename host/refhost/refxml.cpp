@@ -23,12 +23,22 @@ constexpr unsigned kParseOptions = pugi::parse_default;
 constexpr size_t kShortText = 256;
 
 // The UTF-8 form of wide text (null reads as empty), on the stack when short.
+// Names and numbers are ASCII: they are copied unit by unit.
 class Utf8Text {
 public:
     explicit Utf8Text(const char16_t* text) {
-        const auto count = static_cast<int32_t>(text != nullptr ? std::char_traits<char16_t>::length(text) : 0);
-        const int32_t length = tesWideToUtf8(text, count, small_, static_cast<int32_t>(sizeof(small_)));
-        if (length < static_cast<int32_t>(sizeof(small_))) return;
+        small_[0] = '\0';
+        if (text == nullptr) return;
+        size_t length = 0;
+        for (; length < kShortText - 1 && text[length] != 0 && text[length] < 0x80; ++length) {
+            small_[length] = static_cast<char>(text[length]);
+        }
+        small_[length] = '\0';
+        if (text[length] == 0) return;
+        const auto count = static_cast<int32_t>(std::char_traits<char16_t>::length(text));
+        if (tesWideToUtf8(text, count, small_, static_cast<int32_t>(sizeof(small_))) < static_cast<int32_t>(sizeof(small_))) {
+            return;
+        }
         large_ = tesWideToUtf8(text, count);
         data_ = large_.c_str();
     }
@@ -44,9 +54,14 @@ private:
 
 // The wide form of UTF-8 text, converted on the stack when short.
 TesString wideOf(const char* text) {
-    const size_t length = std::strlen(text);
-    if (length > kShortText) return TesString::fromUtf8(text);
     char16_t units[kShortText];
+    size_t length = 0;
+    for (; length < kShortText && text[length] != 0 && static_cast<unsigned char>(text[length]) < 0x80; ++length) {
+        units[length] = static_cast<char16_t>(text[length]);
+    }
+    if (text[length] == 0) return TesString(units, static_cast<int32_t>(length));
+    length += std::strlen(text + length);
+    if (length > kShortText) return TesString::fromUtf8(text);
     const int32_t count = tesUtf8ToWide(text, static_cast<int32_t>(length), units);
     return TesString(units, count);
 }
@@ -273,12 +288,9 @@ pugi::xml_node RefXmlDocument::nodeOf(ITesXmlElement* element) const {
     return concrete != nullptr && concrete->document() == this ? concrete->node() : pugi::xml_node();
 }
 
+// pugixml itself refuses to move a node into its own subtree.
 bool RefXmlDocument::canMove(pugi::xml_node node, pugi::xml_node parent) const {
-    if (node == root_) return false;
-    for (pugi::xml_node ancestor = parent; ancestor; ancestor = ancestor.parent()) {
-        if (ancestor == node) return false;
-    }
-    return true;
+    return node != root_ && node != parent;
 }
 
 int refXmlLineAt(const std::string& path, ptrdiff_t offset) {

@@ -112,8 +112,8 @@ public:
     // The element `element` stands for when it is one of this document's and
     // not stale; an empty node otherwise.
     pugi::xml_node nodeOf(ITesXmlElement* element) const;
-    // True when `node` may move under `parent`: a different node, not the
-    // root, not an ancestor of `parent`.
+    // False when moving `node` under `parent` would take the root out of the
+    // document or put a node under itself (pugixml refuses the rest).
     bool canMove(pugi::xml_node node, pugi::xml_node parent) const;
 
 private:

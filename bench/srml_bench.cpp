@@ -1,0 +1,145 @@
+// Reading and writing a recipe of 10,000 angles with 3 cameras each through
+// the host's XML service, against pugixml parsing and saving the same file
+// (the floor: no service lookups, no wide names, no numbers to format or
+// parse). Both sides write to the same folder; the service's save also commits
+// the file to disk and renames it into place, so it is shown with and without
+// that step on the pugixml side.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include <pugixml.hpp>
+
+#include "os/fileio.h"
+#include "refhost.h"
+#include "srml.h"
+#include "srmlrecipe.h"
+#include "srmlscanangle.h"
+#include "srmlscanproperties.h"
+
+namespace {
+
+constexpr int kAngleCount = 10000;
+constexpr int kCamerasPerAngle = 3;
+
+std::filesystem::path& folder() {
+    static std::filesystem::path path;
+    return path;
+}
+
+std::filesystem::path fileNamed(const char* name) { return folder() / name; }
+TesString libraryPath(const char* name) { return TesString(fileNamed(name).u16string().c_str()); }
+
+IPtr<SRML> buildDocument() {
+    IPtr<SRML> document(new SRML);
+    std::mt19937 random(11);
+    SRMLScannerMap& scanners = document->modelData()->scannerTransforms();
+    for (int32_t id = 0; id < kCamerasPerAngle; ++id) {
+        *scanners.findOrInsert(id) = TesMatrix::fromColumns({0.5, -0.866025, 0}, {0.296198, 0.17101, 0.939693},
+                                                            {0.813798, 0.469846, -0.34202}, {-600.0 + id, -350, 250});
+    }
+    IPtr<SRMLRecipe> recipe(new SRMLRecipe);
+    recipe->rename(TesString(u"Dense sweep"), true);
+    for (int i = 0; i < kAngleCount; ++i) {
+        IPtr<SRMLScanAngle> angle(new SRMLScanAngle);
+        angle->setAngle(i % 360);
+        angle->setResolution(i % 3);
+        for (int32_t id = 0; id < kCamerasPerAngle; ++id) {
+            IPtr<SRMLScanProperties> properties(new SRMLScanProperties);
+            properties->setExposure(static_cast<int32_t>(random() % 400));
+            properties->setHdr(static_cast<int32_t>(random() % 2));
+            angle->scanners().push_back(id);
+            angle->scannerProperties().emplace_back(properties.get());
+        }
+        recipe->angles().emplace_back(angle.get());
+    }
+    document->recipes().emplace_back(recipe.get());
+    return document;
+}
+
+IPtr<SRML>& document() {
+    static IPtr<SRML> built = buildDocument();
+    return built;
+}
+
+void SrmlWrite(benchmark::State& state) {
+    const TesString path = libraryPath("service.srml");
+    for (auto _ : state) {
+        if (!document()->write(path)) state.SkipWithError("write failed");
+    }
+}
+
+void SrmlRead(benchmark::State& state) {
+    const TesString path = libraryPath("input.srml");
+    for (auto _ : state) {
+        IPtr<SRML> read(new SRML);
+        if (!read->read(path)) state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(read->recipes().size());
+    }
+}
+
+void PugiParse(benchmark::State& state) {
+    const std::string path = fileNamed("input.srml").string();
+    for (auto _ : state) {
+        pugi::xml_document xml;
+        if (!xml.load_file(path.c_str())) state.SkipWithError("parse failed");
+        benchmark::DoNotOptimize(xml.first_child());
+    }
+}
+
+// pugixml's save_file of the same tree, as the service indents it.
+void PugiSave(benchmark::State& state) {
+    pugi::xml_document xml;
+    xml.load_file(fileNamed("input.srml").string().c_str());
+    const std::string path = fileNamed("pugi.srml").string();
+    for (auto _ : state) {
+        if (!xml.save_file(path.c_str(), "\t", pugi::format_indent, pugi::encoding_utf8)) state.SkipWithError("save failed");
+    }
+}
+
+// The same save, committed to disk and renamed into place as the service does.
+void PugiSaveCommitted(benchmark::State& state) {
+    pugi::xml_document xml;
+    xml.load_file(fileNamed("input.srml").string().c_str());
+    const std::string temporary = fileNamed("pugi.tmp").string();
+    const std::filesystem::path target = fileNamed("pugi.srml");
+    for (auto _ : state) {
+        std::FILE* file = tesFileOpen(temporary.c_str(), "wb");
+        pugi::xml_writer_file writer(file);
+        xml.save(writer, "\t", pugi::format_indent, pugi::encoding_utf8);
+        tesFileCommit(file);
+        std::fclose(file);
+        std::filesystem::rename(temporary, target);
+    }
+}
+
+BENCHMARK(SrmlWrite)->Unit(benchmark::kMillisecond);
+BENCHMARK(PugiSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(PugiSaveCommitted)->Unit(benchmark::kMillisecond);
+BENCHMARK(SrmlRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(PugiParse)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RefHost host;
+    host.installInLibrary();
+    std::random_device entropy;
+    folder() = std::filesystem::temp_directory_path() / ("vesper-srml-bench-" + std::to_string(entropy()));
+    std::filesystem::create_directories(folder());
+    if (!document()->write(libraryPath("input.srml"))) {
+        std::fprintf(stderr, "cannot write the input file in %s\n", folder().string().c_str());
+        return 1;
+    }
+    std::printf("input: %ju bytes\n", static_cast<uintmax_t>(std::filesystem::file_size(fileNamed("input.srml"))));
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    document().reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder(), ignored);
+    return 0;
+}

@@ -15,23 +15,28 @@ constexpr int32_t kDenseScannerLimit = 1 << 16;
 
 // The scanner identifiers that the angles of the recipes use. Identifiers
 // 0 ... kDenseScannerLimit - 1 are bits; any other (a negative or huge number
-// that atoi passed through from a file) goes into a short sorted list, so a
-// stray identifier costs neither an allocation of its size nor a crash, and
-// its scanner is still written.
+// that atoi passed through from a file) goes into a list, so a stray
+// identifier costs neither an allocation of its size nor a crash, and its
+// scanner is still written. seal() must come between the adds and the lookups.
 class UsedScanners {
 public:
     void add(int32_t id) {
-        if (id >= 0 && id < kDenseScannerLimit) {
-            if (static_cast<size_t>(id) >= dense_.size()) dense_.resize(static_cast<size_t>(id) + 1);
-            dense_[static_cast<size_t>(id)] = true;
+        if (id < 0 || id >= kDenseScannerLimit) {
+            sparse_.push_back(id);
             return;
         }
-        auto position = std::lower_bound(sparse_.begin(), sparse_.end(), id);
-        if (position == sparse_.end() || *position != id) sparse_.insert(position, id);
+        const auto index = static_cast<size_t>(id);
+        if (index >= dense_.size()) dense_.resize(index + 1);
+        dense_[index] = true;
+    }
+    void seal() {
+        std::sort(sparse_.begin(), sparse_.end());
+        sparse_.erase(std::unique(sparse_.begin(), sparse_.end()), sparse_.end());
     }
     bool contains(int32_t id) const {
-        if (id >= 0 && id < kDenseScannerLimit) return static_cast<size_t>(id) < dense_.size() && dense_[static_cast<size_t>(id)];
-        return std::binary_search(sparse_.begin(), sparse_.end(), id);
+        if (id < 0 || id >= kDenseScannerLimit) return std::binary_search(sparse_.begin(), sparse_.end(), id);
+        const auto index = static_cast<size_t>(id);
+        return index < dense_.size() && dense_[index];
     }
 
 private:
@@ -65,6 +70,7 @@ UsedScanners usedScanners(SRMLRecipeList& recipes) {
             for (int32_t id : angle->scanners()) used.add(id);
         }
     }
+    used.seal();
     return used;
 }
 

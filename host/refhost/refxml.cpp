@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <string_view>
 
 #include "os/fileio.h"
 #include "os/nativepath.h"

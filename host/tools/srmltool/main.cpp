@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -150,56 +151,69 @@ int usageExit(CLI::App& app, const CLI::ParseError& error) {
     return code == static_cast<int>(CLI::ExitCodes::Success) ? kExitGood : kExitUsage;
 }
 
+struct Options {
+    std::string pluginPath = refDefaultPluginPath();
+    std::string checkPath;
+    std::string inPath, outPath;
+    std::string scenePath, newPath;
+    std::vector<int> angles;
+    int resolution = kSRMLResolutionLow;
+    CLI::App* check = nullptr;
+    CLI::App* roundTrip = nullptr;
+};
+
+void describe(CLI::App& app, Options& options) {
+    app.require_subcommand(1);
+    app.add_option("--plugin", options.pluginPath, "path of the plug-in library")->capture_default_str();
+
+    options.check = app.add_subcommand("check", "read FILE and summarise it, or say where it breaks the format");
+    options.check->add_option("FILE", options.checkPath, "SRML file")->required();
+
+    options.roundTrip = app.add_subcommand("roundtrip", "read IN and write it back to OUT");
+    options.roundTrip->add_option("IN", options.inPath, "SRML file to read")->required();
+    options.roundTrip->add_option("OUT", options.outPath, "SRML file to write")->required();
+
+    static const std::map<std::string, int> resolutions = {
+        {"low", kSRMLResolutionLow}, {"medium", kSRMLResolutionMedium}, {"high", kSRMLResolutionHigh}};
+    CLI::App* newCommand =
+        app.add_subcommand("new", "build a recipe from the scene's RefObject with every scanner on each listed angle");
+    newCommand->add_option("SCENE", options.scenePath, "scene file")->required();
+    newCommand->add_option("OUT", options.newPath, "SRML file to write")->required();
+    newCommand->add_option("--angles", options.angles, "turntable angles in degrees, e.g. 0,90,180,270")
+        ->required()
+        ->delimiter(',')
+        ->check(CLI::Range(0, 359));
+    newCommand->add_option("--resolution", options.resolution, "low, medium or high")
+        ->transform(CLI::CheckedTransformer(resolutions, CLI::ignore_case))
+        ->capture_default_str();
+}
+
+void rejectRepeatedAngles(const std::vector<int>& angles) {
+    std::vector<int> sorted = angles;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
+        throw CLI::ValidationError("--angles", "an angle is listed twice");
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Checks, rewrites and creates SRML recipe files with the vespercomponent plug-in's own reader "
                  "and writer. Exit status: 0 success, 1 a file that fails (or cannot be written), 2 a usage error."};
-    app.require_subcommand(1);
-    std::string pluginPath = refDefaultPluginPath();
-    app.add_option("--plugin", pluginPath, "path of the plug-in library")->capture_default_str();
-
-    std::string checkPath;
-    CLI::App* checkCommand = app.add_subcommand("check", "read FILE and summarise it, or say where it breaks the format");
-    checkCommand->add_option("FILE", checkPath, "SRML file")->required();
-
-    std::string inPath, outPath;
-    CLI::App* roundTripCommand = app.add_subcommand("roundtrip", "read IN and write it back to OUT");
-    roundTripCommand->add_option("IN", inPath, "SRML file to read")->required();
-    roundTripCommand->add_option("OUT", outPath, "SRML file to write")->required();
-
-    std::string scenePath, newPath;
-    std::vector<int> angles;
-    int resolution = kSRMLResolutionLow;
-    const std::map<std::string, int> resolutions = {
-        {"low", kSRMLResolutionLow}, {"medium", kSRMLResolutionMedium}, {"high", kSRMLResolutionHigh}};
-    CLI::App* newCommand = app.add_subcommand(
-        "new", "build a recipe from the scene's RefObject with every scanner on each listed angle");
-    newCommand->add_option("SCENE", scenePath, "scene file")->required();
-    newCommand->add_option("OUT", newPath, "SRML file to write")->required();
-    newCommand->add_option("--angles", angles, "turntable angles in degrees, e.g. 0,90,180,270")
-        ->required()
-        ->delimiter(',')
-        ->check(CLI::Range(0, 359));
-    newCommand->add_option("--resolution", resolution, "low, medium or high")
-        ->transform(CLI::CheckedTransformer(resolutions, CLI::ignore_case))
-        ->capture_default_str();
-
+    Options options;
+    describe(app, options);
     try {
         app.parse(argc, argv);
-        std::vector<int> sorted = angles;
-        std::sort(sorted.begin(), sorted.end());
-        if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
-            throw CLI::ValidationError("--angles", "an angle is listed twice");
-        }
+        rejectRepeatedAngles(options.angles);
     } catch (const CLI::ParseError& error) {
         return usageExit(app, error);
     }
 
     Plugin plugin;
     std::string error;
-    if (!plugin.load(pluginPath, error)) return failure(error);
-    if (checkCommand->parsed()) return check(plugin, checkPath);
-    if (roundTripCommand->parsed()) return roundTrip(plugin, inPath, outPath);
-    return create(plugin, scenePath, newPath, angles, resolution);
+    if (!plugin.load(options.pluginPath, error)) return failure(error);
+    if (options.check->parsed()) return check(plugin, options.checkPath);
+    if (options.roundTrip->parsed()) return roundTrip(plugin, options.inPath, options.outPath);
+    return create(plugin, options.scenePath, options.newPath, options.angles, options.resolution);
 }

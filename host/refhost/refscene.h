@@ -14,6 +14,11 @@
 //   unit mm|cm|m|in|um    the user's length unit (the document is in mm)
 //
 // Names and texts are UTF-8.
+//
+// The scanning rig of the recipe (SRML) commands is the object named
+// RefObject: its sub-object "Turntable" is the turntable's pose and every
+// other subcsys, in file order, a scanner numbered 0, 1, 2, ... (see
+// examples/scenes/scanrig.scene).
 #pragma once
 
 #include <string>

@@ -97,33 +97,6 @@ TEST_F(SrmlModel, NewObjectsStartUnset) {
     EXPECT_TRUE(first->recipes().empty());
 }
 
-TEST_F(SrmlModel, SettersStoreAndCopiesAreIndependent) {
-    IPtr<ITesSRMLRecipe> recipe = srmlMake<ITesSRMLRecipe>(make, kSRMLRecipeClassId, "ITesSRMLRecipe");
-    recipe->setName(TesString(u"Front"));
-    TesString name;
-    TesString& returned = recipe->name(name);
-    EXPECT_EQ(&returned, &name);
-    EXPECT_EQ(name.toUtf8(), "Front");
-    name = u"changed";
-    EXPECT_EQ(recipe->name(name).toUtf8(), "Front");
-
-    IPtr<ITesSRMLScanProperties> shared = builder.properties(100, 1);
-    recipe->setDefaultProperties(shared.get());
-    EXPECT_EQ(recipe->defaultProperties(), shared.get());
-    EXPECT_EQ(shared.root()->refCount(), 2u);
-    recipe->setDefaultProperties(nullptr);
-    EXPECT_EQ(shared.root()->refCount(), 1u);
-
-    IPtr<ITesSRMLModelData> model = srmlMake<ITesSRMLModelData>(make, kSRMLModelDataClassId, "ITesSRMLModelData");
-    const TesMatrix pose = TesMatrix::fromColumns({0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {400, 0, 200});
-    model->setTurntableTransform(pose);
-    TesMatrix out;
-    EXPECT_EQ(model->turntableTransform(out), pose);
-    IPtr<ITesSRML> document = builder.document();
-    document->setModelData(model.get());
-    EXPECT_EQ(document->modelData(), model.get());
-}
-
 TEST(SrmlRecipe, RenameSetsTheEditorsDefaultsOnlyWhenAsked) {
     IPtr<SRMLRecipe> recipe(new SRMLRecipe);
     recipe->rename(TesString(u"Plain"), false);

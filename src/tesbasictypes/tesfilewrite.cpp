@@ -174,33 +174,39 @@ bool TesFileWrite::beginBlock(uint32_t tag, uint32_t version) {
     const uint32_t word = ((tag & kTesMaxTag) << 8) | (version & kTesMaxBlockVersion);
     put(&word, 1);
     end_.push(start);
-    writeSize(0);
+    writeSizePlaceholder();
     return true;
 }
 
-bool TesFileWrite::writeSize(uint64_t size) {
+void TesFileWrite::writeSizePlaceholder() {
     if (wideSizes()) {
-        put(&size, 1);
-        return true;
+        const uint64_t zero = 0;
+        put(&zero, 1);
+    } else {
+        const uint32_t zero = 0;
+        put(&zero, 1);
     }
-    const bool fits = size <= kNarrowSizeOverflow;
-    const auto narrow = static_cast<uint32_t>(fits ? size : kNarrowSizeOverflow);
-    put(&narrow, 1);
-    return fits;
+}
+
+void TesFileWrite::patchSize(int64_t start, uint64_t size) {
+    const size_t width = wideSizes() ? sizeof(uint64_t) : sizeof(uint32_t);
+    const bool fits = width == sizeof(uint64_t) || size <= kNarrowSizeOverflow;
+    uint8_t field[sizeof(uint64_t)];
+    tesToBigEndian(fits ? size : kNarrowSizeOverflow, field, width);
+    if (!fits) good_ = false;
+    const int64_t fieldPosition = start + kSizeFieldOffset;
+    if (bo_->overwritePending(fieldPosition, field, width)) return;
+    const int64_t current = bo_->tell();
+    const bool patched = bo_->seek(fieldPosition, true) && bo_->write(field, width);
+    if (!bo_->seek(current, true) || !patched) good_ = false;
 }
 
 bool TesFileWrite::endBlock() {
     if (!hasOutput(kNoStreamText)) return false;
     TES_ASSERT(!end_.empty(), kNoOpenBlockText);
     if (end_.empty()) return false;
-    const int64_t current = bo_->tell();
     const int64_t start = end_.top();
-    if (bo_->seek(start + kSizeFieldOffset, true)) {
-        if (!writeSize(static_cast<uint64_t>(current - start))) good_ = false;
-    } else {
-        good_ = false;
-    }
-    if (!bo_->seek(current, true)) good_ = false;
+    patchSize(start, static_cast<uint64_t>(bo_->tell() - start));
     end_.pop();
     return true;
 }

@@ -108,7 +108,12 @@ private:
     bool hasOutput(const char* text);
     // A block holding `count` doubles.
     bool writeDoubleBlock(uint32_t tag, const double* values, size_t count);
-    bool writeSize(uint64_t size);
+    void writeSizePlaceholder();
+    // Writes `size` into the size field of the block at `start`: in the
+    // stream's buffer while the field is still pending there, else by seeking
+    // to it and back. A size beyond a 4-byte field is written as 0xFFFFFFFF
+    // and makes the writer not good.
+    void patchSize(int64_t start, uint64_t size);
     // Typed writes that mark the writer bad when the stream refuses them.
     template <class T>
     void put(const T* values, size_t count);

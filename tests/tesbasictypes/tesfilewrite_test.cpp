@@ -166,6 +166,22 @@ TEST(TesFileWrite, NestedBlocksGetTheirOwnSizes) {
     });
     const Bytes expected{0x12, 0x34, 0x56, 0x07, 0, 0, 0, 18, 0xAB, 0xCD, 0xEF, 0x00, 0, 0, 0, 9, 'x', 'y'};
     EXPECT_EQ(bytes, expected);
+
+    // Sizes whose fields went to the medium before the block ended: patched
+    // by seeking back, and the writer carries on where it was.
+    const Bytes large = writtenWith(kWideFormat, [](TesFileWrite& writer) {
+        writer.beginBlock(0x10000, 0);
+        writer.beginBlock(0x10001, 0);
+        for (int i = 0; i < 300; ++i) writer << 1.0;
+        writer.endBlock();
+        writer << 'z';
+        writer.endBlock();
+    });
+    ASSERT_EQ(large.size(), 12u + 12u + 2400u + 1u);
+    EXPECT_EQ(tesFromBigEndian<uint64_t>(large.data() + 4, 8), large.size());
+    EXPECT_EQ(tesFromBigEndian<uint64_t>(large.data() + 16, 8), 2412u);
+    EXPECT_EQ(large[12 + 2412], 'z');
+    EXPECT_EQ(large[12 + 2412 - 8], 0x3F);
 }
 
 TEST(TesFileWrite, OversizedBlockInFourByteFormatIsMarkedAndMakesWriterBad) {
@@ -210,14 +226,23 @@ TEST(TesFileWrite, BrokenPreconditionsAreReported) {
     EXPECT_EQ(writer.output(), &out);
 }
 
-TEST(TesFileWrite, FailingMediumShowsInGood) {
-    MemoryOutput out;
-    out.failAfter = 0;
-    TesFileWrite writer(&out, false);
+TEST(TesFileWrite, FailingMediumShowsInGoodAndClose) {
+    MemoryOutput small;
+    small.failAfter = 0;
+    {
+        TesFileWrite writer(&small, true);
+        writer.writeHeader();
+        writer << 1.0;
+        EXPECT_TRUE(writer.good());  // nothing reached the medium yet
+        EXPECT_FALSE(writer.close());  // the last flush fails
+    }
+    MemoryOutput large;
+    large.failAfter = 0;
+    TesFileWrite writer(&large, false);
+    const std::vector<double> values(200, 2.0);
     writer.beginBlock(0x10000, 0);
-    EXPECT_TRUE(writer.good());  // nothing reached the medium yet
-    writer.endBlock();           // patching the size flushes
-    EXPECT_FALSE(writer.good());
+    for (double value : values) writer << value;
+    EXPECT_FALSE(writer.good());  // a full buffer could not be written
 }
 
 TEST(TesFileWrite, LettingGoOfAStreamFollowsTheRootFlag) {
@@ -293,5 +318,6 @@ TEST(TesFileWriteStrings, SerialisersWriteBlocksOnBareStreams) {
 
     MemoryOutput failing;
     failing.failAfter = 0;
-    EXPECT_FALSE(tesWriteCString(failing, NelCString("x")));
+    EXPECT_TRUE(tesWriteCString(failing, NelCString("x")));  // waits in the buffer
+    EXPECT_FALSE(tesWriteCString(failing, NelCString(std::string(2000, 'x').c_str())));
 }

@@ -106,8 +106,8 @@ bool checkValues(const std::vector<uint8_t>& payload, size_t maxPerRead, bool sc
 
     MemoryOutput out;
     if (!writeInPieces(out, values) || !out.flush()) return fail(failure, "writing the values failed");
-    const std::vector<uint8_t> whole(payload.begin(), payload.begin() + static_cast<std::ptrdiff_t>(values.size() * sizeof(T)));
-    if (out.bytes != whole) return fail(failure, "the values written differ from the bytes read");
+    const auto wholeBytes = static_cast<std::ptrdiff_t>(values.size() * sizeof(T));
+    if (out.bytes != std::vector<uint8_t>(payload.begin(), payload.begin() + wholeBytes)) return fail(failure, "the values written differ from the bytes read");
 
     MemoryInput again(out.bytes, maxPerRead);
     std::vector<T> reread(values.size());
@@ -148,7 +148,7 @@ bool checkStringBlocks(const std::vector<uint8_t>& payload, bool wideSizes, std:
     while (readString(in, text)) {
         MemoryOutput out;
         out.setVersion(wideSizes ? kWideFormat : kNarrowFormat);
-        if (!writeString(out, text) || !out.flush()) return fail(failure, "a string that was read could not be written");
+        if (!writeString(out, text) || !out.flush()) return fail(failure, "a string read could not be written");
         MemoryInput back(out.bytes);
         if (wideSizes) back.setSizeWidth64();
         Text again;
@@ -157,7 +157,8 @@ bool checkStringBlocks(const std::vector<uint8_t>& payload, bool wideSizes, std:
     return true;
 }
 
-bool checkTyped(int type, const std::vector<uint8_t>& payload, size_t maxPerRead, bool scrambled, std::string& failure) {
+bool checkTyped(int type, const std::vector<uint8_t>& payload, size_t maxPerRead, bool scrambled,
+                std::string& failure) {
     switch (type) {
     case 0:
         return checkValues<char>(payload, maxPerRead, scrambled, failure);

@@ -430,16 +430,15 @@ bool TesFileRead::peekObject(const TesClassId& classId, uint32_t* version) {
     if (!hasInput(kNoStreamText)) return false;
     const int64_t start = bi_->tell();
     uint32_t word = 0;
-    const bool wordRead = bi_->read(&word, 1);
-    if (!good()) return false;
-    bi_->seek(start, true);
     uint64_t size = 0;
     int64_t headerBytes = 0;
-    bool match = wordRead && readHeaderWords(*bi_, word, size, headerBytes) && tagOf(word) == kTesObjectTag &&
-                 blockFits(start, size, headerBytes) &&
-                 size - static_cast<uint64_t>(headerBytes) >= static_cast<uint64_t>(kTesClassIdBytes);
+    const bool headerRead = readHeaderWords(*bi_, word, size, headerBytes);
+    if (!good()) return false;
+    const uint64_t payload = size - static_cast<uint64_t>(headerBytes);
     TesClassId found{};
-    match = match && readClassIdRaw(*bi_, found) && found == classId;
+    const bool match = headerRead && tagOf(word) == kTesObjectTag && blockFits(start, size, headerBytes) &&
+                       payload >= static_cast<uint64_t>(kTesClassIdBytes) && readClassIdRaw(*bi_, found) &&
+                       found == classId;
     bi_->seek(start, true);
     if (match && version != nullptr) *version = versionOf(word);
     return match;

@@ -257,7 +257,9 @@ TEST(TesFileRead, BadHeadersFailAndRestoreThePosition) {
         {"child smaller than its header", {0x4E, 0x45, 0x4C, 0x00, 0, 0, 0, 16, 0x01, 0, 0, 0, 0, 0, 0, 4}, 8},
         {"object without its class identifier",
          with({0x4E, 0x45, 0x4C, 0x00, 0, 0, 0, 31, 0x0B, 0x00, 0x02, 0x00, 0, 0, 0, 23}, classId), 8},
-        {"huge string inside a small file", {0x4E, 0x45, 0x4C, 0x00, 0, 0, 0, 0, 0x01, 0, 3, 0, 0x7F, 0xFF, 0xFF, 0xFF}, 8},
+        {"huge string inside a small file",
+         {0x4E, 0x45, 0x4C, 0x00, 0, 0, 0, 0, 0x01, 0, 3, 0, 0x7F, 0xFF, 0xFF, 0xFF},
+         8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -101,6 +101,23 @@ std::string classIdText(const uint8_t* bytes) {
 }  // namespace
 
 bool BlockDump::run() {
+    Header root{};
+    if (!readRoot(root)) return false;
+    const auto length = static_cast<int64_t>(bytes_.size());
+    const int64_t end = root.size == 0 ? length : static_cast<int64_t>(root.size);
+    printLineStart(0, 0);
+    out_ << "NEL v" << root.version << " size " << root.size;
+    if (root.size == 0) out_ << " (to the end: " << end << ")";
+    out_ << ", " << (headerBytes_ - kWordBytes) << "-byte sizes\n";
+    if (!walkPayload(headerBytes_, end, 1)) return false;
+    if (end < length) {
+        printLineStart(end, 0);
+        out_ << "after the root block: " << (length - end) << " bytes\n";
+    }
+    return true;
+}
+
+bool BlockDump::readRoot(Header& root) {
     const auto length = static_cast<int64_t>(bytes_.size());
     if (length < kWordBytes) return fail(0, "too short for a block header");
     const uint32_t word = tesFromBigEndian<uint32_t>(bytes_.data(), kWordBytes);
@@ -109,25 +126,14 @@ bool BlockDump::run() {
     if (tag != kTesRootTag) return fail(0, "not a data-model file: root tag " + hexNumber(tag, 6) + ", not \"NEL\"");
     if (version > kWideRootVersion) return fail(0, "root version " + std::to_string(version) + ", only 0 and 1 exist");
     headerBytes_ = version == kWideRootVersion ? kWideHeaderBytes : kNarrowHeaderBytes;
-    Header root{};
     if (!readHeader(0, length, root)) return fail(0, "root header cut short");
-    const bool toEnd = root.size == 0;
-    const uint64_t size = toEnd ? static_cast<uint64_t>(length) : root.size;
-    const std::string sizeText = std::to_string(root.size);
+    const uint64_t size = root.size == 0 ? static_cast<uint64_t>(length) : root.size;
+    const std::string sizeText = "root size " + std::to_string(root.size);
     if (size < static_cast<uint64_t>(headerBytes_)) {
-        return fail(0, "root size " + sizeText + " is smaller than its " + std::to_string(headerBytes_) + "-byte header");
+        return fail(0, sizeText + " is smaller than its " + std::to_string(headerBytes_) + "-byte header");
     }
     if (size > static_cast<uint64_t>(length)) {
-        return fail(0, "root size " + sizeText + " runs past the end of the file (" + std::to_string(length) + " bytes)");
-    }
-    printLineStart(0, 0);
-    out_ << "NEL v" << version << " size " << sizeText << (toEnd ? " (to the end: " + std::to_string(size) + ")" : "") << ", "
-         << (headerBytes_ - kWordBytes) << "-byte sizes\n";
-    const auto end = static_cast<int64_t>(size);
-    if (!walkPayload(headerBytes_, end, 1)) return false;
-    if (end < length) {
-        printLineStart(end, 0);
-        out_ << "after the root block: " << (length - end) << " bytes\n";
+        return fail(0, sizeText + " runs past the end of the file (" + std::to_string(length) + " bytes)");
     }
     return true;
 }

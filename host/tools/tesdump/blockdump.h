@@ -36,6 +36,8 @@ private:
         uint64_t size;
     };
 
+    // The root header and the size width it sets; false when a reader would refuse it.
+    bool readRoot(Header& root);
     bool readHeader(int64_t offset, int64_t end, Header& header) const;
     bool walkPayload(int64_t begin, int64_t end, int depth);
     // True when `header` is a block of `kind` inside [.., end).

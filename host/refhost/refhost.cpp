@@ -25,7 +25,7 @@ RefHost::RefHost(const RefHostOptions& options)
       dialogs_(new RefSimpleDlg), fileDialogs_(new RefGuiUtil), statusBar_(new RefStatusBar),
       document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
       renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())),
-      strSupport_(new RefStrSupport), progress_(new RefProgress) {
+      strSupport_(new RefStrSupport), progress_(new RefProgress), random_(new RefRandom) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
@@ -40,6 +40,7 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(graphics_.get(), {"IGenGfxService"});
     manager_->addService(strSupport_.get(), {"ITesStrSupport"});
     manager_->addService(progress_.get(), {"ITesProgress"});
+    manager_->addService(random_.get(), {"ITesRandom"});
 }
 
 void RefHost::offerBucketPool() {

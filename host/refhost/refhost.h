@@ -16,6 +16,7 @@
 #include "refmemorymanager.h"
 #include "refstrsupport.h"
 #include "refprogress.h"
+#include "refrandom.h"
 
 struct RefLoadedComponent {
     bool good = false;
@@ -61,6 +62,7 @@ public:
     // Stops offering the pool; components that already use it keep it.
     void withdrawBucketPool();
     RefProgress& progress() { return *progress_; }
+    RefRandom& random() { return *random_; }
 
     // Makes the host's own copy of the library count and look up services
     // through this manager, as the plug-in does after initialize.
@@ -92,6 +94,7 @@ private:
     IPtr<RefStrSupport> strSupport_;
     IPtr<BucketMemoryPool> bucketPool_;
     IPtr<RefProgress> progress_;
+    IPtr<RefRandom> random_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

@@ -1,7 +1,7 @@
 // Infrastructure services of the host: error reporting, assertion handling,
 // the memory manager that serves pages and releases memory on demand, the
-// string support for wide text, the progress display, and the bucket memory
-// pool shared by the host and its components.
+// string support for wide text, the progress display, the bucket memory pool
+// shared by the host and its components, and the random number generator.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +44,15 @@ public:
     virtual bool report(float fraction) = 0;
     // True when the user asked to stop.
     virtual bool cancelRequested() = 0;
+};
+
+// "ITesRandom": a seeded generator of uniformly distributed integers.
+class ITesRandom : public virtual ITesUnknown {
+public:
+    // Restarts the sequence: the same seed gives the same numbers.
+    virtual void seed(uint32_t seed) = 0;
+    // An integer in [0, bound); 0 for a bound below 1.
+    virtual int32_t below(int32_t bound) = 0;
 };
 
 namespace TesMM {

@@ -257,38 +257,33 @@ void BitVector::clear(int32_t index) {
     if (count_ > 0) --count_;
 }
 
-void BitVector::setRange(int32_t first, int32_t last) {
+void BitVector::setRange(int32_t first, int32_t last) { changeRange(first, last, true); }
+
+void BitVector::clearRange(int32_t first, int32_t last) {
+    if (count_ != 0) changeRange(first, last, false);
+}
+
+// Bits [first, last], cut to the vector, become `value`: the whole words
+// inside at once, the partial end words masked.
+void BitVector::changeRange(int32_t first, int32_t last, bool value) {
     first = std::max(first, 0);
     last = std::min(last, lastIndex_);
     if (first > last) return;
     const int32_t firstWord = first >> kWordShift;
     const int32_t lastWord = last >> kWordShift;
+    const int32_t wholeFrom = (first & kWordMask) == 0 ? firstWord : firstWord + 1;
+    const int32_t wholeEnd = (last & kWordMask) == kWordMask ? lastWord + 1 : lastWord;
+    auto applyMask = [this, value](int32_t index, uint32_t mask) {
+        putWord(index, value ? word(index) | mask : word(index) & ~mask);
+    };
     const uint32_t head = kAllOnes << (first & kWordMask);
     const uint32_t tail = kAllOnes >> (kWordMask - (last & kWordMask));
     if (firstWord == lastWord) {
-        putWord(firstWord, word(firstWord) | (head & tail));
+        applyMask(firstWord, head & tail);
     } else {
-        putWord(firstWord, word(firstWord) | head);
-        fillWords(firstWord + 1, lastWord, kAllOnes);
-        putWord(lastWord, word(lastWord) | tail);
-    }
-    count_ = -1;
-}
-
-void BitVector::clearRange(int32_t first, int32_t last) {
-    first = std::max(first, 0);
-    last = std::min(last, lastIndex_);
-    if (first > last || count_ == 0) return;
-    const int32_t firstWord = first >> kWordShift;
-    const int32_t lastWord = last >> kWordShift;
-    const uint32_t head = kAllOnes << (first & kWordMask);
-    const uint32_t tail = kAllOnes >> (kWordMask - (last & kWordMask));
-    if (firstWord == lastWord) {
-        putWord(firstWord, word(firstWord) & ~(head & tail));
-    } else {
-        putWord(firstWord, word(firstWord) & ~head);
-        fillWords(firstWord + 1, lastWord, 0);
-        putWord(lastWord, word(lastWord) & ~tail);
+        if (wholeFrom > firstWord) applyMask(firstWord, head);
+        fillWords(wholeFrom, wholeEnd, value ? kAllOnes : 0);
+        if (wholeEnd <= lastWord) applyMask(lastWord, tail);
     }
     count_ = -1;
 }

@@ -195,6 +195,7 @@ private:
     uint32_t* wordsForWrite(int32_t run, bool allocate);
     void putWord(int32_t index, uint32_t value);
     void fillWords(int32_t first, int32_t end, uint32_t value);
+    void changeRange(int32_t first, int32_t last, bool value);
     int32_t resizedWords(int32_t oldWords, int32_t neededWords, int32_t offeredWords);
     void toSmall(int32_t neededWords);
     void toLarge(int32_t oldWords, int32_t offeredWords);

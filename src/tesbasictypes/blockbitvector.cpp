@@ -14,7 +14,6 @@ constexpr int32_t kBlockShift = 15;
 constexpr int32_t kWordShift = 5;
 constexpr int32_t kWordMask = 31;
 constexpr int32_t kBlockWordMask = BlockBitVector::kBlockWords - 1;
-constexpr int32_t kBlockBits = BlockBitVector::kBlockBits;
 constexpr int32_t kBlockWords = BlockBitVector::kBlockWords;
 constexpr uint32_t kAllOnes = ~uint32_t{0};
 constexpr int32_t kMaxWords = BitVector::kMaxWords;
@@ -76,17 +75,17 @@ BlockBitVector::BlockBitVector(BlockBitVector&& other) noexcept : TesShared() { 
 
 BlockBitVector::BlockBitVector(const BitVector& bits) { assignBits(bits); }
 
-BlockBitVector::~BlockBitVector() { release(); }
+BlockBitVector::~BlockBitVector() { releaseBlocks(); }
 
 BlockBitVector& BlockBitVector::operator=(const BlockBitVector& other) {
     if (this == &other) return *this;
-    release();
+    releaseBlocks();
     copyFrom(other);
     return *this;
 }
 
 BlockBitVector& BlockBitVector::operator=(const BitVector& bits) {
-    release();
+    releaseBlocks();
     assignBits(bits);
     return *this;
 }
@@ -106,7 +105,7 @@ void BlockBitVector::growTo(int32_t blockCount) {
     lastBlock_ = std::max(lastBlock_, blockCount - 1);
 }
 
-void BlockBitVector::release() {
+void BlockBitVector::releaseBlocks() {
     for (int32_t block = 0; block < capacity_; ++block) BitBlockCache::give(blocks_[block]);
     nelFree(blocks_);
     nelFree(counts_);

@@ -103,7 +103,7 @@ private:
     bool isEmpty(int32_t block) const { return blocks_[block] == nullptr && counts_[block] == 0; }
     bool isFull(int32_t block) const { return blocks_[block] == nullptr && counts_[block] != 0; }
     void growTo(int32_t blockCount);
-    void release();
+    void releaseBlocks();
     void copyFrom(const BlockBitVector& other);
     void assignBits(const BitVector& bits);
     void makeEmpty(int32_t block);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bitblockcache.h"
+#include "iptr.h"
 #include "memorystreams.h"
 #include "nelrealloc.h"
 
@@ -298,6 +299,19 @@ TEST(BlockBitVector, MoveAndSwapTakeAllFields) {
     EXPECT_EQ(moved.count(), 1);
     EXPECT_EQ(source.count(), kBlock + 2);
     EXPECT_EQ(source.lastBlock(), 2);
+}
+
+TEST(BlockBitVector, IsReferenceCountedThroughTheObjectModel) {
+    BitBlockCache::purge();
+    IPtr<BlockBitVector, TesShared> shared(new BlockBitVector);
+    shared->set(3);
+    IPtr<BlockBitVector, TesShared> second(shared);
+    EXPECT_EQ(shared->refCount(), 2u);
+    shared.reset();
+    EXPECT_TRUE(second->test(3)) << "one reference left: nothing released";
+    EXPECT_EQ(BitBlockCache::spareCount(), 0);
+    second.reset();
+    EXPECT_EQ(BitBlockCache::spareCount(), 1) << "the last release destroys it and its block goes back";
 }
 
 TEST(BitBlockCache, KeepsAtMost512SpareBlocksAndGivesTheLatestFirst) {

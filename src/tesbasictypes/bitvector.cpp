@@ -25,6 +25,7 @@ constexpr int32_t kWordMask = 31;
 constexpr int32_t kRunWords = BitWordRun::kWords;
 constexpr int32_t kPageWords = BitVector::LargeWords::kPageLength;
 constexpr uint32_t kAllOnes = ~uint32_t{0};
+constexpr int32_t kLanes = 16;
 
 // Storage thresholds, in words.
 constexpr int32_t kLargeFrom = 4096;         // construction and reading
@@ -69,21 +70,63 @@ uint32_t runWord(const BitWordRun& run, int32_t index) {
     return run.full ? kAllOnes : 0;
 }
 
+// words[i] = op(words[i], source[i]) for i < length. The fixed inner loop
+// of kLanes words is what the compiler turns into vector instructions.
+template <class Op>
+void combineWords(uint32_t* __restrict words, const uint32_t* __restrict source, int32_t length, Op op) {
+    int32_t index = 0;
+    for (; index + kLanes <= length; index += kLanes) {
+        for (int32_t lane = 0; lane < kLanes; ++lane) words[index + lane] = op(words[index + lane], source[index + lane]);
+    }
+    for (; index < length; ++index) words[index] = op(words[index], source[index]);
+}
+
+template <class Op>
+void combineConstant(uint32_t* words, uint32_t value, int32_t length, Op op) {
+    int32_t index = 0;
+    for (; index + kLanes <= length; index += kLanes) {
+        for (int32_t lane = 0; lane < kLanes; ++lane) words[index + lane] = op(words[index + lane], value);
+    }
+    for (; index < length; ++index) words[index] = op(words[index], value);
+}
+
+// The run's words into `words` (length of them): op with the run's words,
+// then with its 0 or all-ones rest unless that leaves words unchanged.
+template <class Op>
+void applyRun(uint32_t* words, int32_t length, const BitWordRun& source, Op op, uint32_t neutral) {
+    const int32_t fromSource = source.words != nullptr ? std::min(length, source.length) : 0;
+    if (source.words == words) {
+        for (int32_t index = 0; index < fromSource; ++index) words[index] = op(words[index], words[index]);
+    } else if (fromSource > 0) {
+        combineWords(words, source.words, fromSource, op);
+    }
+    const uint32_t rest = source.words == nullptr && source.full ? kAllOnes : 0;
+    if (rest != neutral) combineConstant(words + fromSource, rest, length - fromSource, op);
+}
+
 }  // namespace
 
 int32_t tesCountBits(const uint32_t* words, int32_t count) {
-    // Two words at a time, bytes counted in parallel: no popcount instruction
-    // is assumed of the target.
-    int64_t total = 0;
+    // Bits counted in parallel within each word, kLanes words side by side so
+    // the compiler can use vector instructions; no popcount instruction is
+    // assumed of the target. A lane adds at most 32 per step: no overflow
+    // below 2^27 words.
+    uint32_t sums[kLanes] = {};
     int32_t index = 0;
-    for (; index + 1 < count; index += 2) {
-        uint64_t x = uint64_t{words[index]} | (uint64_t{words[index + 1]} << 32);
-        x -= (x >> 1) & 0x5555555555555555ULL;
-        x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
-        x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-        total += static_cast<int64_t>((x * 0x0101010101010101ULL) >> 56);
+    for (; index + kLanes <= count; index += kLanes) {
+        for (int32_t lane = 0; lane < kLanes; ++lane) {
+            uint32_t x = words[index + lane];
+            x -= (x >> 1) & 0x55555555u;
+            x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
+            x = (x + (x >> 4)) & 0x0F0F0F0Fu;
+            x += x >> 8;
+            x += x >> 16;
+            sums[lane] += x & 0x3Fu;
+        }
     }
-    if (index < count) total += std::popcount(words[index]);
+    int64_t total = 0;
+    for (uint32_t sum : sums) total += sum;
+    for (; index < count; ++index) total += std::popcount(words[index]);
     return static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX));
 }
 
@@ -314,7 +357,7 @@ void BitVector::invert() {
         uint32_t* entries = wordsForWrite(run, true);
         if (entries == nullptr) continue;
         const int32_t length = std::min(kRunWords, words - run * kRunWords);
-        for (int32_t index = 0; index < length; ++index) entries[index] = ~entries[index];
+        combineConstant(entries, kAllOnes, length, [](uint32_t word, uint32_t ones) { return word ^ ones; });
     }
     count_ = -1;
 }
@@ -463,19 +506,6 @@ void BitVector::shrinkTo(const BitVector& other) {
     const int32_t index = (other.highestNonZeroWord() + 1) * 32 - 1;
     if (index < lastIndex_) resize(index);
 }
-
-namespace {
-
-template <class Op>
-void applyRun(uint32_t* words, int32_t length, const BitWordRun& source, Op op, uint32_t neutral) {
-    const int32_t fromSource = source.words != nullptr ? std::min(length, source.length) : 0;
-    for (int32_t index = 0; index < fromSource; ++index) words[index] = op(words[index], source.words[index]);
-    const uint32_t rest = source.words == nullptr && source.full ? kAllOnes : 0;
-    if (rest == neutral) return;
-    for (int32_t index = fromSource; index < length; ++index) words[index] = op(words[index], rest);
-}
-
-}  // namespace
 
 // this = this op source, run by run over this vector's words. A missing page
 // of a large vector is 0, so and and and-not leave it missing.

@@ -69,20 +69,16 @@ public:
     // False beyond the last index.
     bool test(int32_t index) const {
         if (index < 0 || index > lastIndex_) return false;
-        const uint32_t mask = uint32_t{1} << (index & 31);
-        if (bvwords_ != nullptr) return (bvwords_[index >> 5] & mask) != 0;
-        return (bvwordsLarge_->get(index >> 5) & mask) != 0;
+        const uint32_t* word = wordAddress(index >> 5);
+        return word != nullptr && (*word & (uint32_t{1} << (index & 31))) != 0;
     }
     // Grows the vector to hold `index` when needed. A negative index is ignored.
     void set(int32_t index) {
-        if (index >= 0 && index <= lastIndex_ && bvwords_ != nullptr) {
-            uint32_t& word = bvwords_[index >> 5];
-            const uint32_t mask = uint32_t{1} << (index & 31);
-            if ((word & mask) == 0 && count_ >= 0) ++count_;
-            word |= mask;
-            return;
-        }
-        setSlow(index);
+        uint32_t* word = index >= 0 && index <= lastIndex_ ? wordAddress(index >> 5) : nullptr;
+        if (word == nullptr) return setSlow(index);
+        const uint32_t mask = uint32_t{1} << (index & 31);
+        if ((*word & mask) == 0 && count_ >= 0) ++count_;
+        *word |= mask;
     }
     // Nothing beyond the last index.
     void clear(int32_t index);
@@ -187,6 +183,13 @@ public:
 
 private:
     enum class WordOp { kAnd, kOr, kXor, kAndNot };
+
+    // Word `index` (below wordCount()); null in a missing page.
+    uint32_t* wordAddress(int32_t index) const {
+        if (bvwords_ != nullptr) return bvwords_ + index;
+        auto* page = static_cast<uint32_t*>(bvwordsLarge_->page(BitVectorSplitter::page(index)));
+        return page != nullptr ? page + BitVectorSplitter::offset(index) : nullptr;
+    }
 
     void setSlow(int32_t index);
     void releaseStorage();

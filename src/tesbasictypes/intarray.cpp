@@ -53,11 +53,10 @@ void IntArray::NonZeroIter::advance() {
 }
 
 bool IntArray::set(int32_t index, int32_t value) {
+    if (index >= 0 && index < size()) return put(index, value);
     if (index < 0 || index >= kMaxEntries) return false;
-    if (index >= size()) {
-        const int64_t grown = tesGrowCapacity(int64_t{index} + 1, size(), kEntryBytes);
-        resize(static_cast<int32_t>(std::min<int64_t>(grown, kMaxEntries)), true);
-    }
+    const int64_t grown = tesGrowCapacity(int64_t{index} + 1, size(), kEntryBytes);
+    resize(static_cast<int32_t>(std::min<int64_t>(grown, kMaxEntries)), true);
     return put(index, value);
 }
 
@@ -119,7 +118,7 @@ int32_t IntArray::find(int32_t index) {
         if (step == maxSteps) return -1;
         root = get(root);
     }
-    set(index, root);
+    if (index >= size() || get(index) != root) set(index, root);
     return root;
 }
 

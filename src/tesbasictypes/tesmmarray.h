@@ -35,14 +35,14 @@ public:
     // 0 for a negative index, an index beyond the size or a missing page.
     T get(int32_t index) const {
         if (index < 0 || index >= size()) return T{};
-        const T* entries = pageEntries(Split::page(index));
+        const T* entries = static_cast<const T*>(page(Split::page(index)));
         return entries != nullptr ? entries[Split::offset(index)] : T{};
     }
 
     // Writes entry `index` (0 <= index < size). A missing page is allocated
     // only for a non-zero value; false when that page could not be had.
     bool put(int32_t index, T value) {
-        T* entries = pageEntries(Split::page(index));
+        T* entries = static_cast<T*>(page(Split::page(index)));
         if (entries == nullptr) {
             if (value == T{}) return true;
             entries = static_cast<T*>(ensurePage(Split::page(index)));

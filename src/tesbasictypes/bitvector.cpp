@@ -33,7 +33,7 @@ constexpr int32_t kLargeOnGrowthFrom = 4097;
 constexpr int32_t kSmallBelow = 1536;        // a shrinking large vector
 constexpr int32_t kSmallOfferLimit = 6144;   // most words a growing small block is offered
 
-constexpr int32_t kSparseFromVersion = 13;   // and version 0
+constexpr uint32_t kSparseFromVersion = 13;  // and version 0
 constexpr int32_t kSparseFromWords = 33;
 constexpr uint32_t kThinSeedOffset = 412;
 constexpr int32_t kBitsPerLine = 8;
@@ -55,7 +55,7 @@ bool inputHolds(BinInput& in, int64_t values) {
     return values * 4 <= in.length() - in.tell();
 }
 
-// The largest capacity index reached by doubling (c -> 2c + 1) from `last`
+// The capacity index reached by doubling (c -> 2c + 1) from `last`
 // until it exceeds `index`, stopping at the largest 32-bit index.
 int32_t doubledCapacity(int32_t last, int32_t index) {
     int32_t capacity = last;
@@ -109,8 +109,7 @@ void applyRun(uint32_t* words, int32_t length, const BitWordRun& source, Op op, 
 int32_t tesCountBits(const uint32_t* words, int32_t count) {
     // Bits counted in parallel within each word, kLanes words side by side so
     // the compiler can use vector instructions; no popcount instruction is
-    // assumed of the target. A lane adds at most 32 per step: no overflow
-    // below 2^27 words.
+    // assumed of the target. A lane sum stays below 2 x count: no overflow.
     uint32_t sums[kLanes] = {};
     int32_t index = 0;
     for (; index + kLanes <= count; index += kLanes) {
@@ -130,14 +129,14 @@ int32_t tesCountBits(const uint32_t* words, int32_t count) {
     return static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX));
 }
 
-BitVector::BitVector() { makeStorage(1, true); }
+BitVector::BitVector() { makeStorage(1); }
 
-BitVector::BitVector(int32_t bits) { makeStorage(std::max(bits >> kWordShift, 0) + 1, true); }
+BitVector::BitVector(int32_t bits) { makeStorage(std::max(bits >> kWordShift, 0) + 1); }
 
 BitVector::BitVector(const BitVector& other) : TesShared() { copyFrom(other); }
 
 BitVector::BitVector(const BlockBitVector& blocks) {
-    makeStorage(std::max<int32_t>(1, static_cast<int32_t>(blocks.highestUsedBitBound() >> kWordShift)), true);
+    makeStorage(std::max<int32_t>(1, static_cast<int32_t>(blocks.highestUsedBitBound() >> kWordShift)));
     assignBlocks(blocks);
 }
 
@@ -150,14 +149,14 @@ void BitVector::releaseStorage() {
     bvwordsLarge_ = nullptr;
 }
 
-// Storage for `words` words (zero-filled when asked), large from 4096 words
-// when the host memory manager exists.
-void BitVector::makeStorage(int32_t words, bool zeroed) {
+// Storage for `words` zero words, large from 4096 words when the host memory
+// manager exists.
+void BitVector::makeStorage(int32_t words) {
     if (words >= kLargeFrom && memoryManagerExists()) {
         bvwordsLarge_ = new LargeWords(words);
     } else {
         nelMalloc(bvwords_, words);
-        if (zeroed) std::memset(bvwords_, 0, static_cast<size_t>(words) * sizeof(uint32_t));
+        std::memset(bvwords_, 0, static_cast<size_t>(words) * sizeof(uint32_t));
     }
     lastIndex_ = static_cast<int32_t>(int64_t{words} * 32 - 1);
 }
@@ -266,36 +265,26 @@ BitWordRun BitVector::run(int32_t run) const {
     return {entries + BitVectorSplitter::offset(first), length, false, -1};
 }
 
+// Set beyond the last index or in a missing page.
 void BitVector::setSlow(int32_t index) {
     if (index < 0) return;
     if (index > lastIndex_) resize(index);
     const int32_t wordIndex = index >> kWordShift;
-    const uint32_t mask = uint32_t{1} << (index & kWordMask);
-    uint32_t* word = nullptr;
-    if (bvwords_ != nullptr) {
-        word = bvwords_ + wordIndex;
-    } else {
+    uint32_t* word = wordAddress(wordIndex);
+    if (word == nullptr) {
         uint32_t* entries = bvwordsLarge_->ensurePageEntries(BitVectorSplitter::page(wordIndex));
         if (entries == nullptr) return;
         word = entries + BitVectorSplitter::offset(wordIndex);
     }
+    const uint32_t mask = uint32_t{1} << (index & kWordMask);
     if ((*word & mask) == 0 && count_ >= 0) ++count_;
     *word |= mask;
 }
 
 void BitVector::clear(int32_t index) {
-    if (index < 0 || index > lastIndex_) return;
-    const int32_t wordIndex = index >> kWordShift;
+    uint32_t* word = index >= 0 && index <= lastIndex_ ? wordAddress(index >> kWordShift) : nullptr;
     const uint32_t mask = uint32_t{1} << (index & kWordMask);
-    uint32_t* word = nullptr;
-    if (bvwords_ != nullptr) {
-        word = bvwords_ + wordIndex;
-    } else {
-        uint32_t* entries = bvwordsLarge_->pageEntries(BitVectorSplitter::page(wordIndex));
-        if (entries == nullptr) return;
-        word = entries + BitVectorSplitter::offset(wordIndex);
-    }
-    if ((*word & mask) == 0) return;
+    if (word == nullptr || (*word & mask) == 0) return;
     *word &= ~mask;
     if (count_ > 0) --count_;
 }
@@ -362,9 +351,11 @@ void BitVector::invert() {
     count_ = -1;
 }
 
+namespace {
+
 // The first index at or after `start` whose bit, xor `flip`, is set; -1 when
 // none is within the vector.
-static int32_t scanUp(const BitVector& vector, int32_t start, uint32_t flip) {
+int32_t scanUp(const BitVector& vector, int32_t start, uint32_t flip) {
     const int32_t words = vector.wordCount();
     int32_t wordIndex = start >> kWordShift;
     uint32_t bits = (vector.word(wordIndex) ^ flip) & (kAllOnes << (start & kWordMask));
@@ -386,7 +377,7 @@ static int32_t scanUp(const BitVector& vector, int32_t start, uint32_t flip) {
 
 // The last index at or before `start` whose bit, xor `flip`, is set; -1 when
 // none is.
-static int32_t scanDown(const BitVector& vector, int32_t start, uint32_t flip) {
+int32_t scanDown(const BitVector& vector, int32_t start, uint32_t flip) {
     int32_t wordIndex = start >> kWordShift;
     uint32_t bits = (vector.word(wordIndex) ^ flip) & (kAllOnes >> (kWordMask - (start & kWordMask)));
     while (bits == 0) {
@@ -403,6 +394,8 @@ static int32_t scanDown(const BitVector& vector, int32_t start, uint32_t flip) {
     }
     return wordIndex * 32 + kWordMask - std::countl_zero(bits);
 }
+
+}  // namespace
 
 int32_t BitVector::nextSet(int32_t after) const {
     if (after >= lastIndex_) return -1;
@@ -775,14 +768,14 @@ bool BitVector::read(BinInput& in) {
     int32_t stored = 0;
     if (!in.read(&words, 1) || !in.read(&last, 1) || !in.read(&sparse, 1) || !in.read(&stored, 1)) return false;
     releaseStorage();
-    makeStorage(1, true);
+    makeStorage(1);
     count_ = 0;
     if (words < 1 || last < 1) return true;
     if (words > static_cast<uint32_t>(kMaxWords) || (sparse != 0 && sparse != 1)) return false;
     const int64_t payload = sparse == 1 ? stored : int64_t{words};
     if (payload < 0 || !inputHolds(in, payload)) return false;
     releaseStorage();
-    makeStorage(static_cast<int32_t>(words), true);
+    makeStorage(static_cast<int32_t>(words));
     count_ = -1;
     return sparse == 1 ? readSparse(in, stored) : readDense(in);
 }

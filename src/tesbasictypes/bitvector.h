@@ -193,7 +193,7 @@ private:
 
     void setSlow(int32_t index);
     void releaseStorage();
-    void makeStorage(int32_t words, bool zeroed);
+    void makeStorage(int32_t words);
     void copyFrom(const BitVector& other);
     uint32_t* wordsForWrite(int32_t run, bool allocate);
     void putWord(int32_t index, uint32_t value);

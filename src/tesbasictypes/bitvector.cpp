@@ -399,7 +399,13 @@ int32_t scanDown(const BitVector& vector, int32_t start, uint32_t flip) {
 
 int32_t BitVector::nextSet(int32_t after) const {
     if (after >= lastIndex_) return -1;
-    return scanUp(*this, std::max(after, -1) + 1, 0);
+    const int32_t start = std::max(after, -1) + 1;
+    // Most steps of a walk end in the word they start in.
+    if (const uint32_t* word = wordAddress(start >> kWordShift)) {
+        const uint32_t bits = *word & (kAllOnes << (start & kWordMask));
+        if (bits != 0) return (start & ~kWordMask) + std::countr_zero(bits);
+    }
+    return scanUp(*this, start, 0);
 }
 
 int32_t BitVector::nextClear(int32_t after) const {

@@ -24,13 +24,13 @@ class IntArray;
 // The large word array splits like the integer array: 2048 words to a page.
 struct BitVectorSplitter : TesMM::Splitter<uint32_t> {};
 
+// The set bits among `count` words.
+int32_t tesCountBits(const uint32_t* words, int32_t count);
+
 // 1024 consecutive words of a bit set (a run), as the combining operations of
 // BitVector and BlockBitVector read each other. With `words` set, words[0 ...
 // length) are the run's first words and the rest are 0; without, every word is
 // 0, or all ones when `full`. `count` is its set bits, -1 when unknown.
-// The set bits among `count` words.
-int32_t tesCountBits(const uint32_t* words, int32_t count);
-
 struct BitWordRun {
     static constexpr int32_t kWords = 1024;
 
@@ -75,7 +75,10 @@ public:
     // Grows the vector to hold `index` when needed. A negative index is ignored.
     void set(int32_t index) {
         uint32_t* word = index >= 0 && index <= lastIndex_ ? wordAddress(index >> 5) : nullptr;
-        if (word == nullptr) return setSlow(index);
+        if (word == nullptr) {
+            setSlow(index);
+            return;
+        }
         const uint32_t mask = uint32_t{1} << (index & 31);
         if ((*word & mask) == 0 && count_ >= 0) ++count_;
         *word |= mask;
@@ -174,9 +177,11 @@ public:
     // A tag of another kind answers false and reads no further. Once the
     // header is read the old storage is released: a record that fails from
     // then on leaves a partial vector. Refused, leaving the empty vector:
-    // more than 2^26 words, a sparse flag other than 0 or 1, a negative
-    // sparse index, and a payload longer than the rest of an input of known
-    // length. A word count or last index below 1 gives the empty vector.
+    // more than 2^26 words, a sparse flag other than 0 or 1, a negative count
+    // in the sparse form, and a payload longer than the rest of an input of
+    // known length. A negative sparse index stops the read with false. A word
+    // count or last index below 1 gives the empty vector. The stored count is
+    // not taken: a dense read leaves it unknown, a sparse one counts the bits.
     bool read(BinInput& in);
     const BinMagic& magic() const { return magic_; }
     static bool isMagic(uint32_t word) { return word == static_cast<uint32_t>(kMagicWord); }

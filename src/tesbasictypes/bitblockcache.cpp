@@ -6,11 +6,12 @@
 #include <mutex>
 
 #include "nelrealloc.h"
+#include "tesmutex.h"
 
 namespace {
 
 struct SpareList {
-    std::mutex lock;
+    TesMutex lock;  // the process-wide mutex of the spare blocks
     std::array<uint32_t*, BitBlockCache::kCapacity> blocks{};
     int32_t count = 0;
 };
@@ -33,7 +34,7 @@ uint32_t* popOrAllocate(SpareList& list) {
 
 uint32_t* BitBlockCache::take(int32_t onesWords) {
     SpareList& list = spares();
-    const std::lock_guard<std::mutex> guard(list.lock);
+    const std::lock_guard<TesMutex> guard(list.lock);
     uint32_t* block = popOrAllocate(list);
     const int32_t ones = std::clamp(onesWords, 0, kBlockWords);
     std::fill(block, block + ones, ~uint32_t{0});
@@ -43,7 +44,7 @@ uint32_t* BitBlockCache::take(int32_t onesWords) {
 
 uint32_t* BitBlockCache::takeCopy(const uint32_t* words, int32_t count) {
     SpareList& list = spares();
-    const std::lock_guard<std::mutex> guard(list.lock);
+    const std::lock_guard<TesMutex> guard(list.lock);
     uint32_t* block = popOrAllocate(list);
     const int32_t copied = std::clamp(count, 0, kBlockWords);
     if (copied > 0) std::memcpy(block, words, static_cast<size_t>(copied) * sizeof(uint32_t));
@@ -54,7 +55,7 @@ uint32_t* BitBlockCache::takeCopy(const uint32_t* words, int32_t count) {
 void BitBlockCache::give(uint32_t* block) {
     if (block == nullptr) return;
     SpareList& list = spares();
-    const std::lock_guard<std::mutex> guard(list.lock);
+    const std::lock_guard<TesMutex> guard(list.lock);
     if (list.count < kCapacity) {
         list.blocks[static_cast<size_t>(list.count++)] = block;
     } else {
@@ -64,13 +65,13 @@ void BitBlockCache::give(uint32_t* block) {
 
 void BitBlockCache::purge() {
     SpareList& list = spares();
-    const std::lock_guard<std::mutex> guard(list.lock);
+    const std::lock_guard<TesMutex> guard(list.lock);
     for (int32_t index = 0; index < list.count; ++index) nelFree(list.blocks[static_cast<size_t>(index)]);
     list.count = 0;
 }
 
 int32_t BitBlockCache::spareCount() {
     SpareList& list = spares();
-    const std::lock_guard<std::mutex> guard(list.lock);
+    const std::lock_guard<TesMutex> guard(list.lock);
     return list.count;
 }

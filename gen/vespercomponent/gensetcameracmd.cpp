@@ -255,6 +255,8 @@ void GenSetCameraCmd::chooseReference(int32_t index) {
     } else if (index <= static_cast<int32_t>(systems_.size())) {
         dialog_->setChecked(kLocal, true);
         fillPosition(TesVector::zero());
+    } else {
+        return;
     }
     dialog_->setValue(kZoomLevel, kStartZoom);
     loadUpDefault();

@@ -30,7 +30,7 @@ RefHost::RefHost(const RefHostOptions& options)
       document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
       renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())),
       strSupport_(new RefStrSupport), units_(new RefUnitService), directories_(new RefDirService),
-      memChecker_(new RefMemChecker), progress_(new RefProgress) {
+      memChecker_(new RefMemChecker), progress_(new RefProgress), random_(new RefRandom) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
@@ -49,6 +49,7 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(directories_.get(), {"ITesDirService"});
     manager_->addService(memChecker_.get(), {"IMemChecker"});
     manager_->addService(progress_.get(), {"ITesProgress"});
+    manager_->addService(random_.get(), {"ITesRandom"});
     manager_->addService(units_.get(), {"IUnitService"});
     manager_->addServiceFactory(kXmlService, [] { return static_cast<ITesUnknown*>(new RefXmlDocument); });
     refSeedSettings(*this);

@@ -20,6 +20,7 @@
 #include "refunits.h"
 #include "refprogress.h"
 #include "reftranslator.h"
+#include "refrandom.h"
 
 struct RefLoadedComponent {
     bool good = false;
@@ -70,6 +71,7 @@ public:
     // Stops offering the pool; components that already use it keep it.
     void withdrawBucketPool();
     RefProgress& progress() { return *progress_; }
+    RefRandom& random() { return *random_; }
 
     // Reads the translation table at `path` (format in reftranslator.h); the
     // first success offers "ITesTranslatorService", so a host that never loads
@@ -116,6 +118,7 @@ private:
     IPtr<BucketMemoryPool> bucketPool_;
     IPtr<RefProgress> progress_;
     IPtr<RefTranslatorService> translations_;
+    IPtr<RefRandom> random_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "nelrealloc.h"
 #include "os/fileio.h"
 #include "os/nativepath.h"
 #include "tesassert.h"
@@ -19,6 +20,9 @@ constexpr const char* kInputFileMode = "rb";
 // Created or truncated, read and write; the commit on flush is done by
 // BinOutputFile::flush (the C library has no mode letter for it here).
 constexpr const char* kOutputFileMode = "w+b";
+// The C stream's own buffer for files opened by path: large enough that the
+// 1024-byte transfers of the streams cost few system calls.
+constexpr int32_t kStdioBufferSize = 0x10000;
 constexpr size_t kMatrixGroups = 4;
 constexpr size_t kMatrixGroupSize = 4;
 
@@ -52,6 +56,27 @@ std::FILE* openPath(const char16_t* path, const char* mode) {
     if (path == nullptr) return nullptr;
     return tesFileOpen(tesNativePath(path).c_str(), mode);
 }
+
+struct BufferedFile {
+    std::FILE* file;
+    char* buffer;  // null when the C library keeps its own
+};
+
+// Opens `path` with a buffer of kStdioBufferSize, set before any transfer.
+BufferedFile openBuffered(const char16_t* path, const char* mode) {
+    std::FILE* file = openPath(path, mode);
+    if (file == nullptr) return {nullptr, nullptr};
+    char* buffer = nullptr;
+    nelMalloc(buffer, kStdioBufferSize);
+    if (std::setvbuf(file, buffer, _IOFBF, kStdioBufferSize) != 0) {
+        nelFree(buffer);
+        buffer = nullptr;
+    }
+    return {file, buffer};
+}
+
+// The position of a C stream, 0 when it has none (a pipe).
+int64_t positionOf(std::FILE* file) { return std::max<int64_t>(0, tesFileTell(file)); }
 
 TesSeekOrigin seekOrigin(bool fromStart) { return fromStart ? TesSeekOrigin::kStart : TesSeekOrigin::kEnd; }
 
@@ -240,6 +265,15 @@ size_t BinOutput::readBack(void* buffer, size_t bytes) {
     return got;
 }
 
+bool BinOutput::overwritePending(int64_t position, const void* bytes, size_t count) {
+    const int64_t pendingStart = rawTell();
+    if (position < pendingStart || count > pending_) return false;
+    const auto offset = static_cast<size_t>(position - pendingStart);
+    if (offset > pending_ - count) return false;
+    std::memcpy(buffer_ + offset, bytes, count);
+    return true;
+}
+
 bool BinOutput::close() {
     const bool flushed = flushBuffer();
     return rawClose() && flushed;
@@ -279,25 +313,39 @@ std::ostream& operator<<(std::ostream& out, const BinMagic& magic) {
     return out << magic.tag() << ' ' << magic.version();
 }
 
-BinInputFile::BinInputFile(const char16_t* path) : BinInputFile(openPath(path, kInputFileMode)) {}
+BinInputFile::BinInputFile(const char16_t* path) {
+    const BufferedFile opened = openBuffered(path, kInputFileMode);
+    file_ = opened.file;
+    stdioBuffer_ = opened.buffer;
+    measureLength();
+}
 
-BinInputFile::BinInputFile(std::FILE* file) : file_(file) {
+BinInputFile::BinInputFile(std::FILE* file) : file_(file) { measureLength(); }
+
+void BinInputFile::measureLength() {
     if (file_ == nullptr) return;
-    if (tesFileSeek(file_, 0, TesSeekOrigin::kEnd)) setLength(std::max<int64_t>(0, tesFileTell(file_)));
+    if (tesFileSeek(file_, 0, TesSeekOrigin::kEnd)) setLength(positionOf(file_));
     tesFileSeek(file_, 0, TesSeekOrigin::kStart);
+    position_ = positionOf(file_);
 }
 
 BinInputFile::~BinInputFile() { BinInputFile::close(); }
 
 size_t BinInputFile::rawRead(void* buffer, size_t bytes) {
     if (file_ == nullptr || bytes == 0) return 0;
-    return std::fread(buffer, 1, bytes, file_);
+    const size_t got = std::fread(buffer, 1, bytes, file_);
+    position_ += static_cast<int64_t>(got);
+    return got;
 }
 
-int64_t BinInputFile::rawTell() { return file_ != nullptr ? std::max<int64_t>(0, tesFileTell(file_)) : 0; }
+int64_t BinInputFile::rawTell() { return position_; }
 
 bool BinInputFile::rawSeek(int64_t position, bool fromStart) {
-    return file_ != nullptr && tesFileSeek(file_, position, seekOrigin(fromStart));
+    if (file_ == nullptr) return false;
+    if (fromStart && position == position_) return true;  // a reader closing a block it read to the end
+    const bool moved = tesFileSeek(file_, position, seekOrigin(fromStart));
+    position_ = moved && fromStart ? position : positionOf(file_);
+    return moved;
 }
 
 bool BinInputFile::ok() { return file_ != nullptr && std::ferror(file_) == 0; }
@@ -306,13 +354,18 @@ void BinInputFile::close() {
     if (file_ == nullptr) return;
     std::fclose(file_);
     file_ = nullptr;
+    position_ = 0;
+    nelFree(stdioBuffer_);
+    stdioBuffer_ = nullptr;
 }
 
-BinOutputFile::BinOutputFile(const char16_t* path) : BinOutputFile(openPath(path, kOutputFileMode)) {
-    commitOnFlush_ = true;
+BinOutputFile::BinOutputFile(const char16_t* path) : commitOnFlush_(true) {
+    const BufferedFile opened = openBuffered(path, kOutputFileMode);
+    file_ = opened.file;
+    stdioBuffer_ = opened.buffer;
 }
 
-BinOutputFile::BinOutputFile(std::FILE* file) : file_(file) {}
+BinOutputFile::BinOutputFile(std::FILE* file) : file_(file), position_(file != nullptr ? positionOf(file) : 0) {}
 
 BinOutputFile::~BinOutputFile() { BinOutput::close(); }
 
@@ -333,21 +386,27 @@ bool BinOutputFile::flush() {
 size_t BinOutputFile::rawWrite(const void* buffer, size_t bytes) {
     if (file_ == nullptr || bytes == 0) return 0;
     switchTo(LastTransfer::kWrite);
-    return std::fwrite(buffer, 1, bytes, file_);
+    const size_t put = std::fwrite(buffer, 1, bytes, file_);
+    position_ += static_cast<int64_t>(put);
+    return put;
 }
 
 size_t BinOutputFile::rawRead(void* buffer, size_t bytes) {
     if (file_ == nullptr || bytes == 0) return 0;
     switchTo(LastTransfer::kRead);
-    return std::fread(buffer, 1, bytes, file_);
+    const size_t got = std::fread(buffer, 1, bytes, file_);
+    position_ += static_cast<int64_t>(got);
+    return got;
 }
 
-int64_t BinOutputFile::rawTell() { return file_ != nullptr ? std::max<int64_t>(0, tesFileTell(file_)) : 0; }
+int64_t BinOutputFile::rawTell() { return position_; }
 
 bool BinOutputFile::rawSeek(int64_t position, bool fromStart) {
     if (file_ == nullptr) return false;
     last_ = LastTransfer::kNone;
-    return tesFileSeek(file_, position, seekOrigin(fromStart));
+    const bool moved = tesFileSeek(file_, position, seekOrigin(fromStart));
+    position_ = moved && fromStart ? position : positionOf(file_);
+    return moved;
 }
 
 bool BinOutputFile::ok() { return file_ != nullptr && std::ferror(file_) == 0; }
@@ -356,5 +415,8 @@ bool BinOutputFile::rawClose() {
     if (file_ == nullptr) return false;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
+    position_ = 0;
+    nelFree(stdioBuffer_);
+    stdioBuffer_ = nullptr;
     return closed;
 }

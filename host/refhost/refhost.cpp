@@ -25,7 +25,8 @@ RefHost::RefHost(const RefHostOptions& options)
       dialogs_(new RefSimpleDlg), fileDialogs_(new RefGuiUtil), statusBar_(new RefStatusBar),
       document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
       renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())),
-      strSupport_(new RefStrSupport), progress_(new RefProgress), random_(new RefRandom) {
+      strSupport_(new RefStrSupport), progress_(new RefProgress), random_(new RefRandom),
+      pointArrayFactory_(new RefRealPArrayFactory), pointColors_(new RefPointExtraInfo) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
@@ -41,6 +42,8 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(strSupport_.get(), {"ITesStrSupport"});
     manager_->addService(progress_.get(), {"ITesProgress"});
     manager_->addService(random_.get(), {"ITesRandom"});
+    manager_->addService(pointArrayFactory_.get(), {"IRealPArrayFactory"});
+    manager_->addService(pointColors_.get(), {"ITesPointExtraInfo"});
 }
 
 void RefHost::offerBucketPool() {

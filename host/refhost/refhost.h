@@ -15,6 +15,7 @@
 #include "refgraphics.h"
 #include "refmemorymanager.h"
 #include "refstrsupport.h"
+#include "refpointarrays.h"
 #include "refprogress.h"
 #include "refrandom.h"
 
@@ -63,6 +64,9 @@ public:
     void withdrawBucketPool();
     RefProgress& progress() { return *progress_; }
     RefRandom& random() { return *random_; }
+    RefRealPArrayFactory& pointArrayFactory() { return *pointArrayFactory_; }
+    // The empty colour object offered as "ITesPointExtraInfo".
+    RefPointExtraInfo& pointColors() { return *pointColors_; }
 
     // Makes the host's own copy of the library count and look up services
     // through this manager, as the plug-in does after initialize.
@@ -95,6 +99,8 @@ private:
     IPtr<BucketMemoryPool> bucketPool_;
     IPtr<RefProgress> progress_;
     IPtr<RefRandom> random_;
+    IPtr<RefRealPArrayFactory> pointArrayFactory_;
+    IPtr<RefPointExtraInfo> pointColors_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

@@ -30,7 +30,8 @@ RefHost::RefHost(const RefHostOptions& options)
       document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
       renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())),
       strSupport_(new RefStrSupport), units_(new RefUnitService), directories_(new RefDirService),
-      memChecker_(new RefMemChecker), progress_(new RefProgress), random_(new RefRandom) {
+      memChecker_(new RefMemChecker), progress_(new RefProgress), random_(new RefRandom),
+      pointArrayFactory_(new RefRealPArrayFactory), pointColors_(new RefPointExtraInfo) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
@@ -50,6 +51,8 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(memChecker_.get(), {"IMemChecker"});
     manager_->addService(progress_.get(), {"ITesProgress"});
     manager_->addService(random_.get(), {"ITesRandom"});
+    manager_->addService(pointArrayFactory_.get(), {"IRealPArrayFactory"});
+    manager_->addService(pointColors_.get(), {"ITesPointExtraInfo"});
     manager_->addService(units_.get(), {"IUnitService"});
     manager_->addServiceFactory(kXmlService, [] { return static_cast<ITesUnknown*>(new RefXmlDocument); });
     refSeedSettings(*this);

@@ -17,6 +17,7 @@
 #include "refmemchecker.h"
 #include "refmemorymanager.h"
 #include "refstrsupport.h"
+#include "refpointarrays.h"
 #include "refunits.h"
 #include "refprogress.h"
 #include "reftranslator.h"
@@ -72,6 +73,9 @@ public:
     void withdrawBucketPool();
     RefProgress& progress() { return *progress_; }
     RefRandom& random() { return *random_; }
+    RefRealPArrayFactory& pointArrayFactory() { return *pointArrayFactory_; }
+    // The empty colour object offered as "ITesPointExtraInfo".
+    RefPointExtraInfo& pointColors() { return *pointColors_; }
 
     // Reads the translation table at `path` (format in reftranslator.h); the
     // first success offers "ITesTranslatorService", so a host that never loads
@@ -119,6 +123,8 @@ private:
     IPtr<RefProgress> progress_;
     IPtr<RefTranslatorService> translations_;
     IPtr<RefRandom> random_;
+    IPtr<RefRealPArrayFactory> pointArrayFactory_;
+    IPtr<RefPointExtraInfo> pointColors_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

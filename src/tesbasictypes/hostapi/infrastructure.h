@@ -3,13 +3,18 @@
 // memory checker, the named directories, the string support for wide text,
 // the progress display, the bucket memory pool shared by the host and its
 // components, the translation of user-visible texts, the user's length unit,
-// the random number generator and XML documents.
+// the random number generator, XML documents, and point arrays with their
+// factory and per-point colours.
 #pragma once
 
 #include <cstdint>
 
 #include "../tesobject.h"
 #include "../tesstring.h"
+
+class BinInput;
+class BitVector;
+struct TesVector;
 
 // "ITesErrorService": reports a message with a level and a context (source).
 class ITesErrorService : public virtual ITesUnknown {
@@ -245,4 +250,109 @@ public:
     // Replaces the document by the file's. False, leaving the document empty,
     // when the file cannot be read or is not well-formed XML with a root.
     virtual bool load(const char16_t* path) = 0;
+};
+
+// Per-point colours of a point array ("ITesPointExtraInfo" offers an empty
+// one to copy from). Entries are numbered from 0; entry k is the colour of
+// point k + 1. A colour is three floats r, g, b in 0 ... 1 or one packed
+// 32-bit value; how the object stores them is its own affair.
+class ITesPointExtraInfo : public virtual ITesUnknown {
+public:
+    // True while the object holds colours (after resize or setCount, until
+    // clear).
+    virtual bool isActive() const = 0;
+    virtual int32_t count() const = 0;
+    // The number of entries in use, storage kept when it drops; new entries
+    // are black. False, changing nothing, when the storage cannot be had.
+    virtual bool setCount(int32_t count) = 0;
+    // Storage for exactly `count` entries; new entries are black.
+    virtual bool resize(int32_t count) = 0;
+    // Drops every entry; the object becomes inactive.
+    virtual void clear() = 0;
+    // Inactive and without entries.
+    virtual bool isEmpty() const = 0;
+    // False for an entry outside 0 ... count - 1 (nothing is written then).
+    virtual bool getColor(int32_t entry, float* rgb) const = 0;
+    virtual bool getColor(int32_t entry, double* rgb) const = 0;
+    virtual bool setColor(int32_t entry, const float* rgb) = 0;
+    virtual bool setColor(int32_t entry, const double* rgb) = 0;
+    // The packed value of an entry; 0 outside 0 ... count - 1.
+    virtual uint32_t packed(int32_t entry) const = 0;
+    // The count() packed values in a row, written through to the colours;
+    // null without entries.
+    virtual uint32_t* packedStorage() = 0;
+    // A new object with the same entries and state (count 0, the caller
+    // takes it), and a new empty one.
+    virtual ITesPointExtraInfo* clone() const = 0;
+    virtual ITesPointExtraInfo* createEmpty() const = 0;
+    // Takes the other's entries and state.
+    virtual void assign(const ITesPointExtraInfo& other) = 0;
+    // Entries 0 ... count - 1 agree (an entry beyond either object counting
+    // as packed 0).
+    virtual bool equals(const ITesPointExtraInfo& other, int32_t count) const = 0;
+};
+
+// "IRealPArray": an array of points (three doubles), numbered from 1, with
+// optional per-point colours. Reads of indices outside 1 ... count() do not
+// fail; what they deliver is the implementation's (a stored value or the
+// origin, never memory outside the array).
+class IRealPArray : public virtual ITesUnknown {
+public:
+    virtual int32_t count() const = 0;
+    // count() becomes 0; storage is kept.
+    virtual void clear() = 0;
+    virtual void reserve(int32_t count) = 0;
+    // A new array of the same kind with the same points and a copy of the
+    // colours (count 0, the caller takes it).
+    virtual IRealPArray* clone() const = 0;
+    // The appending operations return the new point's index, the new count.
+    virtual int32_t add(const TesVector& point) = 0;
+    // The float forms of add and set are optional: the library's own arrays
+    // answer them with an assertion.
+    virtual int32_t add(const float* xyz) = 0;
+    // A null pointer appends the origin.
+    virtual int32_t add(const double* xyz) = 0;
+    virtual int32_t add(double x, double y, double z) = 0;
+    // Sets the count; the stored points stay as they are.
+    virtual void setCount(int32_t count) = 0;
+    virtual void set(int32_t index, const TesVector& point) = 0;
+    virtual void set(int32_t index, const float* xyz) = 0;
+    // Creates storage as needed; a null pointer stores the origin.
+    virtual void set(int32_t index, const double* xyz) = 0;
+    virtual void set(int32_t index, double x, double y, double z) = 0;
+    virtual void get(int32_t index, TesVector& point) const = 0;
+    virtual void get(int32_t index, float* xyz) const = 0;
+    virtual void get(int32_t index, double* xyz) const = 0;
+    virtual void get(int32_t index, double& x, double& y, double& z) const = 0;
+    // Switches colours on (one black entry per point) or off; false when they
+    // already were in that state.
+    virtual bool enableColors(bool on) = 0;
+    // False without colours or for a point without a colour entry.
+    virtual bool getColor(int32_t index, float* rgb) const = 0;
+    virtual bool getColor(int32_t index, double* rgb) const = 0;
+    virtual bool getColor(int32_t index, double& r, double& g, double& b) const = 0;
+    virtual bool hasColors() const = 0;
+    // Per coordinate, the least and greatest over the points whose bit is set
+    // in `selection` (over all points without one). An empty array gives the
+    // origin twice; no point selected leaves min at +1e42 and max at -1e42.
+    virtual void boundingBox(TesVector& min, TesVector& max, const BitVector& selection) const = 0;
+    virtual void boundingBox(TesVector& min, TesVector& max) const = 0;
+    // Applies the 4 x 4 matrix `matrix` (row order) to every point, dividing by
+    // w when w is not exactly 1.
+    virtual void transform(const double* matrix) = 0;
+    // Replaces the points with the record in `in`; false when it is not one of
+    // this kind or is cut short.
+    virtual bool read(BinInput& in) = 0;
+    // Unused slots; the library's arrays answer them with an assertion.
+    virtual void reservedSlot26() = 0;
+    virtual void reservedSlot27() = 0;
+};
+
+// "IRealPArrayFactory": makes point arrays by the type of their record.
+class IRealPArrayFactory : public virtual ITesUnknown {
+public:
+    // A new empty array for records that open with `magicWord`, storing
+    // `chunkLength` points to a chunk (count 0, the caller takes it); null for
+    // a kind the factory does not know.
+    virtual IRealPArray* create(int32_t magicWord, int32_t chunkLength) = 0;
 };

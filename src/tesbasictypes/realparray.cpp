@@ -33,15 +33,6 @@ constexpr int32_t kColorPiece = 1024;
 
 const TesVector kOrigin{};
 
-void extendBox(const TesVector& point, TesVector& min, TesVector& max) {
-    min.x = point.x < min.x ? point.x : min.x;
-    min.y = point.y < min.y ? point.y : min.y;
-    min.z = point.z < min.z ? point.z : min.z;
-    max.x = point.x > max.x ? point.x : max.x;
-    max.y = point.y > max.y ? point.y : max.y;
-    max.z = point.z > max.z ? point.z : max.z;
-}
-
 int compareCoordinate(double a, double b) {
     if (a < b) return -1;
     return a > b ? 1 : 0;

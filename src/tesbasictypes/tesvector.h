@@ -42,6 +42,17 @@ constexpr TesVector operator*(double factor, const TesVector& v) { return v * fa
 
 constexpr double dot(const TesVector& a, const TesVector& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
+// Widens the box [min, max] to hold `point`. A NaN coordinate leaves the box
+// as it is (the comparisons are false).
+constexpr void extendBox(const TesVector& point, TesVector& min, TesVector& max) {
+    min.x = point.x < min.x ? point.x : min.x;
+    min.y = point.y < min.y ? point.y : min.y;
+    min.z = point.z < min.z ? point.z : min.z;
+    max.x = point.x > max.x ? point.x : max.x;
+    max.y = point.y > max.y ? point.y : max.y;
+    max.z = point.z > max.z ? point.z : max.z;
+}
+
 // Right-handed: cross((1, 0, 0), (0, 1, 0)) = (0, 0, 1).
 constexpr TesVector cross(const TesVector& a, const TesVector& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};

@@ -79,16 +79,8 @@ void transformPoints(const double* m, TesVector* points, int32_t length) {
     }
 }
 
-void extendBox(const TesVector* points, int32_t length, TesVector& min, TesVector& max) {
-    for (int32_t k = 0; k < length; ++k) {
-        const TesVector& point = points[k];
-        min.x = point.x < min.x ? point.x : min.x;
-        min.y = point.y < min.y ? point.y : min.y;
-        min.z = point.z < min.z ? point.z : min.z;
-        max.x = point.x > max.x ? point.x : max.x;
-        max.y = point.y > max.y ? point.y : max.y;
-        max.z = point.z > max.z ? point.z : max.z;
-    }
+void extendBoxOver(const TesVector* points, int32_t length, TesVector& min, TesVector& max) {
+    for (int32_t k = 0; k < length; ++k) extendBox(points[k], min, max);
 }
 
 // Big-endian doubles, read as raw bytes, into native ones in place.
@@ -259,9 +251,9 @@ void TesVectorArray::boundingBox(TesVector& min, TesVector& max) const {
     forEachChunk(count_, [&](const ChunkSpan& span) {
         const TesVector* entries = span.first < capacity_ ? chunk(span.page) : nullptr;
         if (entries == nullptr) {
-            extendBox(&kOrigin, 1, min, max);
+            extendBoxOver(&kOrigin, 1, min, max);
         } else {
-            extendBox(entries + offsetOf(span.first), span.length(), min, max);
+            extendBoxOver(entries + offsetOf(span.first), span.length(), min, max);
         }
         return true;
     });

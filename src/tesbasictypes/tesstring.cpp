@@ -83,7 +83,7 @@ bool isValidSpec(const char* text, const char* flags) {
     return *c == '\0';
 }
 
-// printf with "%" + the spec's text + `conversion`; an invalid text is left out.
+// printf with "%" + the format text + `conversion`; an invalid text is left out.
 template <class T>
 TesString formatted(T value, const char* specText, const char* flags, const char* conversion) {
     std::string pattern = "%";

@@ -123,7 +123,7 @@ public:
     // As scanf's "%lf": "1e999" gives infinity, "12abc" 12, with ok true.
     double toDouble(bool* ok = nullptr) const;
 
-    // "%d", "%ld" and "%lld" with the spec's text in front of the conversion.
+    // "%d", "%ld" and "%lld" with the format's text in front of the conversion.
     static TesString number(int32_t value, const TesFormatSpec& spec = {});
     static TesString number(long value, const TesFormatSpec& spec);
     static TesString number(long long value, const TesFormatSpec& spec);

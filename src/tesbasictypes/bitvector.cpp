@@ -11,6 +11,7 @@
 #include "intarray.h"
 #include "memorymanager.h"
 #include "nelrealloc.h"
+#include "sparseindices.h"
 #include "tesassert.h"
 
 namespace {
@@ -38,7 +39,6 @@ constexpr int32_t kSparseFromWords = 33;
 constexpr uint32_t kThinSeedOffset = 412;
 constexpr int32_t kBitsPerLine = 8;
 constexpr int32_t kProgressSteps = 100;
-constexpr int32_t kIndexBatch = 256;
 
 bool memoryManagerExists() { return tesMemoryManager() != nullptr; }
 
@@ -741,7 +741,7 @@ bool BitVector::write(BinOutput& out) const {
 }
 
 bool BitVector::writeSparse(BinOutput& out) const {
-    std::array<int32_t, kIndexBatch> batch;
+    std::array<int32_t, kTesSparseIndexBatch> batch;
     size_t filled = 0;
     for (int32_t bit = nextSet(-1); bit >= 0; bit = nextSet(bit)) {
         batch[filled++] = bit;
@@ -800,22 +800,9 @@ bool BitVector::readDense(BinInput& in) {
     return true;
 }
 
-// Indices are read in batches pre-filled with -1: a batch cut short ends at
-// a -1, which no record holds.
 bool BitVector::readSparse(BinInput& in, int32_t indices) {
     count_ = 0;
-    std::array<int32_t, kIndexBatch> batch;
-    for (int32_t done = 0; done < indices;) {
-        const int32_t length = std::min(kIndexBatch, indices - done);
-        batch.fill(-1);
-        in.read(batch.data(), static_cast<size_t>(length));
-        for (int32_t index = 0; index < length; ++index) {
-            if (batch[static_cast<size_t>(index)] < 0) return false;
-            set(batch[static_cast<size_t>(index)]);
-        }
-        done += length;
-    }
-    return true;
+    return tesReadSparseIndices(in, indices, [this](int32_t index) { set(index); });
 }
 
 ProgBitVectorIter::ProgBitVectorIter(const BitVector& vector, bool setBits)

@@ -7,6 +7,7 @@
 
 #include "bitblockcache.h"
 #include "nelrealloc.h"
+#include "sparseindices.h"
 
 namespace {
 
@@ -19,7 +20,6 @@ constexpr uint32_t kAllOnes = ~uint32_t{0};
 constexpr int32_t kMaxWords = BitVector::kMaxWords;
 constexpr uint32_t kSparseFromVersion = 13;  // and version 0
 constexpr uint32_t kSparseFromWords = 33;
-constexpr int32_t kIndexBatch = 256;
 constexpr int32_t kArrayEntryBytes = static_cast<int32_t>(sizeof(uint32_t*) + sizeof(int32_t));
 
 const std::array<uint32_t, kBlockWords>& constantBlock(bool ones) {
@@ -473,7 +473,7 @@ bool BlockBitVector::write(BinOutput& out) const {
 }
 
 bool BlockBitVector::writeSparse(BinOutput& out) const {
-    std::array<int32_t, kIndexBatch> batch;
+    std::array<int32_t, kTesSparseIndexBatch> batch;
     size_t filled = 0;
     for (int32_t bit = nextSet(-1); bit >= 0; bit = nextSet(bit)) {
         batch[filled++] = bit;
@@ -525,23 +525,9 @@ bool BlockBitVector::readDense(BinInput& in, uint32_t words) {
     return true;
 }
 
-// Indices are read in batches pre-filled with -1: a batch cut short ends at
-// a -1, which no record holds.
 bool BlockBitVector::readSparse(BinInput& in, int32_t indices) {
     count_ = 0;
-    std::array<int32_t, kIndexBatch> batch;
-    for (int32_t done = 0; done < indices;) {
-        const int32_t length = std::min(kIndexBatch, indices - done);
-        batch.fill(-1);
-        in.read(batch.data(), static_cast<size_t>(length));
-        for (int32_t index = 0; index < length; ++index) {
-            if (batch[static_cast<size_t>(index)] < 0) {
-                count_ = -1;
-                return false;
-            }
-            set(batch[static_cast<size_t>(index)]);
-        }
-        done += length;
-    }
-    return true;
+    if (tesReadSparseIndices(in, indices, [this](int32_t index) { set(index); })) return true;
+    count_ = -1;
+    return false;
 }

@@ -741,16 +741,7 @@ bool BitVector::write(BinOutput& out) const {
 }
 
 bool BitVector::writeSparse(BinOutput& out) const {
-    std::array<int32_t, kTesSparseIndexBatch> batch;
-    size_t filled = 0;
-    for (int32_t bit = nextSet(-1); bit >= 0; bit = nextSet(bit)) {
-        batch[filled++] = bit;
-        if (filled == batch.size()) {
-            if (!out.write(batch.data(), filled)) return false;
-            filled = 0;
-        }
-    }
-    return out.write(batch.data(), filled);
+    return tesWriteSparseIndices(out, *this);
 }
 
 bool BitVector::writeDense(BinOutput& out) const {

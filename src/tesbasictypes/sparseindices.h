@@ -28,3 +28,19 @@ bool tesReadSparseIndices(BinInput& in, int32_t count, SetBit&& setBit) {
     }
     return true;
 }
+
+// Writes the set bits of `bits` (anything with nextSet(previous) -> next or -1)
+// as the index list, in batches; false when the stream refuses a batch.
+template <class Bits>
+bool tesWriteSparseIndices(BinOutput& out, const Bits& bits) {
+    std::array<int32_t, kTesSparseIndexBatch> batch;
+    size_t filled = 0;
+    for (int32_t bit = bits.nextSet(-1); bit >= 0; bit = bits.nextSet(bit)) {
+        batch[filled++] = bit;
+        if (filled == batch.size()) {
+            if (!out.write(batch.data(), filled)) return false;
+            filled = 0;
+        }
+    }
+    return out.write(batch.data(), filled);
+}

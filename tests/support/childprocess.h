@@ -1,7 +1,6 @@
-// Parts of a test that need another process: a forked child that exchanges
-// one-byte notices with the parent through pipes, and this test executable
-// started again with extra arguments and environment. Every wait has a limit;
-// a child still running when its object goes away is killed.
+// Other processes for a test: a forked child that exchanges one-byte notices
+// with the parent through pipes, and this executable started again. Every wait
+// has a limit; a child still running when its object goes away is killed.
 #pragma once
 
 #include <poll.h>
@@ -10,8 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -27,18 +26,6 @@ inline constexpr int kNoExitCode = -1;
 inline std::string uniqueName(const std::string& stem) {
     static int counter = 0;
     return stem + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-}
-
-inline bool readNotice(int fd, double seconds) {
-    pollfd request{fd, POLLIN, 0};
-    if (poll(&request, 1, static_cast<int>(seconds * 1000)) != 1) return false;
-    char notice = 0;
-    return read(fd, &notice, 1) == 1;
-}
-
-inline void writeNotice(int fd) {
-    const char notice = 1;
-    [[maybe_unused]] const ssize_t written = write(fd, &notice, 1);
 }
 
 // The exit code of `pid`, or kNoExitCode when it did not exit normally within
@@ -64,9 +51,7 @@ public:
     explicit ChildProcess(const std::function<int(ChildProcess&)>& body) {
         if (pipe(toParent_) != 0 || pipe(toChild_) != 0) return;
         pid_ = fork();
-        if (pid_ == 0) {
-            _exit(body(*this));
-        }
+        if (pid_ == 0) _exit(body(*this));
     }
     ~ChildProcess() {
         if (pid_ > 0 && !reaped_) reapChild(pid_, 0);
@@ -82,10 +67,10 @@ public:
     // In the child: ends it at once, without running any destructor.
     [[noreturn]] static void exitAbruptly(int code) { _exit(code); }
 
-    void notifyParent() { writeNotice(toParent_[1]); }
-    bool waitForParent(double seconds) { return readNotice(toChild_[0], seconds); }
-    void notifyChild() { writeNotice(toChild_[1]); }
-    bool waitForChild(double seconds) { return readNotice(toParent_[0], seconds); }
+    void notifyParent() { notify(toParent_[1]); }
+    bool waitForParent(double seconds) { return waitFor(toChild_[0], seconds); }
+    void notifyChild() { notify(toChild_[1]); }
+    bool waitForChild(double seconds) { return waitFor(toParent_[0], seconds); }
 
     int exitCode(double seconds) {
         if (pid_ <= 0 || reaped_) return kNoExitCode;
@@ -94,6 +79,16 @@ public:
     }
 
 private:
+    static void notify(int fd) {
+        const char notice = 1;
+        [[maybe_unused]] const ssize_t written = write(fd, &notice, 1);
+    }
+    static bool waitFor(int fd, double seconds) {
+        pollfd request{fd, POLLIN, 0};
+        char notice = 0;
+        return poll(&request, 1, static_cast<int>(seconds * 1000)) == 1 && read(fd, &notice, 1) == 1;
+    }
+
     pid_t pid_ = -1;
     bool reaped_ = false;
     int toParent_[2] = {-1, -1};
@@ -105,22 +100,19 @@ private:
 // `added`. The exit code, or kNoExitCode.
 inline int runSelf(const std::vector<std::string>& arguments, const std::vector<std::string>& added,
                    const std::vector<std::string>& removed, double seconds) {
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        bool keep = true;
-        for (const std::string& name : removed) {
-            keep = keep && std::strncmp(*entry, (name + "=").c_str(), name.size() + 1) != 0;
-        }
-        if (keep) environment.emplace_back(*entry);
-    }
-    environment.insert(environment.end(), added.begin(), added.end());
-    std::vector<std::string> argumentTexts{"/proc/self/exe"};
-    argumentTexts.insert(argumentTexts.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> texts{"/proc/self/exe"};
+    texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    std::vector<char*> envp;
-    for (std::string& text : argumentTexts) argv.push_back(text.data());
-    for (std::string& text : environment) envp.push_back(text.data());
+    for (std::string& text : texts) argv.push_back(text.data());
     argv.push_back(nullptr);
+    std::vector<std::string> environment(added);
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        auto named = [&](const std::string& name) { return text.rfind(name + "=", 0) == 0; };
+        if (std::none_of(removed.begin(), removed.end(), named)) environment.push_back(text);
+    }
+    std::vector<char*> envp;
+    for (std::string& text : environment) envp.push_back(text.data());
     envp.push_back(nullptr);
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) return kNoExitCode;

@@ -64,8 +64,6 @@ public:
     uint32_t version = 0;
     uint32_t count = 7;
     TesString name = u"Ab";
-    double x = 1.0;
-    double y = 2.0;
-    double z = 3.0;
+    double x = 1.0, y = 2.0, z = 3.0;
     int32_t offset = -2;
 };

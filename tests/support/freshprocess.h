@@ -10,30 +10,29 @@
 #include <cstdlib>
 #include <functional>
 
-// Runs `scenario` with its test failures collected and returns 0 when there
-// were none, 1 otherwise; the failures go to stderr, which the death test shows.
+// Runs `scenario` with its test failures collected: 0 when there were none,
+// else 1; the failures go to stderr, which the death test shows.
 inline int runCollectingFailures(const std::function<void()>& scenario) {
     testing::TestPartResultArray results;
     {
         testing::ScopedFakeTestPartResultReporter reporter(&results);
         scenario();
     }
-    int failures = 0;
+    int failed = 0;
     for (int i = 0; i < results.size(); ++i) {
         const testing::TestPartResult& result = results.GetTestPartResult(i);
         if (!result.failed()) continue;
         std::fprintf(stderr, "%s:%d: %s\n", result.file_name(), result.line_number(), result.message());
-        ++failures;
+        failed = 1;
     }
-    return failures == 0 ? 0 : 1;
+    return failed;
 }
 
 // Expects the scenario (a callable, the macro's arguments) to pass in a child
-// process. The child ends through exit, so a leak checker in the build gets to
-// look.
-#define EXPECT_IN_FRESH_PROCESS(...)                                                              \
-    do {                                                                                          \
-        const std::function<void()> freshScenario = __VA_ARGS__;                                  \
-        GTEST_FLAG_SET(death_test_style, "threadsafe");                                           \
+// process. The child ends through exit, so a leak checker in the build gets to look.
+#define EXPECT_IN_FRESH_PROCESS(...)                                                                    \
+    do {                                                                                                \
+        const std::function<void()> freshScenario = __VA_ARGS__;                                        \
+        GTEST_FLAG_SET(death_test_style, "threadsafe");                                                 \
         EXPECT_EXIT(std::exit(runCollectingFailures(freshScenario)), ::testing::ExitedWithCode(0), ""); \
     } while (false)

@@ -1,6 +1,5 @@
-// SRML documents for tests: objects made through the plug-in (or any class
-// factory), a builder, and a comparable picture of a document with the
-// normalisation that writing and reading again implies.
+// SRML documents for tests: a comparable picture of a document, the normalisation
+// that writing and reading again implies, and a builder over a class factory.
 #pragma once
 
 #include <bit>
@@ -13,16 +12,6 @@
 
 #include "hostapi/srml.h"
 #include "textcodec.h"
-
-// Makes a new object of a class (count 0) seen as ITesUnknown; null when the
-// class is unknown.
-using SrmlMaker = std::function<IPtr<ITesUnknown>(const TesClassId&)>;
-
-template <class T>
-IPtr<T> srmlMake(const SrmlMaker& make, const TesClassId& id, const char* interfaceName) {
-    IPtr<ITesUnknown> object = make(id);
-    return IPtr<T>(tesQuery<T>(object.get(), interfaceName));
-}
 
 struct SrmlCamera {
     int32_t id = 0;
@@ -61,47 +50,34 @@ inline std::vector<uint64_t> srmlBits(const TesMatrix& matrix) {
     return bits;
 }
 
-inline SrmlAngle srmlAngleOf(ITesSRMLScanAngle& angle) {
-    SrmlAngle picture{angle.angle(), angle.resolution(), {}};
-    const SRMLScanPropertiesList& properties = angle.scannerProperties();
-    for (size_t i = 0; i < angle.scanners().size(); ++i) {
-        SrmlCamera camera{angle.scanners()[i], -1, -1};
-        if (i < properties.size() && properties[i]) {
-            camera.exposure = properties[i]->exposure();
-            camera.hdr = properties[i]->hdr();
-        }
-        picture.cameras.push_back(camera);
-    }
-    return picture;
-}
-
+// A camera without properties shows -1 for both values.
 inline SrmlSnapshot srmlSnapshot(ITesSRML& document) {
     SrmlSnapshot picture;
-    ITesSRMLModelData* model = document.modelData();
     TesMatrix turntable;
-    if (model != nullptr) model->turntableTransform(turntable);
-    picture.turntable = srmlBits(turntable);
-    if (model != nullptr) {
+    if (ITesSRMLModelData* model = document.modelData()) {
+        model->turntableTransform(turntable);
         SRMLScannerMap& map = model->scannerTransforms();
         for (auto cursor = map.first(); cursor.valid(); map.next(cursor)) {
             picture.scanners[cursor.key()] = srmlBits(cursor.value());
         }
     }
+    picture.turntable = srmlBits(turntable);
     for (const IPtr<ITesSRMLRecipe>& recipe : document.recipes()) {
-        SrmlRecipe entry;
         TesString name;
-        entry.name = std::u16string(std::u16string_view(recipe->name(name)));
-        entry.exposure = recipe->defaultProperties()->exposure();
-        entry.hdr = recipe->defaultProperties()->hdr();
-        for (const IPtr<ITesSRMLScanAngle>& angle : recipe->angles()) entry.angles.push_back(srmlAngleOf(*angle));
-        picture.recipes.push_back(entry);
+        ITesSRMLScanProperties* defaults = recipe->defaultProperties();
+        SrmlRecipe& entry = picture.recipes.emplace_back();
+        entry = {std::u16string(std::u16string_view(recipe->name(name))), defaults->exposure(), defaults->hdr(), {}};
+        for (const IPtr<ITesSRMLScanAngle>& angle : recipe->angles()) {
+            SrmlAngle& shot = entry.angles.emplace_back();
+            shot = {angle->angle(), angle->resolution(), {}};
+            const SRMLScanPropertiesList& properties = angle->scannerProperties();
+            for (size_t i = 0; i < angle->scanners().size(); ++i) {
+                ITesSRMLScanProperties* own = i < properties.size() ? properties[i].get() : nullptr;
+                shot.cameras.push_back({angle->scanners()[i], own ? own->exposure() : -1, own ? own->hdr() : -1});
+            }
+        }
     }
     return picture;
-}
-
-// A double as the writer's text reads back.
-inline uint64_t srmlWrittenBits(uint64_t bits) {
-    return std::bit_cast<uint64_t>(std::atof(TesString::number(std::bit_cast<double>(bits)).narrow()));
 }
 
 // What writing `picture` and reading the file into a fresh document gives:
@@ -109,7 +85,12 @@ inline uint64_t srmlWrittenBits(uint64_t bits) {
 // a resolution outside 0 to 2 is 0, doubles pass through their text, and
 // names through UTF-8.
 inline SrmlSnapshot srmlWrittenAndRead(SrmlSnapshot picture) {
-    for (uint64_t& bits : picture.turntable) bits = srmlWrittenBits(bits);
+    auto asWritten = [](std::vector<uint64_t>& transform) {
+        for (uint64_t& bits : transform) {
+            bits = std::bit_cast<uint64_t>(std::atof(TesString::number(std::bit_cast<double>(bits)).narrow()));
+        }
+    };
+    asWritten(picture.turntable);
     std::map<int32_t, std::vector<uint64_t>> used;
     for (SrmlRecipe& recipe : picture.recipes) {
         recipe.name = tesUtf8ToWide(tesWideToUtf8(recipe.name.c_str()));
@@ -123,9 +104,7 @@ inline SrmlSnapshot srmlWrittenAndRead(SrmlSnapshot picture) {
             }
         }
     }
-    for (auto& [id, transform] : used) {
-        for (uint64_t& bits : transform) bits = srmlWrittenBits(bits);
-    }
+    for (auto& [id, transform] : used) asWritten(transform);
     picture.scanners = used;
     return picture;
 }
@@ -133,12 +112,18 @@ inline SrmlSnapshot srmlWrittenAndRead(SrmlSnapshot picture) {
 // Builds documents through the interfaces, with objects from `make`.
 class SrmlBuilder {
 public:
-    explicit SrmlBuilder(SrmlMaker make) : make_(std::move(make)) {}
+    using Maker = std::function<IPtr<ITesUnknown>(const TesClassId&)>;
+    explicit SrmlBuilder(Maker make) : make_(std::move(make)) {}
 
-    IPtr<ITesSRML> document() { return srmlMake<ITesSRML>(make_, kSRMLClassId, "ITesSRML"); }
+    template <class T>
+    IPtr<T> make(const TesClassId& id, const char* interfaceName) {
+        return IPtr<T>(tesQuery<T>(make_(id).get(), interfaceName));
+    }
+
+    IPtr<ITesSRML> document() { return make<ITesSRML>(kSRMLClassId, "ITesSRML"); }
 
     ITesSRMLRecipe& addRecipe(ITesSRML& document, const std::u16string& name, int32_t exposure, int32_t hdr) {
-        IPtr<ITesSRMLRecipe> recipe = srmlMake<ITesSRMLRecipe>(make_, kSRMLRecipeClassId, "ITesSRMLRecipe");
+        IPtr<ITesSRMLRecipe> recipe = make<ITesSRMLRecipe>(kSRMLRecipeClassId, "ITesSRMLRecipe");
         recipe->setName(TesString(name.c_str()));
         recipe->defaultProperties()->setExposure(exposure);
         recipe->defaultProperties()->setHdr(hdr);
@@ -148,23 +133,18 @@ public:
 
     ITesSRMLScanAngle& addAngle(ITesSRMLRecipe& recipe, int32_t value, int32_t resolution,
                                 const std::vector<SrmlCamera>& cameras) {
-        IPtr<ITesSRMLScanAngle> angle = srmlMake<ITesSRMLScanAngle>(make_, kSRMLScanAngleClassId, "ITesSRMLScanAngle");
+        IPtr<ITesSRMLScanAngle> angle = make<ITesSRMLScanAngle>(kSRMLScanAngleClassId, "ITesSRMLScanAngle");
         angle->setAngle(value);
         angle->setResolution(resolution);
         for (const SrmlCamera& camera : cameras) {
+            auto properties = make<ITesSRMLScanProperties>(kSRMLScanPropertiesClassId, "ITesSRMLScanProperties");
+            properties->setExposure(camera.exposure);
+            properties->setHdr(camera.hdr);
             angle->scanners().push_back(camera.id);
-            angle->scannerProperties().push_back(properties(camera.exposure, camera.hdr));
+            angle->scannerProperties().push_back(properties);
         }
         recipe.angles().push_back(angle);
         return *angle;
-    }
-
-    IPtr<ITesSRMLScanProperties> properties(int32_t exposure, int32_t hdr) {
-        IPtr<ITesSRMLScanProperties> properties =
-            srmlMake<ITesSRMLScanProperties>(make_, kSRMLScanPropertiesClassId, "ITesSRMLScanProperties");
-        properties->setExposure(exposure);
-        properties->setHdr(hdr);
-        return properties;
     }
 
     static void setScanner(ITesSRML& document, int32_t id, const TesMatrix& transform) {
@@ -172,5 +152,5 @@ public:
     }
 
 private:
-    SrmlMaker make_;
+    Maker make_;
 };

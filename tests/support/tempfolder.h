@@ -10,16 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "tespath.h"
+#include "tesstring.h"
+
 class TempFolder {
 public:
     TempFolder() {
-        std::random_device entropy;
-        const std::string name = "vesper-test-" + std::to_string(entropy()) + "-" + std::to_string(entropy());
-        path_ = std::filesystem::temp_directory_path() / name;
-        std::filesystem::create_directories(path_);
+        std::random_device seed;
+        const std::filesystem::path temp = std::filesystem::temp_directory_path();
+        do {
+            path_ = temp / ("vesper-test-" + std::to_string(seed()) + "-" + std::to_string(seed()));
+        } while (!std::filesystem::create_directory(path_));
     }
     ~TempFolder() {
         std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder&) = delete;
@@ -28,7 +33,25 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path file(const std::string& name) const { return path_ / name; }
     std::u16string wideFile(const std::string& name) const { return file(name).u16string(); }
-    std::string narrowFile(const std::string& name) const { return file(name).string(); }
+    // Native path of `name` inside the folder (the folder for "").
+    std::string narrowFile(const std::string& name = "") const { return (name.empty() ? path_ : file(name)).string(); }
+    // The same in the library's form: "\" separators.
+    TesString tesPath(const std::string& name = "") const {
+        TesString converted = TesString::fromUtf8(narrowFile(name));
+        TesPath::normalize(converted);
+        return converted;
+    }
+
+    // Text files by relative name; write creates the missing folders, read gives "" for what cannot be read.
+    void write(const std::string& name, const std::string& content) const {
+        std::filesystem::create_directories(file(name).parent_path());
+        std::ofstream(file(name), std::ios::binary) << content;
+    }
+    std::string read(const std::string& name) const {
+        const std::vector<uint8_t> bytes = readAll(file(name));
+        return std::string(bytes.begin(), bytes.end());
+    }
+    bool exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
 
     static std::vector<uint8_t> readAll(const std::filesystem::path& file) {
         std::ifstream in(file, std::ios::binary);

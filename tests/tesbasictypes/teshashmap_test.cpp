@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <random>
 #include <vector>
@@ -15,96 +14,65 @@ struct IdentityHash {
 };
 
 using Map = TesHashMap<uint32_t, int, IdentityHash>;
+using Keys = std::vector<uint32_t>;
 
-std::vector<uint32_t> keysInOrder(const Map& map) {
-    std::vector<uint32_t> keys;
+Keys keysInOrder(const Map& map) {
+    Keys keys;
     for (auto cursor = map.first(); cursor.valid(); map.next(cursor)) keys.push_back(cursor.key());
     return keys;
 }
 
-TEST(PrimeTable, NextPrimeIsTheFirstEntryStrictlyAbove) {
-    const std::vector<std::pair<uint32_t, uint32_t>> cases = {
-        {0, 2},           {1, 2},           {2, 3},           {4, 5},          {5, 11},
-        {17, 37},         {99, 131},        {131, 257},       {1073741826, 1073741827},
-        {1073741827, 2147483659u},          {2147483659u, 2147483659u},     {4294967295u, 2147483659u}};
-    for (const auto& [n, expected] : cases) EXPECT_EQ(tesNextPrime(n), expected) << n;
-}
-
 TEST(TesHashMap, GrowsThroughThePrimeTableAtEightyPercent) {
     Map map(2);
-    const std::vector<std::pair<int, uint32_t>> bucketsAfter = {
-        {1, 2}, {2, 3}, {3, 5}, {4, 11}, {8, 11}, {9, 17}, {13, 17}, {14, 37}, {29, 37}, {30, 67}, {54, 131}};
     uint32_t next = 0;
-    for (const auto& [count, buckets] : bucketsAfter) {
+    for (const auto& [count, buckets] : {std::pair{1, 2u}, {2, 3u}, {3, 5u}, {4, 11u}, {8, 11u}, {9, 17u}, {13, 17u},
+                                         {14, 37u}, {29, 37u}, {30, 67u}, {54, 131u}}) {
         while (map.count() < count) *map.findOrInsert(next++) = 1;
         EXPECT_EQ(map.bucketCount(), buckets) << "after " << count;
     }
+    EXPECT_EQ(tesNextPrime(1073741826u), 1073741827u);
+    EXPECT_EQ(tesNextPrime(1073741827u), 2147483659u) << "from the table's last entry on";
+    EXPECT_EQ(tesNextPrime(4294967295u), 2147483659u);
 }
 
-TEST(TesHashMap, NewNodesGoToTheHeadOfTheirChain) {
+// Iteration runs bucket by bucket, each chain from its head.
+TEST(TesHashMap, NewNodesGoToTheHeadOfTheirChainAlsoWhenRehashed) {
     Map map(17);
-    for (uint32_t key : {3u, 20u, 37u, 1u}) *map.findOrInsert(key) = static_cast<int>(key);
-    // 3, 20 and 37 share bucket 3; the last inserted comes first.
-    EXPECT_EQ(keysInOrder(map), (std::vector<uint32_t>{1, 37, 20, 3}));
-}
-
-TEST(TesHashMap, RehashWalksBucketsInOrderAndPrependsAgain) {
-    Map map(3);
-    *map.findOrInsert(0) = 0;
-    *map.findOrInsert(3) = 3;  // count 2 < 2.4: bucket 0 holds 3, 0
-    EXPECT_EQ(map.bucketCount(), 3u);
-    *map.findOrInsert(6) = 6;  // count 3 >= 2.4: grows to 5
-    EXPECT_EQ(map.bucketCount(), 5u);
-    // Old chain 6, 3, 0 rehashed in that order: 6 -> 1, 3 -> 3, 0 -> 0.
-    EXPECT_EQ(keysInOrder(map), (std::vector<uint32_t>{0, 6, 3}));
+    for (uint32_t key : {3u, 20u, 37u, 1u}) *map.findOrInsert(key) = 1;
+    EXPECT_EQ(keysInOrder(map), (Keys{1, 37, 20, 3})) << "3, 20 and 37 share bucket 3";
+    Map growing(3);
+    for (uint32_t key : {0u, 3u, 6u}) *growing.findOrInsert(key) = 1;
+    // At count 3 bucket 0's chain 6, 3, 0 moves to 5 buckets in that order.
+    EXPECT_EQ(keysInOrder(growing), (Keys{0, 6, 3}));
 }
 
 TEST(TesHashMap, FindInsertRemoveAgainstAnOracle) {
+    Map map(131);
+    EXPECT_FALSE(map.remove(5) || map.first().valid()) << "no buckets yet";
     std::mt19937 random(1234);
-    Map map(17);
     std::map<uint32_t, int> oracle;
     for (int step = 0; step < 20000; ++step) {
         const uint32_t key = random() % 3000;
-        switch (random() % 3) {
-            case 0:
-                *map.findOrInsert(key) = step;
-                oracle[key] = step;
-                break;
-            case 1:
-                EXPECT_EQ(map.remove(key), oracle.erase(key) == 1);
-                break;
-            default: {
-                int* found = map.find(key);
-                auto expected = oracle.find(key);
-                ASSERT_EQ(found != nullptr, expected != oracle.end());
-                if (found != nullptr) {
-                    EXPECT_EQ(*found, expected->second);
-                }
-            }
+        const uint32_t operation = random() % 3;
+        if (operation == 0) {
+            *map.findOrInsert(key) = step;
+            oracle[key] = step;
+        } else if (operation == 1) {
+            ASSERT_EQ(map.remove(key), oracle.erase(key) == 1) << step;
+        } else {
+            const int* found = map.find(key);
+            ASSERT_EQ(found != nullptr ? *found : -1, oracle.contains(key) ? oracle[key] : -1) << step;
         }
     }
-    EXPECT_EQ(map.count(), static_cast<int32_t>(oracle.size()));
-    std::vector<uint32_t> keys = keysInOrder(map);
-    std::sort(keys.begin(), keys.end());
-    std::vector<uint32_t> expectedKeys;
-    for (const auto& entry : oracle) expectedKeys.push_back(entry.first);
-    EXPECT_EQ(keys, expectedKeys);
-}
-
-TEST(TesHashMap, EmptyMapHasNoBucketsToWalk) {
-    Map map(131);
-    EXPECT_EQ(map.find(5), nullptr);
-    EXPECT_FALSE(map.remove(5));
-    EXPECT_FALSE(map.first().valid());
-    auto cursor = map.first();
-    map.next(cursor);
-    EXPECT_FALSE(cursor.valid());
-    *map.findOrInsert(5) = 1;
+    int32_t walked = 0;
+    for (auto cursor = map.first(); cursor.valid(); map.next(cursor), ++walked) {
+        EXPECT_TRUE(oracle.contains(cursor.key()) && cursor.value() == oracle[cursor.key()]) << cursor.key();
+    }
+    EXPECT_EQ(walked, static_cast<int32_t>(oracle.size()));
     map.clear();
-    EXPECT_EQ(map.count(), 0);
-    EXPECT_EQ(map.find(5), nullptr);
+    EXPECT_TRUE(map.count() == 0 && map.find(5) == nullptr && !map.first().valid());
     *map.findOrInsert(5) = 2;
-    EXPECT_EQ(*map.find(5), 2);
+    EXPECT_EQ(*map.find(5), 2) << "usable again after clear";
 }
 
 }  // namespace

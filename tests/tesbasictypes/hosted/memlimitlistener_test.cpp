@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -14,84 +15,48 @@ constexpr const char* kLimitKey = "Memory/MemLimit";
 
 class MemLimit : public ::testing::Test {
 protected:
-    void TearDown() override {
-        for (MemLimitListener* listener : registered_) settings().removeReceiver(kLimitKey, listener);
-        hostedTestHost().manager().addService(&settings(), {"IDataStore"});
-    }
-    RefDataStore& settings() { return hostedTestHost().settings(); }
-    IPtr<MemLimitListener> make() {
-        IPtr<MemLimitListener> listener(new MemLimitListener);
-        registered_.push_back(listener.get());
-        return listener;
-    }
-
-private:
-    std::vector<MemLimitListener*> registered_;
+    void TearDown() override { hostedTestHost().manager().addService(&settings(), {"IDataStore"}); }
+    static RefDataStore& settings() { return hostedTestHost().settings(); }
 };
 
-TEST_F(MemLimit, TakesTheSettingAndFollowsIt) {
+TEST_F(MemLimit, FollowsTheSettingAsAByteCountAndIgnoresOtherKeys) {
     settings().setDouble(nullptr, kLimitKey, 4e9);
-    IPtr<MemLimitListener> listener = make();
+    IPtr<MemLimitListener> listener(new MemLimitListener);
     EXPECT_EQ(listener->limit(), 4000000000);
     settings().setDouble(nullptr, kLimitKey, 5e9);
     EXPECT_EQ(listener->limit(), 5000000000);
-    settings().setDouble(nullptr, "Memory/Other", 1.0);
-    EXPECT_EQ(listener->limit(), 5000000000);
-}
-
-TEST_F(MemLimit, NotificationsForOtherKeysAreIgnored) {
-    IPtr<MemLimitListener> listener = make();
-    const int64_t before = listener->limit();
-    listener->onDoubleChanged("Memory/Other", 123.0);
-    listener->onDoubleChanged(nullptr, 123.0);
-    listener->onIntChanged(kLimitKey, 123);  // only double values count
-    EXPECT_EQ(listener->limit(), before);
-}
-
-TEST_F(MemLimit, ValuesBecomeByteCounts) {
-    IPtr<MemLimitListener> listener = make();
+    using limits = std::numeric_limits<int64_t>;
+    const double infinity = std::numeric_limits<double>::infinity();
     const struct {
+        const char* key;
         double value;
-        int64_t expected;
-    } cases[] = {
-        {1234.9, 1234},
-        {-1.5, -1},
-        {std::nan(""), 0},
-        {1e30, std::numeric_limits<int64_t>::max()},
-        {-1e30, std::numeric_limits<int64_t>::min()},
-        {std::numeric_limits<double>::infinity(), std::numeric_limits<int64_t>::max()},
+        int64_t limit;
+    } rows[] = {
+        {kLimitKey, 1234.9, 1234},        {"Memory/Other", 5.0, 1234},  {nullptr, 5.0, 1234},
+        {kLimitKey, -1.5, -1},            {kLimitKey, std::nan(""), 0}, {kLimitKey, 0x1p63, limits::max()},
+        {kLimitKey, 0x1p63 - 1024, 0x7FFFFFFFFFFFFC00}, {kLimitKey, -infinity, limits::min()},
     };
-    for (const auto& c : cases) {
-        listener->onDoubleChanged(kLimitKey, c.value);
-        EXPECT_EQ(listener->limit(), c.expected) << c.value;
+    for (const auto& row : rows) {
+        listener->onDoubleChanged(row.key, row.value);
+        EXPECT_EQ(listener->limit(), row.limit) << (row.key != nullptr ? row.key : "(null)") << " " << row.value;
     }
+    listener->onIntChanged(kLimitKey, 123);
+    EXPECT_EQ(listener->limit(), limits::min()) << "only double values count";
 }
 
-TEST_F(MemLimit, WithoutTheSettingTheLimitIsZero) {
+TEST_F(MemLimit, WithoutTheSettingTheLimitIsZeroAndWithoutAStoreTheSystemSize) {
     IPtr<RefDataStore> empty(new RefDataStore);
     hostedTestHost().manager().addService(empty.get(), {"IDataStore"});
     IPtr<MemLimitListener> listener(new MemLimitListener);
     EXPECT_EQ(listener->limit(), 0);
-    empty->setDouble(nullptr, kLimitKey, 42.0);  // registered with the store it found
-    EXPECT_EQ(listener->limit(), 42);
-    empty->removeReceiver(kLimitKey, listener.get());
-}
+    empty->setDouble(nullptr, kLimitKey, 42.0);
+    EXPECT_EQ(listener->limit(), 42) << "registered with the store it found";
 
-TEST_F(MemLimit, WithoutADataStoreTheSystemSizeHolds) {
     hostedTestHost().manager().removeService("IDataStore");
-    IPtr<MemLimitListener> listener(new MemLimitListener);
     TesOsMemoryStatus status;
     ASSERT_TRUE(tesOsMemoryStatus(&status));
-    EXPECT_EQ(listener->limit(), std::max(status.totalPhysical, status.totalVirtual));
-}
-
-TEST_F(MemLimit, AnswersAsADataReceiver) {
-    IPtr<MemLimitListener> listener(new MemLimitListener);
-    for (const char* name : {"NelDataReceiver", "ITesUnknown", "ITesDataReceiver"}) {
-        EXPECT_NE(tesQuery<void>(listener.get(), name), nullptr) << name;
-    }
-    EXPECT_EQ(tesQuery<void>(listener.get(), "IDataStore"), nullptr);
-    settings().removeReceiver(kLimitKey, listener.get());
+    EXPECT_EQ(IPtr<MemLimitListener>(new MemLimitListener)->limit(),
+              std::max(status.totalPhysical, status.totalVirtual));
 }
 
 }  // namespace

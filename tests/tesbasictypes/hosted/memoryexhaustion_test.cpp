@@ -1,45 +1,31 @@
-// The memory log, the out-of-memory report and the exhaustion handler. The
-// system allocator is made to fail through tesSysFailNextAllocations, only for
-// the large request under test, so the strings and files of the handler itself
-// are served. Paths that end the process run as death tests (exit code -1 is
-// seen as 255); they end through the handler's exit, which unwinds nothing, so
-// a child never removes the scratch folder its parent reads afterwards.
+// Only the large request under test fails, so the handler's own strings and files
+// are served. Death tests end through exit (-1, seen as 255), which unwinds
+// nothing: a child never removes the scratch folder its parent reads afterwards.
 #include "memoryexhaustion.h"
 
 #include <gtest/gtest.h>
-
-// The file-size limit that makes writes to the temporary file fail.
 #include <sys/resource.h>
 
 #include <csignal>
-#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "hostedhost.h"
 #include "nelrealloc.h"
 #include "os/sysalloc.h"
-#include "scratchfolder.h"
+#include "tempfolder.h"
 #include "tesdir.h"
 #include "tesnameddir.h"
 
 namespace {
 
-constexpr const char* kLogsKey = "Directories/Logs Directory";
-constexpr const char* kTempKey = "Directories/Temp Directory";
 constexpr const char* kUseErrorServiceKey = "Memory/UseErrorService";
 constexpr int32_t kBig = 1 << 20;  // only requests this large fail
-constexpr int64_t kKiB = 1024;
 constexpr const char* kBoxPattern =
     "Out of Memory\n"
     "While running this function, you have run out of memory\\.\n"
     "The application will close\\. After restarting, please read\n"
     "the online help about \"Memory Optimization\"\\.\n";
-
-const TesMemoryFigures kFiguresBytes = {3 * kKiB * kKiB, 16 * kKiB * kKiB, 5 * kKiB, 7 * kKiB * kKiB};
-
-TesMemoryFigures inKilobytes(const TesMemoryFigures& bytes) {
-    return {bytes.systemFree / kKiB, bytes.systemTotal / kKiB, bytes.swapFree / kKiB, bytes.swapTotal / kKiB};
-}
 
 RefHost& host() { return hostedTestHost(); }
 
@@ -52,11 +38,8 @@ TEST(MemoryLog, LayoutIsByteExact) {
         "swap total:          2048k\n"
         "\n";
     EXPECT_EQ(tesMemoryLogText(0, figures, nullptr), figureLines + "tesmm not available\n\n");
-    EXPECT_EQ(tesMemoryLogText(4096, figures, nullptr),
-              "attempted:           4096b\n\n" + figureLines + "tesmm not available\n\n");
-
     IPtr<RefMemoryManager> manager(new RefMemoryManager(10 * RefMemoryManager::kFigureUnit));
-    void* page = manager->allocPage(3 * RefMemoryManager::kFigureUnit, 0);
+    manager->allocPage(3 * RefMemoryManager::kFigureUnit, 0);
     EXPECT_EQ(tesMemoryLogText(123456789, figures, manager.get()),
               "attempted:        123456789b\n\n" + figureLines +
                   "tesmm core now:        72k\n"
@@ -64,229 +47,130 @@ TEST(MemoryLog, LayoutIsByteExact) {
                   "tesmm swap now:         0k\n"
                   "tesmm swap limit:       0k\n"
                   "\n");
-    manager->freePage(page);
 }
 
-class MemoryLogFile : public ::testing::Test {
-protected:
-    void SetUp() override { host().memChecker().script(kFiguresBytes, 0); }
-    void TearDown() override {
-        host().memChecker().clear();
-        host().settings().setString(nullptr, kLogsKey, u"");
-        host().directories().set("logs", logsFolder_.toUtf8());
-    }
-    TesString logsFolder_ = tesNamedDirectory("logs");
-};
-
-TEST_F(MemoryLogFile, WrittenIntoTheLogsDirectory) {
-    ScratchFolder scratch;
-    host().settings().setString(nullptr, kLogsKey, scratch.path().c_str());
-    ASSERT_TRUE(tesWriteMemoryLog(777));
-    EXPECT_EQ(scratch.read("memory.log"), tesMemoryLogText(777, inKilobytes(kFiguresBytes), &host().memoryManager()));
-    ASSERT_TRUE(tesWriteMemoryLog(0));  // truncated, not appended
-    EXPECT_EQ(scratch.read("memory.log"), tesMemoryLogText(0, inKilobytes(kFiguresBytes), &host().memoryManager()));
-    host().settings().setString(nullptr, kLogsKey, (scratch.path() + TesString(u"\\")).c_str());
-    EXPECT_TRUE(tesWriteMemoryLog(1));
-    host().settings().setString(nullptr, kLogsKey, scratch.path("missing").c_str());
-    EXPECT_FALSE(tesWriteMemoryLog(1));
-}
-
-TEST_F(MemoryLogFile, WithoutTheSettingTheHostsLogsFolderIsUsed) {
-    ScratchFolder scratch;
-    host().directories().set("logs", scratch.native());
-    ASSERT_TRUE(tesWriteMemoryLog(5));
-    EXPECT_EQ(scratch.read("memory.log"), tesMemoryLogText(5, inKilobytes(kFiguresBytes), &host().memoryManager()));
-}
-
-// Reports end in _Exit so the child's stderr holds exactly what the report
-// wrote.
-class OutOfMemoryReportDeathTest : public ::testing::Test {
-protected:
-    void TearDown() override { host().settings().setInt(nullptr, kUseErrorServiceKey, 0); }
-};
-
-TEST_F(OutOfMemoryReportDeathTest, GoesToTheMessageBoxByDefault) {
-    EXPECT_EXIT(std::_Exit(tesReportOutOfMemory(-1) ? 1 : 0), ::testing::ExitedWithCode(0),
-                std::string("^") + kBoxPattern + "$");
-    EXPECT_EXIT(std::_Exit(tesReportOutOfMemory(-5) ? 1 : 0), ::testing::ExitedWithCode(0), kBoxPattern);
-}
-
-TEST_F(OutOfMemoryReportDeathTest, OtherCodesShowNothing) {
-    for (int32_t code : {0, 1, -6, -100}) {
-        EXPECT_EXIT(std::_Exit(tesReportOutOfMemory(code) ? 1 : 0), ::testing::ExitedWithCode(0), "^$") << code;
-    }
-}
-
-TEST_F(OutOfMemoryReportDeathTest, UsesTheErrorServiceWhenAsked) {
-    host().settings().setInt(nullptr, kUseErrorServiceKey, 1);
-    EXPECT_EXIT(std::_Exit(tesReportOutOfMemory(-2) ? 1 : 0), ::testing::ExitedWithCode(0),
-                "^error \\(level 1, realloc\\): While running this function, you have run out of memory\\.\n"
-                "The application will close\\.(.|\n)*Optimization\"\\.\n$");
-}
-
-TEST_F(OutOfMemoryReportDeathTest, ShowsNothingWhenTheErrorServiceIsMissing) {
-    host().settings().setInt(nullptr, kUseErrorServiceKey, 1);
-    EXPECT_EXIT(
-        {
-            host().manager().removeService("ITesErrorService");
-            std::_Exit(tesReportOutOfMemory(-1) ? 1 : 0);
-        },
-        ::testing::ExitedWithCode(0), "^$");
-}
-
-// Shows where the renderer's update bracket falls.
-class EchoRenderer : public RefRenderer {
-public:
-    void beginUpdate() override {
-        std::fputs("begin update\n", stderr);
-        RefRenderer::beginUpdate();
-    }
-    void endUpdate() override {
-        std::fputs("end update\n", stderr);
-        RefRenderer::endUpdate();
-    }
-};
-
-TEST_F(OutOfMemoryReportDeathTest, TheRendererBracketsTheMessage) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");  // the renderer lookup starts afresh
-    EXPECT_EXIT(
-        {
-            host().manager().addService(new EchoRenderer, {"IGfxRenderer"});
-            std::_Exit(tesReportOutOfMemory(-3) ? 1 : 0);
-        },
-        ::testing::ExitedWithCode(0), std::string("^begin update\n") + kBoxPattern + "end update\n$");
-}
-
-// Every exhaustion test: the log and the temporary file go to scratch folders,
-// the checker gives fixed figures and the manager never helps.
+// Logs and temporary files go to scratch folders, the checker gives fixed
+// figures and the manager never releases anything.
 class Exhaustion : public ::testing::Test {
 protected:
     void SetUp() override {
-        host().settings().setString(nullptr, kLogsKey, logs_.path().c_str());
-        host().settings().setString(nullptr, kTempKey, temp_.path().c_str());
-        host().memChecker().script(kFiguresBytes, 0);
+        setFolders(logs_.tesPath(), temp_.tesPath());
+        host().memChecker().script(kFigures, 0);
         host().memoryManager().scriptReleases(std::vector<bool>(16, false));
     }
     void TearDown() override {
         tesSysFailNextAllocations(0);
         host().memoryManager().scriptReleases({});
         host().memChecker().clear();
-        host().settings().setString(nullptr, kLogsKey, u"");
-        host().settings().setString(nullptr, kTempKey, u"");
+        setFolders(u"", u"");
+        host().directories().set("logs", hostLogs_.toUtf8());
+        host().settings().setInt(nullptr, kUseErrorServiceKey, 0);
+    }
+    static void setFolders(const TesString& logs, const TesString& temp) {
+        host().settings().setString(nullptr, "Directories/Logs Directory", logs.c_str());
+        host().settings().setString(nullptr, "Directories/Temp Directory", temp.c_str());
+    }
+    std::string expectedLog(int64_t attempted) const {
+        const TesMemoryFigures kilobytes = {kFigures.systemFree / 1024, kFigures.systemTotal / 1024,
+                                            kFigures.swapFree / 1024, kFigures.swapTotal / 1024};
+        return tesMemoryLogText(attempted, kilobytes, &host().memoryManager());
     }
 
-    std::string expectedLog(int64_t attempted) {
-        return tesMemoryLogText(attempted, inKilobytes(kFiguresBytes), &host().memoryManager());
-    }
-    // A block of `bytes` bytes 0, 1, 2, ...
-    static uint8_t* filledBlock(int32_t bytes) {
-        uint8_t* block = nullptr;
-        nelMalloc(block, bytes);
-        for (int32_t i = 0; i < bytes; ++i) block[i] = static_cast<uint8_t>(i * 13 + 1);
-        return block;
-    }
-    // Writes to files beyond `bytes` fail (EFBIG) instead of raising SIGXFSZ.
-    static void limitFileSize(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit limit = {bytes, bytes};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-
-    ScratchFolder logs_;
-    ScratchFolder temp_;
+    static constexpr TesMemoryFigures kFigures = {3 << 20, 16 << 20, 5 << 10, 7 << 20};
+    const TesString hostLogs_ = tesNamedDirectory("logs");
+    TempFolder logs_;
+    TempFolder temp_;
 };
 
-TEST_F(Exhaustion, TheLastAttemptThroughAFileKeepsTheContents) {
-    uint8_t* block = filledBlock(5000);
+TEST_F(Exhaustion, TheLogGoesToTheSettingElseToTheHostsLogsFolderAndIsRewrittenEachTime) {
+    ASSERT_TRUE(tesWriteMemoryLog(777));
+    ASSERT_TRUE(tesWriteMemoryLog(0));
+    EXPECT_EQ(logs_.read("memory.log"), expectedLog(0)) << "truncated, not appended";
+    setFolders(logs_.tesPath() + TesString(u"\\"), u"");
+    EXPECT_TRUE(tesWriteMemoryLog(1));
+    setFolders(logs_.tesPath("missing"), u"");
+    EXPECT_FALSE(tesWriteMemoryLog(1));
+    setFolders(u"", u"");
+    host().directories().set("logs", temp_.narrowFile());
+    ASSERT_TRUE(tesWriteMemoryLog(5));
+    EXPECT_EQ(temp_.read("memory.log"), expectedLog(5));
+}
+
+// Reports end in _Exit so the child's stderr holds exactly what the report wrote.
+TEST_F(Exhaustion, ReportShowsTheMessageForCodesMinus5ToMinus1Only) {
+    const struct {
+        const char* name;
+        int32_t code;
+        int useErrorService;  // 2: asked for, but missing
+        std::string output;
+    } rows[] = {
+        {"-1 in the message box", -1, 0, std::string("^") + kBoxPattern + "$"},
+        {"-5 in the message box", -5, 0, kBoxPattern},
+        {"-6 shows nothing", -6, 0, "^$"},
+        {"0 shows nothing", 0, 0, "^$"},
+        {"through the error service", -2, 1,
+         "^error \\(level 1, realloc\\): While running this function, you have run out of memory\\.\n"
+         "The application will close\\.(.|\n)*Optimization\"\\.\n$"},
+        {"nowhere when the error service is missing", -1, 2, "^$"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        host().settings().setInt(nullptr, kUseErrorServiceKey, row.useErrorService != 0);
+        EXPECT_EXIT(
+            {
+                if (row.useErrorService == 2) host().manager().removeService("ITesErrorService");
+                std::_Exit(tesReportOutOfMemory(row.code) ? 1 : 0);
+            },
+            ::testing::ExitedWithCode(0), row.output);
+    }
+}
+
+TEST_F(Exhaustion, TheLastAttemptMovesTheBlockThroughATemporaryFile) {
+    uint8_t* block = nullptr;
+    nelMalloc(block, 5000);
+    for (int32_t i = 0; i < 5000; ++i) block[i] = static_cast<uint8_t>(i * 13 + 1);
     tesSysFailNextAllocations(2, kBig);  // the growth and its one shrinking attempt
     EXPECT_EQ(nelRealloc(block, 5000, kBig), kBig);
-    for (int32_t i = 0; i < 5000; ++i) ASSERT_EQ(block[i], static_cast<uint8_t>(i * 13 + 1)) << i;
-    for (int32_t i = 5000; i < kBig; ++i) ASSERT_EQ(block[i], 0) << i;
+    for (int32_t i = 0; i < kBig; ++i) ASSERT_EQ(block[i], i < 5000 ? static_cast<uint8_t>(i * 13 + 1) : 0) << i;
     nelFree(block);
-    EXPECT_EQ(tesCountEntries(temp_.path()), 0);  // the temporary file is gone
+    EXPECT_EQ(tesCountEntries(temp_.tesPath()), 0) << "the temporary file is gone";
     EXPECT_FALSE(logs_.exists("memory.log"));
 }
 
-TEST_F(Exhaustion, AFreshAllocationEndsTheProcess) {
-    EXPECT_EXIT(
-        {
-            tesSysFailNextAllocations(1, kBig);
-            void* block = nullptr;
-            nelMalloc(&block, 1, kBig);
+TEST_F(Exhaustion, EveryOtherWayEndsTheProcessWithLogAndReport) {
+    const struct {
+        const char* name;
+        int32_t blockBytes;  // 0: a fresh allocation
+        int failures;
+        rlim_t fileSizeLimit;  // 0: none
+        bool missingTemp;
+    } rows[] = {
+        {"a fresh allocation", 0, 1, 0, false},
+        {"no temporary file", 64, 2, 0, true},
+        {"an incomplete write: beyond the stream's buffer, written at once", 64 * 1024, 2, 1024, false},
+        {"a failed read back: in the stream's buffer until the seek", 2000, 2, 1024, false},
+        {"no memory for the new block", 64, 3, 0, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        setFolders(logs_.tesPath(), temp_.tesPath(row.missingTemp ? "missing" : ""));
+        std::filesystem::remove(logs_.narrowFile("memory.log"));
+        uint8_t* block = nullptr;
+        if (row.blockBytes > 0) nelMalloc(block, row.blockBytes);
+        auto runOut = [&] {
+            if (row.fileSizeLimit > 0) {
+                std::signal(SIGXFSZ, SIG_IGN);  // writes beyond the limit fail instead
+                const struct rlimit limit = {row.fileSizeLimit, row.fileSizeLimit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            tesSysFailNextAllocations(row.failures, kBig);
+            block != nullptr ? nelRealloc(block, row.blockBytes, kBig) : nelMalloc(block, kBig);
             std::_Exit(0);
-        },
-        ::testing::ExitedWithCode(255), kBoxPattern);
-    EXPECT_EQ(logs_.read("memory.log"), expectedLog(kBig));
-}
-
-TEST_F(Exhaustion, NoTemporaryFileEndsTheProcess) {
-    host().settings().setString(nullptr, kTempKey, temp_.path("missing").c_str());
-    uint8_t* block = filledBlock(64);
-    EXPECT_EXIT(
-        {
-            tesSysFailNextAllocations(2, kBig);
-            nelRealloc(block, 64, kBig);
-            std::_Exit(0);
-        },
-        ::testing::ExitedWithCode(255), kBoxPattern);
-    EXPECT_EQ(logs_.read("memory.log"), expectedLog(kBig));
-    nelFree(block);
-}
-
-TEST_F(Exhaustion, AnIncompleteWriteEndsTheProcess) {
-    uint8_t* block = filledBlock(64 * 1024);  // beyond the stream's buffer: written at once
-    EXPECT_EXIT(
-        {
-            limitFileSize(1024);
-            tesSysFailNextAllocations(2, kBig);
-            nelRealloc(block, 64 * 1024, kBig);
-            std::_Exit(0);
-        },
-        ::testing::ExitedWithCode(255), kBoxPattern);
-    EXPECT_EQ(logs_.read("memory.log"), expectedLog(kBig));
-    nelFree(block);
-}
-
-TEST_F(Exhaustion, AFailedReadBackEndsTheProcess) {
-    uint8_t* block = filledBlock(2000);  // stays in the stream's buffer until the seek
-    EXPECT_EXIT(
-        {
-            limitFileSize(1024);
-            tesSysFailNextAllocations(2, kBig);
-            nelRealloc(block, 2000, kBig);
-            std::_Exit(0);
-        },
-        ::testing::ExitedWithCode(255), kBoxPattern);
-    EXPECT_EQ(logs_.read("memory.log"), expectedLog(kBig));
-    nelFree(block);
-}
-
-TEST_F(Exhaustion, NoMemoryForTheNewBlockEndsTheProcess) {
-    uint8_t* block = filledBlock(64);
-    EXPECT_EXIT(
-        {
-            tesSysFailNextAllocations(3, kBig);  // the handler's allocation fails too
-            nelRealloc(block, 64, kBig);
-            std::_Exit(0);
-        },
-        ::testing::ExitedWithCode(255), kBoxPattern);
-    EXPECT_EQ(logs_.read("memory.log"), expectedLog(kBig));
-    nelFree(block);
-}
-
-TEST_F(Exhaustion, WithTheErrorServiceMissingTheProcessEndsSilently) {
-    host().settings().setInt(nullptr, kUseErrorServiceKey, 1);
-    EXPECT_EXIT(
-        {
-            host().manager().removeService("ITesErrorService");
-            tesSysFailNextAllocations(1, kBig);
-            void* block = nullptr;
-            nelMalloc(&block, 1, kBig);
-            std::_Exit(0);
-        },
-        ::testing::ExitedWithCode(255), "^$");
-    host().settings().setInt(nullptr, kUseErrorServiceKey, 0);
-    EXPECT_EQ(logs_.read("memory.log"), expectedLog(kBig));
+        };
+        EXPECT_EXIT(runOut(), ::testing::ExitedWithCode(255), kBoxPattern);
+        EXPECT_EQ(logs_.read("memory.log"), expectedLog(kBig));
+        nelFree(block);
+    }
 }
 
 }  // namespace

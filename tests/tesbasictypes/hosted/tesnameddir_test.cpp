@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <tuple>
 
 #include "hostedhost.h"
 #include "os/nativeprocess.h"
@@ -23,58 +24,46 @@ TesString systemTemp() {
     return temp;
 }
 
-class TesNamedDir : public ::testing::Test {
-protected:
-    void TearDown() override {
-        settings().setString(nullptr, kTempKey, u"");
-        hostedTestHost().directories().set("temp", std::filesystem::temp_directory_path().string());
-    }
-    RefDataStore& settings() { return hostedTestHost().settings(); }
-};
-
-TEST_F(TesNamedDir, TheHostNamesItsFolders) {
+TEST(TesNamedDir, TheHostNamesItsFolders) {
     EXPECT_EQ(tesNamedDirectory("temp").toUtf8(), systemTemp().toUtf8());
-    const TesString logs = tesNamedDirectory("logs");
-    EXPECT_FALSE(logs.isEmpty());
-    EXPECT_TRUE(TesFile::isDirectory(logs));  // made when first asked for
+    EXPECT_TRUE(TesFile::isDirectory(tesNamedDirectory("logs")));  // made when first asked for
     EXPECT_TRUE(tesNamedDirectory("no such folder").isEmpty());
     EXPECT_TRUE(tesNamedDirectory(nullptr).isEmpty());
 }
 
-TEST_F(TesNamedDir, TempDirectoryGivesANewNameEachCall) {
-    settings().setString(nullptr, kTempKey, u"");
+// "\tes-<process id>-<counter>-temp" under the folder; nothing is created.
+TEST(TesNamedDir, TempDirectoryGivesANewNameEachCall) {
     TesString first(u"left over");
     TesString second;
-    EXPECT_TRUE(tesTempDirectory(first));
-    EXPECT_TRUE(tesTempDirectory(second));
+    EXPECT_TRUE(tesTempDirectory(first) && tesTempDirectory(second));
     EXPECT_NE(first.toUtf8(), second.toUtf8());
     char processId[9];
     std::snprintf(processId, sizeof(processId), "%08x", static_cast<unsigned>(tesOsProcessId()));
     const std::string prefix = systemTemp().toUtf8() + "\\tes-" + processId + "-";
-    const std::regex shape("\\\\tes-[0-9a-f]{8}-[0-9a-f]{8}-temp$");
     for (const TesString& name : {first, second}) {
         const std::string text = name.toUtf8();
         EXPECT_EQ(text.rfind(prefix, 0), 0u) << text;
-        EXPECT_TRUE(std::regex_search(text, shape)) << text;
-        EXPECT_FALSE(TesFile::exists(name));  // nothing is created
+        EXPECT_TRUE(std::regex_match(text.substr(prefix.size()), std::regex("[0-9a-f]{8}-temp"))) << text;
+        EXPECT_FALSE(TesFile::exists(name));
     }
 }
 
-TEST_F(TesNamedDir, ASetTempDirectoryIsUsedAsItIs) {
-    settings().setString(nullptr, kTempKey, u"/custom/place/");
-    TesString name;
-    tesTempDirectory(name);
-    EXPECT_EQ(name.toUtf8().rfind("/custom/place/\\tes-", 0), 0u) << name.toUtf8();
-    settings().setString(nullptr, kTempKey, u"c:");
-    tesTempDirectory(name);
-    EXPECT_EQ(name.toUtf8().rfind("c:\\tes-", 0), 0u) << name.toUtf8();  // no root added to a setting
-}
-
-TEST_F(TesNamedDir, ABareDriveFromTheHostGetsItsRoot) {
-    hostedTestHost().directories().set("temp", "c:");
-    TesString name;
-    tesTempDirectory(name);
-    EXPECT_EQ(name.toUtf8().rfind("c:\\\\tes-", 0), 0u) << name.toUtf8();
+// The setting is used as it is; only the host's bare drive gets its root.
+TEST(TesNamedDir, TheFolderComesFromTheSettingElseTheHost) {
+    const std::tuple<const char16_t*, const char*, std::string> rows[] = {
+        {u"/custom/place/", nullptr, "/custom/place/\\tes-"},
+        {u"c:", nullptr, "c:\\tes-"},
+        {u"", "c:", "c:\\\\tes-"},
+    };
+    for (const auto& [setting, hostTemp, prefix] : rows) {
+        hostedTestHost().settings().setString(nullptr, kTempKey, setting);
+        if (hostTemp != nullptr) hostedTestHost().directories().set("temp", hostTemp);
+        TesString name;
+        tesTempDirectory(name);
+        EXPECT_EQ(name.toUtf8().rfind(prefix, 0), 0u) << name.toUtf8();
+    }
+    hostedTestHost().settings().setString(nullptr, kTempKey, u"");
+    hostedTestHost().directories().set("temp", std::filesystem::temp_directory_path().string());
 }
 
 TEST(TesNamedDirDeathTest, WithoutTheServiceEveryNameIsEmpty) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 #include "memoryhost.h"
 #include "tesassert.h"
@@ -10,47 +11,30 @@ namespace {
 
 constexpr const char* kTesSourceName = "tests/tesassert";
 
-struct HookCall {
-    void* context = nullptr;
-    std::string expression;
-    std::string source;
-    int line = 0;
-};
+using HookCall = std::tuple<void*, std::string, std::string, int>;  // context, expression, source, line
 
-void hook(void* context, const char* expression, const char* source, int line) {
-    auto* call = static_cast<HookCall*>(context);
-    call->context = context;
-    call->expression = expression;
-    call->source = source;
-    call->line = line;
+void keepCall(void* context, const char* expression, const char* source, int line) {
+    *static_cast<HookCall*>(context) = {context, expression, source, line};
 }
 
-TEST(TesAssert, HookReceivesTextSourceLineAndContext) {
+TEST(TesAssert, GoesToTheHookElseToTheHostElseEndsTheProcessWith255) {
+    const std::vector<RefAssertReport>& hostReports = memoryTestHost().asserts().reports();
+    const size_t handled = hostReports.size();
     HookCall call;
-    tesSetAssertHook(hook, &call);
-    const size_t handled = memoryTestHost().asserts().reports().size();
+    tesSetAssertHook(keepCall, &call);
+    TES_ASSERT(true, "never reported");
     const int line = __LINE__ + 1;
     TES_ASSERT(1 + 1 == 3, "1 + 1 == 3");
     tesSetAssertHook(nullptr, nullptr);
-    EXPECT_EQ(call.context, &call);
-    EXPECT_EQ(call.expression, "1 + 1 == 3");
-    EXPECT_EQ(call.source, "tests/tesassert");
-    EXPECT_EQ(call.line, line);
-    EXPECT_EQ(memoryTestHost().asserts().reports().size(), handled);  // the hook wins
-    TES_ASSERT(true, "never reported");
-    EXPECT_EQ(call.expression, "1 + 1 == 3");
-}
+    EXPECT_EQ(call, HookCall(&call, "1 + 1 == 3", "tests/tesassert", line));
+    EXPECT_EQ(hostReports.size(), handled) << "the hook wins";
 
-TEST(TesAssert, WithoutAHookTheHostHandlerReceivesIt) {
     tesAssertReport("end_.size() > 0 || !good_", "src/tesbasictypes/binio", 395);
-    ASSERT_FALSE(memoryTestHost().asserts().reports().empty());
-    const RefAssertReport& last = memoryTestHost().asserts().reports().back();
-    EXPECT_EQ(last.expression, "end_.size() > 0 || !good_");
-    EXPECT_EQ(last.source, "src/tesbasictypes/binio");
-    EXPECT_EQ(last.line, 395);
-}
+    ASSERT_EQ(hostReports.size(), handled + 1);
+    const RefAssertReport& last = hostReports.back();
+    EXPECT_EQ(std::tie(last.expression, last.source, last.line),
+              std::make_tuple("end_.size() > 0 || !good_", "src/tesbasictypes/binio", 395));
 
-TEST(TesAssert, WithNeitherTheProcessEndsWith255) {
     EXPECT_EXIT(
         {
             memoryTestHost().manager().removeService("ITesAssertHandlerCB");

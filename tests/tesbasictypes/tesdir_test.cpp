@@ -3,99 +3,67 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
+#include <map>
 #include <string>
 
-#include "scratchfolder.h"
-#include "tesfile.h"
+#include "tempfolder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::set<std::string> visit(const TesString& directory, bool skipDots) {
-    std::set<std::string> names;
+// Each visited name with what the iterator says of it: "f" file, "d" folder,
+// "l" link, the size for a file; "-" when it has no status.
+std::map<std::string, std::string> visit(const TesString& directory, bool skipDots) {
+    std::map<std::string, std::string> entries;
+    std::string base = directory.toUtf8();
+    if (base.back() == '\\') base.pop_back();
     TesDirIterator iterator;
     for (bool more = iterator.first(directory, skipDots); more; more = iterator.next()) {
-        names.insert(iterator.name().toUtf8());
-        EXPECT_EQ(iterator.path().toUtf8(), (directory + TesString(u"\\") + iterator.name()).toUtf8());
         EXPECT_FALSE(iterator.atEnd());
+        EXPECT_EQ(iterator.path().toUtf8(), base + "\\" + iterator.name().toUtf8());
+        std::string kind = !iterator.hasStatus() ? "-" : iterator.isFile() ? "f" : iterator.isDirectory() ? "d" : "";
+        if (iterator.isLink()) kind += "l";
+        if (iterator.isFile()) kind += std::to_string(iterator.status().size);
+        entries[iterator.name().toUtf8()] = kind;
     }
     EXPECT_TRUE(iterator.atEnd());
     EXPECT_TRUE(iterator.path().isEmpty());
-    return names;
+    EXPECT_FALSE(iterator.next());
+    return entries;
 }
 
-TEST(TesDir, VisitsEveryEntryNamesWithoutADotToo) {
-    ScratchFolder scratch;
-    scratch.write("noext", "");
-    scratch.write("file.txt", "");
+TEST(TesDir, VisitsEveryEntryWithItsKind) {
+    TempFolder scratch;
+    scratch.write("noext", "12345");
     scratch.write(".hidden", "");
     scratch.write("sub/inner", "");
-    const std::set<std::string> expected = {"noext", "file.txt", ".hidden", "sub"};
-    EXPECT_EQ(visit(scratch.path(), true), expected);
-    std::set<std::string> withDots = expected;
-    withDots.insert(".");
-    withDots.insert("..");
-    EXPECT_EQ(visit(scratch.path(), false), withDots);
-    EXPECT_EQ(tesCountEntries(scratch.path()), 4);
-    EXPECT_EQ(tesCountEntries(scratch.path(), false), 6);
-    EXPECT_EQ(tesCountEntries(scratch.path("sub")), 1);
-}
-
-TEST(TesDir, EntryKindsAndStatus) {
-    ScratchFolder scratch;
-    scratch.write("file", "12345");
-    fs::create_directory(scratch.native("dir"));
-    fs::create_symlink(scratch.native("file"), scratch.native("filelink"));
-    fs::create_symlink(scratch.native("gone"), scratch.native("dangling"));
-    TesDirIterator iterator;
-    int seen = 0;
-    for (bool more = iterator.first(scratch.path(), true); more; more = iterator.next(), ++seen) {
-        const std::string name = iterator.name().toUtf8();
-        SCOPED_TRACE(name);
-        EXPECT_TRUE(iterator.hasStatus());
-        if (name == "file" || name == "filelink") {
-            EXPECT_TRUE(iterator.isFile());
-            EXPECT_FALSE(iterator.isDirectory());
-            EXPECT_EQ(iterator.status().size, 5);
-            EXPECT_EQ(iterator.isLink(), name == "filelink");
-        } else if (name == "dir") {
-            EXPECT_TRUE(iterator.isDirectory());
-            EXPECT_FALSE(iterator.isFile());
-        } else {
-            EXPECT_EQ(name, "dangling");
-            EXPECT_TRUE(iterator.isLink());
-            EXPECT_FALSE(iterator.isFile());
-            EXPECT_FALSE(iterator.isDirectory());
-        }
-    }
-    EXPECT_EQ(seen, 4);
+    std::filesystem::create_symlink(scratch.narrowFile("noext"), scratch.narrowFile("filelink"));
+    std::filesystem::create_symlink(scratch.narrowFile("gone"), scratch.narrowFile("dangling"));
+    const std::map<std::string, std::string> expected = {
+        {"noext", "f5"}, {".hidden", "f0"}, {"sub", "d"}, {"filelink", "fl5"}, {"dangling", "l"}};
+    EXPECT_EQ(visit(scratch.tesPath(), true), expected);
+    EXPECT_EQ(visit(scratch.tesPath() + u"\\", true), expected);  // a trailing separator is not doubled
+    std::map<std::string, std::string> withDots = expected;
+    withDots["."] = withDots[".."] = "d";
+    EXPECT_EQ(visit(scratch.tesPath(), false), withDots);
+    EXPECT_EQ(tesCountEntries(scratch.tesPath(), false), 7);
+    EXPECT_EQ(tesCountEntries(scratch.tesPath("sub")), 1);
 }
 
 TEST(TesDir, EmptyMissingAndRestartedSearches) {
-    ScratchFolder scratch;
+    TempFolder scratch;
     TesDirIterator iterator;
-    EXPECT_FALSE(iterator.first(scratch.path(), true));  // empty once the dots are skipped
+    EXPECT_FALSE(iterator.first(scratch.tesPath(), true));  // empty once the dots are skipped
     EXPECT_TRUE(iterator.atEnd());
-    EXPECT_FALSE(iterator.next());
-    EXPECT_FALSE(iterator.first(scratch.path("missing"), false));
+    EXPECT_FALSE(iterator.first(scratch.tesPath("missing"), false));
     EXPECT_FALSE(iterator.first(TesString(), false));
-    EXPECT_EQ(tesCountEntries(scratch.path("missing")), 0);
-    scratch.write("file", "");
-    EXPECT_FALSE(iterator.first(scratch.path("file"), false));  // not a directory
-
+    EXPECT_EQ(tesCountEntries(scratch.tesPath("missing")), 0);
     scratch.write("d/a", "");
     scratch.write("d/b", "");
-    ASSERT_TRUE(iterator.first(scratch.path("d"), true));
-    ASSERT_TRUE(iterator.first(scratch.path("d"), true));  // starts over
-    int count = 1;
-    while (iterator.next()) ++count;
-    EXPECT_EQ(count, 2);
-
-    // A trailing separator on the directory does not double up.
-    ASSERT_TRUE(iterator.first(scratch.path("d") + TesString(u"\\"), true));
-    EXPECT_EQ(iterator.path().find(u"\\\\"), -1);
+    EXPECT_FALSE(iterator.first(scratch.tesPath("d/a"), false));  // not a directory
+    ASSERT_TRUE(iterator.first(scratch.tesPath("d"), true));
+    ASSERT_TRUE(iterator.first(scratch.tesPath("d"), true));  // starts over
+    ASSERT_TRUE(iterator.next());
+    EXPECT_FALSE(iterator.next());
 }
 
 }  // namespace

@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "enumeration.h"
 #include "iptr.h"
-#include "neldatareceiver.h"
 #include "refcomponentmanager.h"
 #include "refdiagnostics.h"
 #include "servicelookup.h"
-#include "tesclcbinary.h"
-#include "testobjects.h"
 
 namespace {
 
@@ -19,9 +15,9 @@ class TestServiceProvider : public ITesServiceProvider {
 public:
     TestServiceProvider(int32_t answer, ITesUnknown* service) : answer_(answer), service_(service) {}
     void queryInterface(const char* name, void** out) override {
-        tesAnswerQuery(name, out, {"TestServiceProvider", this, this, {}});
+        tesAnswerQuery(name, out, {"Provider", this, this, {}});
     }
-    const char* className() const override { return "TestServiceProvider"; }
+    const char* className() const override { return "Provider"; }
     int32_t getService(const char* interfaceName, void** out) override {
         ++calls;
         if (service_) service_->queryInterface(interfaceName, out);
@@ -34,26 +30,12 @@ private:
     IPtr<ITesUnknown> service_;
 };
 
-class ServiceLookup : public ::testing::Test {
-protected:
-    void SetUp() override { tesSetComponentManager(manager_.get()); }
-    void TearDown() override {
-        tesSetComponentManager(nullptr);
-        tesSetTestServiceName("");
-    }
-    IPtr<RefComponentManager> manager_{new RefComponentManager};
-};
-
-TEST(ServiceLookupWithoutManager, EveryLookupFails) {
+// Without a manager every lookup fails and leaves the out pointer alone; a
+// function-static SPtr keeps that first answer once a manager comes.
+TEST(ServiceLookup, WithoutManagerEveryLookupFails) {
     void* out = reinterpret_cast<void*>(0x1);
     EXPECT_EQ(tesGetService("ITesErrorService", &out), 0);
     EXPECT_EQ(out, reinterpret_cast<void*>(0x1));
-    SPtr<ITesErrorService> errors("ITesErrorService");
-    EXPECT_FALSE(errors);
-    EXPECT_EQ(errors.root(), nullptr);
-}
-
-TEST(ServiceLookupWithoutManager, FunctionStaticServiceStaysEmpty) {
     auto lookup = [] {
         static SPtr<ITesErrorService> errors("ITesErrorService");
         return errors.get();
@@ -63,117 +45,98 @@ TEST(ServiceLookupWithoutManager, FunctionStaticServiceStaysEmpty) {
     IPtr<RefErrorService> service(new RefErrorService(false));
     manager->addService(service.get(), {"ITesErrorService"});
     tesSetComponentManager(manager.get());
-    EXPECT_EQ(lookup(), nullptr);  // the first answer holds
-    SPtr<ITesErrorService> fresh("ITesErrorService");
-    EXPECT_EQ(fresh.get(), static_cast<ITesErrorService*>(service.get()));
+    EXPECT_EQ(lookup(), nullptr);
+    EXPECT_EQ(SPtr<ITesErrorService>("ITesErrorService").get(), static_cast<ITesErrorService*>(service.get()));
     tesSetComponentManager(nullptr);
 }
 
-TEST_F(ServiceLookup, SPtrHoldsOneReferenceToTheServiceFace) {
-    IPtr<RefErrorService> service(new RefErrorService(false));
-    manager_->addService(service.get(), {"ITesErrorService"});
-    const uint32_t before = service->refCount();
-    {
-        SPtr<ITesErrorService> errors("ITesErrorService");
-        ASSERT_TRUE(errors);
-        EXPECT_EQ(service->refCount(), before + 1);
-        errors->report("x", 1, "");
-    }
-    EXPECT_EQ(service->refCount(), before);
-    EXPECT_EQ(service->reports().size(), 1u);
-}
-
-TEST_F(ServiceLookup, TestServiceAnsweringOneSkipsTheManager) {
+// The component named as test service is asked first: its answer 1 skips the
+// manager, any other answer falls back to it; an SPtr holds one reference.
+TEST(ServiceLookup, TestServiceAnsweringOneSkipsTheManager) {
+    IPtr<RefComponentManager> manager(new RefComponentManager);
+    tesSetComponentManager(manager.get());
     IPtr<RefErrorService> hostService(new RefErrorService(false));
     IPtr<RefErrorService> testService(new RefErrorService(false));
-    manager_->addService(hostService.get(), {"ITesErrorService"});
-    IPtr<TestServiceProvider> answersOne(new TestServiceProvider(1, testService.get()));
-    manager_->addServiceProvider("testcomponent", answersOne.get());
+    manager->addService(hostService.get(), {"ITesErrorService"});
     tesSetTestServiceName("testcomponent");
-    const int64_t lookupsBefore = manager_->serviceLookups();
-    SPtr<ITesErrorService> errors("ITesErrorService");
-    EXPECT_EQ(errors.get(), static_cast<ITesErrorService*>(testService.get()));
-    EXPECT_EQ(manager_->serviceLookups(), lookupsBefore);
-    EXPECT_EQ(answersOne->calls, 1);
-}
-
-TEST_F(ServiceLookup, TestServiceAnsweringOtherwiseFallsBackToTheManager) {
-    IPtr<RefErrorService> hostService(new RefErrorService(false));
-    manager_->addService(hostService.get(), {"ITesErrorService"});
-    for (int32_t answer : {0, 2, -1}) {
-        IPtr<TestServiceProvider> provider(new TestServiceProvider(answer, nullptr));
-        manager_->addServiceProvider("testcomponent", provider.get());
-        tesSetTestServiceName("testcomponent");
-        const int64_t lookupsBefore = manager_->serviceLookups();
+    for (int32_t answer : {1, 2}) {
+        SCOPED_TRACE(answer);
+        IPtr<TestServiceProvider> provider(new TestServiceProvider(answer, answer == 1 ? testService.get() : nullptr));
+        manager->addServiceProvider("testcomponent", provider.get());
+        const int64_t lookups = manager->serviceLookups();
         SPtr<ITesErrorService> errors("ITesErrorService");
-        EXPECT_EQ(errors.get(), static_cast<ITesErrorService*>(hostService.get())) << answer;
-        EXPECT_EQ(manager_->serviceLookups(), lookupsBefore + 1) << answer;
-        EXPECT_EQ(provider->calls, 1) << answer;
+        EXPECT_EQ(errors.get(), static_cast<ITesErrorService*>(answer == 1 ? testService.get() : hostService.get()));
+        EXPECT_EQ(manager->serviceLookups(), lookups + (answer == 1 ? 0 : 1));
+        EXPECT_EQ(provider->calls, 1);
     }
     tesSetTestServiceName("nosuchcomponent");
-    SPtr<ITesErrorService> errors("ITesErrorService");
-    EXPECT_EQ(errors.get(), static_cast<ITesErrorService*>(hostService.get()));
+    const uint32_t references = hostService->refCount();
+    {
+        SPtr<ITesErrorService> errors("ITesErrorService");
+        EXPECT_EQ(errors.get(), static_cast<ITesErrorService*>(hostService.get()));
+        EXPECT_EQ(hostService->refCount(), references + 1);
+    }
+    EXPECT_EQ(hostService->refCount(), references);
+    tesSetTestServiceName("");
+    tesSetComponentManager(nullptr);
 }
 
+// 0xE9 counts as -23, not 233.
 TEST(StringHash, Djb2OverSignedBytes) {
     EXPECT_EQ(tesStringHash(nullptr), 0u);
     EXPECT_EQ(tesStringHash(""), 5381u);
-    EXPECT_EQ(tesStringHash("a"), 5381u * 33 + 'a');
-    // 0xE9 counts as -23, not 233.
+    EXPECT_EQ(tesStringHash("ab"), (5381u * 33 + 'a') * 33 + 'b');
     EXPECT_EQ(tesStringHash("\xE9"), 5381u * 33 - 23);
-    uint32_t expected = 5381;
-    for (char c : std::string("ITesComponentManager")) expected = expected * 33 + static_cast<uint32_t>(c);
-    EXPECT_EQ(tesStringHash("ITesComponentManager"), expected);
 }
 
-TEST(Enumeration, ClassThenInterfacesWithoutTheRoot) {
-    TestMulti object;
-    EnumerationContext context;
-    context.enumerate(&object);
-    const std::vector<EnumeratedName> expected = {
-        {"TestMulti", 1, ""}, {"ITestAlpha", 0, "TestMulti"}, {"ITestBeta", 0, "TestMulti"}};
-    EXPECT_EQ(context.entries(), expected);
-    EXPECT_EQ(context.stackDepth(), 1);
-}
-
-TEST(Enumeration, BaseClassEntriesCarryTheRightOwner) {
-    TestDerived object;
-    EnumerationContext context;
-    context.enumerate(&object);
-    const std::vector<EnumeratedName> expected = {{"TestDerived", 1, ""},
-                                                  {"ITestGamma", 0, "TestDerived"},
-                                                  {"TestMulti", 1, "TestDerived"},
-                                                  {"ITestAlpha", 0, "TestMulti"},
-                                                  {"ITestBeta", 0, "TestMulti"}};
-    EXPECT_EQ(context.entries(), expected);
-    EXPECT_EQ(context.stackDepth(), 2);
-}
-
-TEST(Enumeration, StopSetEmptiesTheListOnceMet) {
-    const std::vector<const char*> stopNames = {"ITesComponent",          "ITesComponentManager",
-                                                "ITesComponentLoader",    "ITesComponentContainer",
-                                                "ITesClassAccessGate",    "NelComponentManager"};
-    for (uint32_t buckets : {1u, 7u, 17u}) {
-        EnumerationContext stopped;
-        stopped.setStopSet(stopNames, buckets);
-        IPtr<RefComponentManager> manager(new RefComponentManager);
-        stopped.enumerate(manager.get());  // reports "ITesComponentManager"
-        EXPECT_TRUE(stopped.stopped());
-        EXPECT_TRUE(stopped.entries().empty());
-        EXPECT_EQ(stopped.stackDepth(), 0);
-        TestMulti later;
-        stopped.enumerate(&later);  // stays stopped
-        EXPECT_TRUE(stopped.entries().empty());
-
-        EnumerationContext full;
-        full.setStopSet(stopNames, buckets);
-        IPtr<ITesClcBinary> blob(new TesClcBinary("x", 1));
-        full.enumerate(blob.get());
-        EXPECT_FALSE(full.stopped());
-        EXPECT_EQ(full.entries().size(), 2u);
+// The class, then its interfaces, then a base class's entries owned by it; the
+// root is not listed. Five entries grow the list past its first four.
+TEST(Enumeration, ClassThenInterfacesWithTheirOwners) {
+    TestMulti multi;
+    TestDerived derived;
+    const struct {
+        ITesUnknown* object;
+        std::vector<EnumeratedName> entries;
+        int32_t depth;
+    } cases[] = {
+        {&multi, {{"TestMulti", 1, ""}, {"ITestAlpha", 0, "TestMulti"}, {"ITestBeta", 0, "TestMulti"}}, 1},
+        {&derived,
+         {{"TestDerived", 1, ""}, {"ITestGamma", 0, "TestDerived"}, {"TestMulti", 1, "TestDerived"},
+          {"ITestAlpha", 0, "TestMulti"}, {"ITestBeta", 0, "TestMulti"}},
+         2},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.entries[0].name);
+        EnumerationContext context;
+        context.enumerate(row.object);
+        EXPECT_EQ(context.entries(), row.entries);
+        EXPECT_EQ(context.stackDepth(), row.depth);
     }
 }
 
+// Meeting a name of the stop set empties the list for good, with one bucket
+// (every name in one chain) as with many.
+TEST(Enumeration, StopSetEmptiesTheListOnceMet) {
+    const std::vector<const char*> stopNames = {"ITesComponent", "ITesComponentManager", "ITesComponentLoader",
+                                                "ITesComponentContainer", "ITesClassAccessGate", "NelComponentManager"};
+    for (uint32_t buckets : {1u, 17u}) {
+        SCOPED_TRACE(buckets);
+        EnumerationContext context;
+        context.setStopSet(stopNames, buckets);
+        TestMulti object;
+        context.enumerate(&object);
+        EXPECT_FALSE(context.stopped());
+        EXPECT_EQ(context.entries().size(), 3u);
+        IPtr<RefComponentManager> manager(new RefComponentManager);
+        context.enumerate(manager.get());  // reports "ITesComponentManager"
+        EXPECT_TRUE(context.stopped());
+        EXPECT_EQ(context.stackDepth(), 0);
+        context.enumerate(&object);
+        EXPECT_TRUE(context.entries().empty());
+    }
+}
+
+// An identity record takes the first identity it sees and lists nothing.
 TEST(Enumeration, IdentityRecordIsFilledOnce) {
     constexpr TesClassId kId = TesClassId::parse("01234567-89ab-cdef-0123-456789abcdef");
     tesSetComponentIdentity("testcomponent", kId);
@@ -183,32 +146,14 @@ TEST(Enumeration, IdentityRecordIsFilledOnce) {
     context.setIdentity(&record);
     TestMulti object;
     context.enumerate(&object);
+    tesSetComponentIdentity("other", TesClassId{});
+    context.enumerate(&object);
     EXPECT_STREQ(record.componentName, "testcomponent");
     EXPECT_STREQ(record.testServiceName, "tester");
     EXPECT_EQ(record.componentId, kId);
     EXPECT_TRUE(context.entries().empty());
-
-    tesSetComponentIdentity("other", TesClassId{});
-    context.enumerate(&object);
-    EXPECT_STREQ(record.componentName, "testcomponent");
-    EXPECT_EQ(record.componentId, kId);
     tesSetTestServiceName("");
     tesSetComponentIdentity("", TesClassId{});
-}
-
-TEST(NelDataReceiver, AnswersItsNamesAndIgnoresNotifications) {
-    IPtr<NelDataReceiver> receiver(new NelDataReceiver);
-    EXPECT_EQ(tesQuery<ITesDataReceiver>(receiver.get(), "ITesDataReceiver"),
-              static_cast<ITesDataReceiver*>(receiver.get()));
-    EXPECT_EQ(tesQuery<void>(receiver.get(), "NelDataReceiver"), static_cast<void*>(receiver.get()));
-    EXPECT_STREQ(receiver->className(), "NelDataReceiver");
-    receiver->onDoubleChanged("Memory/MemLimit", 1.0);
-    receiver->onRemoved(nullptr);
-    EnumerationContext context;
-    context.enumerate(receiver.get());
-    const std::vector<EnumeratedName> expected = {{"NelDataReceiver", 1, ""},
-                                                  {"ITesDataReceiver", 0, "NelDataReceiver"}};
-    EXPECT_EQ(context.entries(), expected);
 }
 
 }  // namespace

@@ -4,64 +4,48 @@
 #include <vector>
 
 #include "pluginhost.h"
-#include "runcommand.h"
 #include "srmlsnapshot.h"
 #include "tempfolder.h"
 
 namespace {
 
 const std::string kExamples = VESPER_SOURCE_DIR "/examples/";
+const std::string kUntidy = VESPER_SOURCE_DIR "/tests/data/srml/untidy.srml";
 
-class SrmlTool : public ::testing::Test {
+class SrmlTool : public PluginTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(pluginUnderTest().loaded.good) << pluginUnderTest().loaded.error; }
-
     // Runs srmltool with `arguments`; the output holds stdout and stderr.
-    static CommandResult run(const std::string& arguments) { return runCommand(toolPath("srmltool") + " " + arguments + " 2>&1"); }
-
+    static CommandResult run(const std::string& arguments) {
+        return runCommand(toolPath("srmltool") + " " + arguments + " 2>&1");
+    }
     std::string write(const std::string& name, const std::string& text) {
         TempFolder::writeAll(folder.file(name), {text.begin(), text.end()});
         return folder.narrowFile(name);
     }
-
-    // What the plug-in's own reader makes of `path`, with a fresh document.
-    IPtr<ITesSRML> readByPlugin(const std::string& path, bool* good) {
+    // What the plug-in's own reader makes of `path` in a fresh document.
+    IPtr<ITesSRML> readByPlugin(const std::string& path, bool expectGood = true) {
         IPtr<ITesSRML> document = builder.document();
-        *good = document->read(TesString::fromUtf8(path));
+        EXPECT_EQ(document->read(TesString::fromUtf8(path)), expectGood) << path;
         return document;
     }
 
-    static IPtr<ITesUnknown> make(const TesClassId& id) { return pluginUnderTest().host->manager().createInstance(id); }
     TempFolder folder;
-    SrmlBuilder builder{make};
+    SrmlBuilder builder{pluginMake};
 };
 
 TEST_F(SrmlTool, UsageErrorsExitWithTwoAndHelpWithZero) {
     const CommandResult help = run("--help");
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.output.find("check"), std::string::npos);
-    EXPECT_NE(help.output.find("roundtrip"), std::string::npos);
-    EXPECT_NE(help.output.find("new"), std::string::npos);
+    for (const char* word : {"check", "roundtrip", "new"}) EXPECT_NE(help.output.find(word), std::string::npos) << word;
     EXPECT_EQ(run("new --help").exitCode, 0);
 
-    const std::string scene = kExamples + "scenes/scanrig.scene";
     const std::string out = folder.narrowFile("out.srml");
-    const std::vector<std::string> usage = {
-        "",
-        "frobnicate",
-        "check",
-        "check a.srml b.srml",
-        "roundtrip only-one.srml",
-        "new " + scene + " " + out,
-        "new " + scene + " " + out + " --angles",
-        "new " + scene + " " + out + " --angles 0,360",
-        "new " + scene + " " + out + " --angles -1",
-        "new " + scene + " " + out + " --angles 0,ninety",
-        "new " + scene + " " + out + " --angles 90,0,90",
-        "new " + scene + " " + out + " --angles 0 --resolution ultra",
-        "--plugin",
-    };
-    for (const std::string& arguments : usage) {
+    const std::string newFile = "new " + kExamples + "scenes/scanrig.scene " + out;
+    for (const std::string& arguments :
+         {std::string(), std::string("frobnicate"), std::string("check"), std::string("check a.srml b.srml"),
+          std::string("roundtrip only-one.srml"), std::string("--plugin"), newFile, newFile + " --angles",
+          newFile + " --angles 0,360", newFile + " --angles -1", newFile + " --angles 0,ninety",
+          newFile + " --angles 90,0,90", newFile + " --angles 0 --resolution ultra"}) {
         const CommandResult result = run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments << "\n" << result.output;
         EXPECT_FALSE(result.output.empty()) << arguments;
@@ -71,101 +55,91 @@ TEST_F(SrmlTool, UsageErrorsExitWithTwoAndHelpWithZero) {
 
 TEST_F(SrmlTool, CheckSummarisesAGoodFile) {
     const CommandResult result = run("check " + kExamples + "recipes/two-passes.srml");
-    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.output,
               "turntable: origin 0 0 -50\n"
               "scanners:  3 0 1 2\n"
               "recipes:   2\n"
               "  \"Coarse\": 4 angles, 4 cameras\n"
               "  \"Fine\": 12 angles, 36 cameras\n");
-
-    const CommandResult untidy = run("check " + std::string(VESPER_SOURCE_DIR) + "/tests/data/srml/untidy.srml");
+    const CommandResult untidy = run("check " + kUntidy);
     EXPECT_EQ(untidy.exitCode, 0) << untidy.output;
     EXPECT_NE(untidy.output.find("scanners:  5 -1 0 1 2 2147483647\n"), std::string::npos) << untidy.output;
 }
 
-// The tool passes or fails a file exactly as the plug-in's reader does, and
-// names the element that broke a rule.
+// One table of the file rules for the tool and the plug-in's reader: the
+// tool names the element that broke a rule with its line and fails exactly
+// when the reader fails; the reader stops at once, keeping what came before.
 TEST_F(SrmlTool, CheckNamesTheFirstBrokenRuleWithItsLine) {
-    struct Case {
+    const std::string transform = "<Transform m33=\"1\"/>";
+    const std::string model = "<SRML>\n<Model><Turntable>" + transform + "</Turntable>";
+    const std::string kept = "<Recipe name=\"K\"><Angles/></Recipe>";
+    const std::string recipe = "<SRML>\n<WorkingRecipes>" + kept + "\n<Recipe name=\"F\"><Angles>\n";
+    const std::string end = "</Angles></Recipe>\n</WorkingRecipes>\n</SRML>\n";
+    const struct {
         const char* name;
         std::string text;
         std::string message;  // empty: the file is good
-    };
-    const std::string transform = "<Transform m33=\"1\"/>";
-    const std::string model = "<Model>\n<Turntable>" + transform + "</Turntable>\n<Scanners/>\n</Model>\n";
-    const std::vector<Case> cases = {
-        {"good", "<SRML>\n" + model + "</SRML>\n", ""},
-        {"lenient", "<X>\n<WorkingRecipes>\n<R name=\"a\"><Angles>\n<A value=\"z\"><C id=\"q\"/></A>\n</Angles></R>\n"
-                    "</WorkingRecipes>\n</X>\n", ""},
-        {"no-turntable", "<SRML>\n<Model>\n<Scanners/>\n</Model>\n</SRML>\n", ":2: Model: no Turntable element"},
+        size_t recipes;       // what the reader keeps
+        size_t scanners;
+        bool turntable;       // the file's turntable was taken
+    } cases[] = {
+        {"good", model + "\n<Scanners/>\n</Model>\n</SRML>\n", "", 0, 0, true},
+        {"no-turntable", "<SRML>\n<Model>\n<Scanners/>\n</Model>\n</SRML>\n", ":2: Model: no Turntable element", 0, 0,
+         false},
         {"no-transform", "<SRML>\n<Model>\n\n<Turntable/>\n<Scanners/></Model>\n</SRML>\n",
-         ":4: Turntable: no Transform element"},
-        {"no-scanners", "<SRML>\n<Model><Turntable>" + transform + "</Turntable></Model>\n</SRML>\n",
-         ":2: Model: no Scanners element"},
-        {"scanner-id", "<SRML>\n<Model><Turntable>" + transform + "</Turntable><Scanners>\n<Scanner id=\"1\">" +
-                           transform + "</Scanner>\n<Scanner/>\n</Scanners></Model>\n</SRML>\n",
-         ":4: Scanner in Scanners: no id"},
-        {"scanner-transform",
-         "<SRML>\n<Model><Turntable>" + transform + "</Turntable><Scanners>\n<Scanner id=\"8\"/>\n</Scanners></Model>\n</SRML>\n",
-         ":3: Scanner 8: no Transform element"},
-        {"recipe-name", "<SRML>\n" + model + "<WorkingRecipes>\n<Recipe>\n<Angles/></Recipe>\n</WorkingRecipes>\n</SRML>\n",
-         ":7: Recipe in WorkingRecipes: no name"},
-        {"angles", "<SRML>\n<WorkingRecipes>\n<Recipe name=\"Front\"/>\n</WorkingRecipes>\n</SRML>\n",
-         ":3: Recipe \"Front\": no Angles element"},
-        {"angle-value", "<SRML>\n<WorkingRecipes>\n<Recipe name=\"F\"><Angles>\n<Angle value=\"1\"/>\n<Angle value=\"\"/>"
-                        "</Angles></Recipe>\n</WorkingRecipes>\n</SRML>\n",
-         ":5: Angle of \"F\": no value"},
-        {"camera-id", "<SRML>\n<WorkingRecipes>\n<Recipe name=\"F\"><Angles>\n<Angle value=\"90\">\n<Camera id=\"0\"/>\n"
-                      "<Camera/>\n</Angle></Angles></Recipe>\n</WorkingRecipes>\n</SRML>\n",
-         ":6: Camera at angle 90 of \"F\": no id"},
-        {"malformed", "<SRML>\n<Model>\n</SRML>\n", ":3: not an XML document: Start-end tags mismatch"},
-        {"empty", "", ":1: not an XML document: "},
+         ":4: Turntable: no Transform element", 0, 0, false},
+        {"no-scanners", model + "</Model>\n</SRML>\n", ":2: Model: no Scanners element", 0, 0, true},
+        {"scanner-id", model + "<Scanners>\n<Scanner id=\"1\">" + transform + "</Scanner>\n<Scanner/>\n</Scanners>"
+                       "</Model>\n</SRML>\n", ":4: Scanner in Scanners: no id", 0, 1, true},
+        {"scanner-transform", model + "<Scanners>\n<Scanner id=\"8\"/>\n</Scanners></Model>\n</SRML>",
+         ":3: Scanner 8: no Transform element", 0, 0, true},
+        {"recipe-name", model + "<Scanners/></Model>\n<WorkingRecipes>" + kept + "\n<Recipe>\n<Angles/></Recipe>" +
+                        kept + "\n</WorkingRecipes>\n</SRML>\n", ":4: Recipe in WorkingRecipes: no name", 1, 0, true},
+        {"angles", "<SRML>\n<WorkingRecipes>" + kept + kept + "\n<Recipe name=\"Front\"/>\n</WorkingRecipes>\n</SRML>",
+         ":3: Recipe \"Front\": no Angles element", 2, 0, false},
+        {"angle-value", recipe + "<Angle value=\"1\"/>\n<Angle value=\"\"/>" + end, ":5: Angle of \"F\": no value",
+         1, 0, false},
+        {"camera-id", recipe + "<Angle value=\"90\">\n<Camera id=\"0\"/>\n<Camera/>\n</Angle>" + end,
+         ":6: Camera at angle 90 of \"F\": no id", 1, 0, false},
+        {"model-after-recipes", "<SRML>\n<WorkingRecipes>" + kept + "</WorkingRecipes>\n<Model>\n<Scanners/></Model>\n"
+                                "</SRML>\n", ":3: Model: no Turntable element", 1, 0, false},
+        {"malformed", "<SRML>\n<Model>\n</SRML>\n", ":3: not an XML document: Start-end tags mismatch", 0, 0, false},
+        {"empty", "", ":1: not an XML document: ", 0, 0, false},
     };
-    for (const Case& each : cases) {
-        const std::string path = write(std::string(each.name) + ".srml", each.text);
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        const std::string path = write(std::string(row.name) + ".srml", row.text);
         const CommandResult result = run("check " + path);
-        bool pluginGood = false;
-        readByPlugin(path, &pluginGood);
-        EXPECT_EQ(result.exitCode == 0, pluginGood) << each.name << "\n" << result.output;
-        if (each.message.empty()) {
-            EXPECT_EQ(result.exitCode, 0) << each.name << "\n" << result.output;
-        } else {
-            EXPECT_EQ(result.exitCode, 1) << each.name;
-            EXPECT_NE(result.output.find("srmltool: " + path + each.message), std::string::npos)
-                << each.name << "\n" << result.output;
-        }
+        EXPECT_EQ(result.exitCode, row.message.empty() ? 0 : 1) << result.output;
+        EXPECT_NE(result.output.find(row.message.empty() ? "recipes:" : "srmltool: " + path + row.message),
+                  std::string::npos) << result.output;
+        const SrmlSnapshot picture = srmlSnapshot(*readByPlugin(path, row.message.empty()));
+        EXPECT_EQ(picture.recipes.size(), row.recipes);
+        EXPECT_EQ(picture.scanners.size(), row.scanners);
+        EXPECT_EQ(picture.turntable[0] == 0, row.turntable);  // the file's has no m00
     }
     const CommandResult missing = run("check " + folder.narrowFile("missing.srml"));
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.output.find("cannot read the file"), std::string::npos) << missing.output;
-    const CommandResult noPlugin = run("--plugin " + folder.narrowFile("none.so") + " check " + kExamples +
-                                       "recipes/two-passes.srml");
+    const CommandResult noPlugin = run("--plugin " + folder.narrowFile("none.so") + " check " + kUntidy);
     EXPECT_EQ(noPlugin.exitCode, 1);
     EXPECT_NE(noPlugin.output.find("cannot load plug-in"), std::string::npos) << noPlugin.output;
 }
 
+// The example files are already in the writer's form; a file that does not
+// read or a place that cannot be written fails without leaving a file.
 TEST_F(SrmlTool, RoundTripWritesWhatThePluginReadsBack) {
-    const std::string in = std::string(VESPER_SOURCE_DIR) + "/tests/data/srml/untidy.srml";
     const std::string out = folder.narrowFile("out.srml");
-    const CommandResult result = run("roundtrip " + in + " " + out);
-    ASSERT_EQ(result.exitCode, 0) << result.output;
-    bool good = false;
-    IPtr<ITesSRML> original = readByPlugin(in, &good);
-    ASSERT_TRUE(good);
-    IPtr<ITesSRML> rewritten = readByPlugin(out, &good);
-    ASSERT_TRUE(good);
-    EXPECT_EQ(srmlSnapshot(*rewritten), srmlWrittenAndRead(srmlSnapshot(*original)));
-
-    // The example files are already in the writer's form.
+    ASSERT_EQ(run("roundtrip " + kUntidy + " " + out).exitCode, 0);
+    EXPECT_EQ(srmlSnapshot(*readByPlugin(out)), srmlWrittenAndRead(srmlSnapshot(*readByPlugin(kUntidy))));
     const std::string example = kExamples + "recipes/turntable-sweep.srml";
     ASSERT_EQ(run("roundtrip " + example + " " + out).exitCode, 0);
     EXPECT_EQ(TempFolder::readAll(out), TempFolder::readAll(example));
 
     const std::string broken = write("broken.srml", "<SRML><Model/></SRML>");
-    const CommandResult refused = run("roundtrip " + broken + " " + folder.narrowFile("never.srml"));
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_FALSE(std::filesystem::exists(folder.file("never.srml")));
+    EXPECT_EQ(run("roundtrip " + broken + " " + folder.narrowFile("x.srml")).exitCode, 1);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("x.srml")));
     const CommandResult unwritable = run("roundtrip " + example + " " + folder.narrowFile("no/folder/x.srml"));
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_NE(unwritable.output.find("cannot write the file"), std::string::npos) << unwritable.output;
@@ -176,37 +150,28 @@ TEST_F(SrmlTool, NewPutsEveryScannerOnEachAngle) {
     const CommandResult result =
         run("new " + kExamples + "scenes/scanrig.scene " + out + " --angles 270,0,90 --resolution HIGH");
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    bool good = false;
-    IPtr<ITesSRML> document = readByPlugin(out, &good);
-    ASSERT_TRUE(good);
-    const SrmlSnapshot picture = srmlSnapshot(*document);
+    const SrmlSnapshot picture = srmlSnapshot(*readByPlugin(out));
     const std::vector<SrmlCamera> all = {{0, -1, -1}, {1, -1, -1}, {2, -1, -1}};
-    const std::vector<SrmlRecipe> recipes = {{u"Recipe 1", 70, 0, {{0, 2, all}, {90, 2, all}, {270, 2, all}}}};
-    EXPECT_EQ(picture.recipes, recipes);
+    const SrmlRecipe recipe{u"Recipe 1", 70, 0, {{0, 2, all}, {90, 2, all}, {270, 2, all}}};
+    EXPECT_EQ(picture.recipes, std::vector<SrmlRecipe>{recipe});
     ASSERT_EQ(picture.scanners.size(), 3u);
     // "Front scanner": axes in the columns, the origin last.
     const TesMatrix front({1, 0, 0, 0, 0, 0.34202, 0.939693, -700, 0, 0.939693, -0.34202, 250, 0, 0, 0, 1});
     EXPECT_EQ(picture.scanners.at(1), srmlBits(front));
     EXPECT_EQ(picture.turntable, srmlBits(TesMatrix::translationMatrix({0, 0, -50})));
 
-    struct Case {
-        const char* what;
-        std::string scene;
-        std::string message;
-    };
-    const std::vector<Case> cases = {
-        {"missing scene", folder.narrowFile("none.scene"), "none.scene"},
-        {"bad scene", write("bad.scene", "object RefObject\nsubcsys A origin 1 2\n"), "bad.scene:2"},
-        {"no RefObject", write("other.scene", "object Part\nsubcsys A origin 0 0 0 x 1 0 0 y 0 1 0 z 0 0 1\n"),
-         "no object RefObject"},
-        {"turntable only", write("turntable.scene", "object RefObject\nsubcsys Turntable origin 0 0 0 x 1 0 0 y 0 1 0 z 0 0 1\n"),
+    const std::pair<std::string, const char*> cases[] = {
+        {folder.narrowFile("none.scene"), "none.scene"},
+        {write("bad.scene", "object RefObject\nsubcsys A origin 1 2\n"), "bad.scene:2"},
+        {write("other.scene", "object Part\nsubcsys A origin 0 0 0 x 1 0 0 y 0 1 0 z 0 0 1\n"), "no object RefObject"},
+        {write("turntable.scene", "object RefObject\nsubcsys Turntable origin 0 0 0 x 1 0 0 y 0 1 0 z 0 0 1\n"),
          "no scanner coordinate systems"},
     };
-    for (const Case& each : cases) {
-        const CommandResult failed = run("new " + each.scene + " " + folder.narrowFile("x.srml") + " --angles 0");
-        EXPECT_EQ(failed.exitCode, 1) << each.what << "\n" << failed.output;
-        EXPECT_NE(failed.output.find(each.message), std::string::npos) << each.what << "\n" << failed.output;
-        EXPECT_FALSE(std::filesystem::exists(folder.file("x.srml"))) << each.what;
+    for (const auto& [scene, message] : cases) {
+        const CommandResult failed = run("new " + scene + " " + folder.narrowFile("x.srml") + " --angles 0");
+        EXPECT_EQ(failed.exitCode, 1) << scene << "\n" << failed.output;
+        EXPECT_NE(failed.output.find(message), std::string::npos) << scene << "\n" << failed.output;
+        EXPECT_FALSE(std::filesystem::exists(folder.file("x.srml"))) << scene;
     }
 }
 

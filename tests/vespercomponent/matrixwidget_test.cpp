@@ -1,3 +1,5 @@
+// The layout with the configured decimals is pinned by
+// tests/golden/matrix-widget.out; these cover units, signs and the operations.
 #include <gtest/gtest.h>
 
 #include "pluginhost.h"
@@ -7,102 +9,69 @@
 
 namespace {
 
-// A widget of the real plug-in, created by its interface name and built on a
-// fresh panel.
-struct BuiltWidget {
+constexpr int32_t kBox = RefPanel::kFirstReservedId;
+
+// A widget of the plug-in, made through the service, built on a fresh panel.
+class MatrixWidgetTest : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        decimals(2);
+        host().units().choose("mm");
+        void* face = nullptr;
+        ASSERT_EQ(host().manager().getService("ITesMatrixWidget", &face), 1);
+        matrix = static_cast<ITesMatrixWidget*>(face);
+        object = static_cast<ITesUnknown*>(matrix);
+        widget = tesQuery<ITesWidget>(object.get(), "ITesWidget");
+    }
+    static void decimals(int32_t places) { host().settings().setInt(nullptr, "General/Decimal Places", places); }
+    std::string row(int r) { return refUtf8(panel->getText(kBox + r)); }
+
     IPtr<RefPanel> panel{new RefPanel};
     IPtr<ITesUnknown> object;
     ITesMatrixWidget* matrix = nullptr;
     ITesWidget* widget = nullptr;
-
-    explicit BuiltWidget(const char16_t* label, const char16_t* name = nullptr) {
-        void* face = nullptr;
-        if (pluginUnderTest().host->manager().getService("ITesMatrixWidget", &face) != 1) return;
-        matrix = static_cast<ITesMatrixWidget*>(face);
-        object = static_cast<ITesUnknown*>(matrix);
-        widget = tesQuery<ITesWidget>(object.get(), "ITesWidget");
-        if (name != nullptr) widget->setName(TesString(name));
-        widget->build(panel.get(), label);
-    }
-    std::string row(int r) { return refUtf8(panel->getText(RefPanel::kFirstReservedId + r)); }
 };
-
-class MatrixWidgetTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(pluginUnderTest().loaded.good);
-        settings().setInt(nullptr, "General/Decimal Places", 2);
-        pluginUnderTest().host->units().choose("mm");
-    }
-    RefDataStore& settings() { return pluginUnderTest().host->settings(); }
-};
-
-TEST_F(MatrixWidgetTest, IdentityWithTwoDecimalsHasColumnsOfFive) {
-    BuiltWidget built(u"");
-    ASSERT_NE(built.matrix, nullptr);
-    built.matrix->setMatrix(TesMatrix());
-    EXPECT_EQ(built.row(1), "[  1.00 0.00 0.00 0.00 ]");
-    EXPECT_EQ(built.row(4), "[  0.00 0.00 0.00 1.00 ]");
-    EXPECT_EQ(refUtf8(built.panel->getText(RefPanel::kFirstReservedId)), "Alignment Matrix");
-    EXPECT_EQ(built.panel->find(":MatrixWidget:Box")->id, RefPanel::kFirstReservedId);
-    EXPECT_NE(built.panel->find("Row3"), nullptr);
-}
 
 TEST_F(MatrixWidgetTest, UnitFactorScalesOnlyTheTranslation) {
-    pluginUnderTest().host->units().choose("um");
-    BuiltWidget built(u"Fit");
-    const double values[16] = {2, 0, 0, 1, 0, 1, 0, 0.5, 0, 0, 1, 0, 0, 0, 0, 1};
-    built.matrix->setMatrix(TesMatrix(values));
-    EXPECT_EQ(built.row(1), "[  2.00 0.00 0.00 1000.00 ]");
-    EXPECT_EQ(built.row(2), "[  0.00 1.00 0.00  500.00 ]");
-    EXPECT_EQ(built.row(4), "[  0.00 0.00 0.00    1.00 ]");  // the bottom row as it is
+    host().units().choose("um");
+    widget->build(panel.get(), u"Fit");
+    const TesMatrix values({2, 0, 0, 1, 0, 1, 0, 0.5, 0, 0, 1, 0, 0, 0, 0, 1});
+    matrix->setMatrix(values);
+    EXPECT_EQ(row(1), "[  2.00 0.00 0.00 1000.00 ]");
+    EXPECT_EQ(row(2), "[  0.00 1.00 0.00  500.00 ]");
+    EXPECT_EQ(row(4), "[  0.00 0.00 0.00    1.00 ]");  // the bottom row as it is
 
-    pluginUnderTest().host->manager().removeService("IUnitService");
-    built.matrix->setMatrix(TesMatrix(values));
-    pluginUnderTest().host->manager().addService(&pluginUnderTest().host->units(), {"IUnitService"});
-    EXPECT_EQ(built.row(1), "[  2.00 0.00 0.00 1.00 ]");
+    host().manager().removeService("IUnitService");  // then lengths are shown as they are
+    matrix->setMatrix(values);
+    host().manager().addService(&host().units(), {"IUnitService"});
+    EXPECT_EQ(row(1), "[  2.00 0.00 0.00 1.00 ]");
 }
 
 TEST_F(MatrixWidgetTest, NegativeNumbersWidenOnlyTheirColumnAndKeepTheirSign) {
-    settings().setInt(nullptr, "General/Decimal Places", 0);
-    BuiltWidget built(u"");
-    const double values[16] = {-0.0, -12, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    built.matrix->setMatrix(TesMatrix(values));
-    EXPECT_EQ(built.row(1), "[  -0 -12 0 0 ]");
-    EXPECT_EQ(built.row(2), "[   0   1 0 0 ]");
-    settings().setInt(nullptr, "General/Decimal Places", 2);
-    built.matrix->setMatrix(TesMatrix(values));
-    EXPECT_EQ(built.row(1), "[  -0.00 -12.00 0.00 0.00 ]");
+    decimals(0);
+    widget->build(panel.get(), u"");
+    matrix->setMatrix(TesMatrix({-0.0, -12, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(row(1), "[  -0 -12 0 0 ]");
+    EXPECT_EQ(row(2), "[   0   1 0 0 ]");
 }
 
 TEST_F(MatrixWidgetTest, NameQualifiesKeysAndOperationsReachThePanel) {
-    BuiltWidget built(u"Pre-Alignment", u"Fit");
-    ASSERT_NE(built.panel->find("Fit:MatrixWidget:Box"), nullptr);
-    ASSERT_NE(built.panel->find("Fit:Row4"), nullptr);
-    EXPECT_EQ(built.widget->name().toUtf8(), "Fit");
-    const int32_t box = RefPanel::kFirstReservedId;
-    EXPECT_EQ(refUtf8(built.panel->getText(box)), "Pre-Alignment");
-    built.matrix->setTitle(u"Result");
-    EXPECT_EQ(refUtf8(built.panel->getText(box)), "Result");
-    built.matrix->setState(true);
-    EXPECT_TRUE(built.panel->isChecked(box));
-    built.widget->show(false);
-    EXPECT_FALSE(built.panel->findId(box)->shown);
-    EXPECT_TRUE(built.widget->isValid());
-    auto* receiver = tesQuery<IGuiReceiver>(built.object.get(), "IGuiReceiver");
-    for (int row = 1; row <= 4; ++row) EXPECT_EQ(built.panel->findId(box + row)->receiver, receiver) << row;
-    built.widget->remove();
-    EXPECT_EQ(built.panel->findId(box), nullptr);
-}
-
-TEST_F(MatrixWidgetTest, AnswersItsNamesAndItsBaseNames) {
-    BuiltWidget built(u"");
-    ITesUnknown* object = built.object.get();
-    EXPECT_STREQ(object->className(), "MatrixWidget");
-    EXPECT_NE(tesQuery<void>(object, "MatrixWidget"), nullptr);
-    EXPECT_NE(tesQuery<void>(object, "TesWidget"), nullptr);
-    EXPECT_NE(tesQuery<void>(object, "IGuiReceiver"), nullptr);
-    EXPECT_EQ(tesQuery<ITesMatrixWidget>(object, "ITesMatrixWidget"), built.matrix);
+    widget->setName(TesString(u"Fit"));
+    widget->build(panel.get(), u"Pre-Alignment");
+    ASSERT_NE(panel->find("Fit:MatrixWidget:Box"), nullptr);
+    ASSERT_NE(panel->find("Fit:Row4"), nullptr);
+    EXPECT_EQ(refUtf8(panel->getText(kBox)), "Pre-Alignment");
+    matrix->setTitle(u"Result");
+    EXPECT_EQ(refUtf8(panel->getText(kBox)), "Result");
+    matrix->setState(true);
+    EXPECT_TRUE(panel->isChecked(kBox));
+    widget->show(false);
+    EXPECT_FALSE(panel->findId(kBox)->shown);
+    auto* receiver = tesQuery<IGuiReceiver>(object.get(), "IGuiReceiver");
+    for (int r = 1; r <= 4; ++r) EXPECT_EQ(panel->findId(kBox + r)->receiver, receiver) << r;
+    widget->remove();
+    EXPECT_EQ(panel->findId(kBox), nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "refxml.h"
 
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <string_view>
@@ -333,11 +335,18 @@ std::string refXmlLastSaveError() {
 
 bool RefXmlDocument::loadFile(const std::string& path) {
     reset();
+    // A folder opens like a file here; reading it would fail as "out of memory".
+    std::error_code code;
+    if (std::filesystem::is_directory(path, code)) {
+        loadError_ = std::strerror(EISDIR);
+        return false;
+    }
+    errno = 0;
     const pugi::xml_parse_result result = document_.load_file(path.c_str(), kParseOptions, pugi::encoding_auto);
     if (!result) {
-        const bool unread = result.status == pugi::status_file_not_found || result.status == pugi::status_io_error ||
-                            result.status == pugi::status_out_of_memory;
-        loadError_ = result.description();
+        const bool unopened = result.status == pugi::status_file_not_found || result.status == pugi::status_io_error;
+        const bool unread = unopened || result.status == pugi::status_out_of_memory;
+        loadError_ = unopened && errno != 0 ? std::strerror(errno) : result.description();
         loadErrorOffset_ = unread ? -1 : result.offset;
         document_.reset();
         return false;

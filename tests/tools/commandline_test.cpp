@@ -31,6 +31,7 @@ TEST(CommandLine, EveryToolFollowsTheSameConvention) {
         {"tesdump stray option", "tesdump", {"--bogus"}, 2, "^tesdump: unknown option --bogus\n"},
         {"missing file", "tesdump", {folder.narrowFile("missing.bin")}, 1, "^tesdump: .*: No such file or directory\n$"},
         {"folder for a file", "tesdump", {folder.narrowFile("")}, 1, "^tesdump: .*: Is a directory\n$"},
+        {"folder for a recipe", "srmltool", {"check", folder.narrowFile("")}, 1, "cannot read the file: Is a directory\n$"},
         {"option after run", "vesper-host", {"run", session, "--settings", folder.narrowFile("s.txt")}, 0, "^session "},
         {"plug-in after the subcommand", "srmltool", {"check", recipe, "--plugin", builtTool("libvespercomponent.so")},
          0, "^turntable"},

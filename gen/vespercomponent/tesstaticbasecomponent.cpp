@@ -7,6 +7,7 @@
 #include "queryinterface.h"
 #include "servicelookup.h"
 #include "tesclcbinary.h"
+#include "teshostlink.h"
 
 namespace {
 
@@ -17,6 +18,8 @@ constexpr const char* kBaseClassName = "TesBaseComponent";
 constexpr char kDescriptorBytes[16] = "vespercomponent";
 
 }  // namespace
+
+TesComponentObject::~TesComponentObject() { tesReleaseHostLinks(); }
 
 bool TesComponentObject::initialize(ITesComponentManager* manager, void* reserved) {
     tesSetComponentManager(manager);

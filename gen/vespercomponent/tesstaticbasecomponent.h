@@ -29,6 +29,10 @@ public:
     bool breakEnabled() override;
 
 protected:
+    // The last release lets go of the host (tesReleaseHostLinks), so that the
+    // host may unload the plug-in.
+    ~TesComponentObject() override;
+
     void answerQuery(const char* name, void** out, const char* className);
 };
 

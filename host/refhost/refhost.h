@@ -95,6 +95,14 @@ public:
     // manager alive, until the process ends.
     RefLoadedComponent loadComponent(const std::string& path);
 
+    // A failure of the host itself that a run must not go on from, such as a
+    // settings file that can no longer be saved; the first one is kept.
+    void fail(const std::string& message) {
+        if (failure_.empty()) failure_ = message;
+    }
+    // Empty while nothing failed.
+    const std::string& failure() const { return failure_; }
+
 private:
     void offerPoolOnce();
 
@@ -125,6 +133,7 @@ private:
     IPtr<RefRandom> random_;
     IPtr<RefRealPArrayFactory> pointArrayFactory_;
     IPtr<RefPointExtraInfo> pointColors_;
+    std::string failure_;
 };
 
 // libvespercomponent.so in the folder of the running executable.

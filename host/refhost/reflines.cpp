@@ -1,12 +1,57 @@
 #include "reflines.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Skips a run of decimal digits from `i`; how many there were.
+size_t skipDigits(const std::string& word, size_t& i) {
+    const size_t start = i;
+    while (i < word.size() && isDigit(word[i])) ++i;
+    return i - start;
+}
+
+// [+-] digits [. digits] [e [+-] digits], with a digit before or after the
+// point: the only number syntax scripts and scenes take (no hex, inf or nan).
+bool isDecimal(const std::string& word) {
+    size_t i = word.empty() || (word[0] != '+' && word[0] != '-') ? 0 : 1;
+    size_t digits = skipDigits(word, i);
+    if (i < word.size() && word[i] == '.') digits += skipDigits(word, ++i);
+    if (digits == 0) return false;
+    if (i < word.size() && (word[i] == 'e' || word[i] == 'E')) {
+        if (++i < word.size() && (word[i] == '+' || word[i] == '-')) ++i;
+        if (skipDigits(word, i) == 0) return false;
+    }
+    return i == word.size();
+}
+
+// The length of the well-formed UTF-8 sequence at `at`, 0 when none starts there.
+size_t sequenceLength(std::string_view text, size_t at) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return 1;
+    const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    }
+    const unsigned char second = byte(at + 1);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F)) return 0;  // overlong, surrogate
+    if ((lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) return 0;  // overlong, past U+10FFFF
+    return length;
+}
 
 // Reads the quoted word starting at `i` (on the quote), with \" and \\ as
 // escapes; `i` ends after the closing quote. False when it never closes.
@@ -56,13 +101,37 @@ std::string refQuote(const std::string& word) {
     return quoted + "\"";
 }
 
-std::string refLineError(const std::string& name, int line, const std::string& message) {
-    return name + ":" + std::to_string(line) + ": " + message;
+std::string refPrintable(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = sequenceLength(text, i);
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (length == 0 || (length == 1 && (byte < 0x20 || byte == 0x7F) && byte != '\t')) {
+            out += "\\x";
+            out += kHexDigits[byte >> 4];
+            out += kHexDigits[byte & 0xF];
+            ++i;
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
 }
 
-RefLineFile refSplitLines(const std::string& text, const std::string& name) {
+std::string refLineError(const std::string& name, int line, const std::string& message) {
+    return refPrintable(name + ":" + std::to_string(line) + ": " + message);
+}
+
+std::string refFileProblem(const std::string& path, int error) {
+    std::error_code code;
+    if (std::filesystem::is_directory(path, code)) error = EISDIR;
+    return refPrintable(path) + ": " + std::strerror(error);
+}
+
+RefLineFile refSplitLines(std::string_view text, const std::string& name) {
     RefLineFile file;
-    std::istringstream stream(text);
+    std::istringstream stream(std::string(text.starts_with(kByteOrderMark) ? text.substr(kByteOrderMark.size()) : text));
     std::string line;
     for (int number = 1; std::getline(stream, line); ++number) {
         RefLine parsed{number, {}};
@@ -77,33 +146,35 @@ RefLineFile refSplitLines(const std::string& text, const std::string& name) {
 }
 
 RefLineFile refReadLines(const std::string& path) {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
+    std::error_code code;
+    std::ifstream stream;
+    errno = 0;
+    if (!std::filesystem::is_directory(path, code)) stream.open(path, std::ios::binary);
+    std::ostringstream text;
+    if (stream.is_open()) text << stream.rdbuf();
+    if (!stream.is_open() || stream.bad()) {
         RefLineFile file;
-        file.error = "cannot read " + path;
+        file.error = "cannot read " + refFileProblem(path, errno);
         return file;
     }
-    std::ostringstream text;
-    text << stream.rdbuf();
     return refSplitLines(text.str(), path);
 }
 
 bool refParseDouble(const std::string& word, double* value) {
-    if (word.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    const double parsed = std::strtod(word.c_str(), &end);
-    if (*end != '\0' || errno == ERANGE) return false;
+    if (!isDecimal(word)) return false;
+    const double parsed = std::strtod(word.c_str(), nullptr);
+    // Underflow to a subnormal or zero is still that number; overflow is none.
+    if (!std::isfinite(parsed)) return false;
     *value = parsed;
     return true;
 }
 
 bool refParseInt(const std::string& word, int* value) {
-    if (word.empty()) return false;
+    if (word.empty() || !(isDigit(word[0]) || word[0] == '-' || word[0] == '+')) return false;
     char* end = nullptr;
     errno = 0;
     const long parsed = std::strtol(word.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+    if (end != word.c_str() + word.size() || errno == ERANGE || parsed < INT32_MIN || parsed > INT32_MAX) return false;
     *value = static_cast<int>(parsed);
     return true;
 }

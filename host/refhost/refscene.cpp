@@ -8,41 +8,73 @@
 
 namespace {
 
+// Vectors shorter than this are no direction: a zero axis, or one that
+// underflowed.
+constexpr double kShortest = 1e-12;
+// Sine of the smallest angle between two axes that still span a plane.
+constexpr double kParallel = 1e-9;
+
 // Walks the words of one statement and records the first problem.
 class Statement {
 public:
     explicit Statement(const RefLine& line) : words_(line.words) {}
 
     bool more() const { return next_ < words_.size(); }
-    std::string word() { return more() ? words_[next_++] : (fail("missing word"), std::string()); }
-    double number() {
+    // The next word if it is `expected`, which it then consumes.
+    bool next(const char* expected) {
+        if (!more() || words_[next_] != expected) return false;
+        ++next_;
+        return true;
+    }
+    // The next word; `what` names it in the message when it is missing.
+    std::string word(const std::string& what) {
+        if (more()) return words_[next_++];
+        fail("missing " + what);
+        return {};
+    }
+    double number(const std::string& what) {
         double value = 0;
-        const std::string text = word();
-        if (!error_.empty()) return 0;
-        if (!refParseDouble(text, &value)) fail("not a number: " + text);
+        const std::string text = word(what);
+        if (error_.empty() && !refParseDouble(text, &value)) fail(what + " must be a finite number, not " + text);
         return value;
     }
-    TesVector vector() {
-        const double x = number();
-        const double y = number();
-        const double z = number();
+    TesVector vector(const std::string& what) {
+        const double x = number(what + " x");
+        const double y = number(what + " y");
+        const double z = number(what + " z");
         return {x, y, z};
     }
-    int integer() {
-        int value = 0;
-        const std::string text = word();
-        if (!error_.empty()) return 0;
-        if (!refParseInt(text, &value)) fail("not an integer: " + text);
+    // A vector that can serve as a direction.
+    TesVector direction(const std::string& what) {
+        const TesVector value = vector(what);
+        if (error_.empty() && value.length() < kShortest) fail(what + " must not be a zero vector");
         return value;
     }
-    bool flag() {
-        const std::string text = word();
+    int integer(const std::string& what) {
+        int value = 0;
+        const std::string text = word(what);
+        if (error_.empty() && !refParseInt(text, &value)) fail(what + " must be an integer, not " + text);
+        return value;
+    }
+    bool flag(const std::string& what) {
+        const std::string text = word(what);
         if (text == "true") return true;
-        if (text != "false" && error_.empty()) fail("expected true or false: " + text);
+        if (text != "false" && error_.empty()) fail(what + " must be true or false, not " + text);
         return false;
+    }
+    // Fails unless the two directions span a plane.
+    void notParallel(const TesVector& a, const TesVector& b, const std::string& what) {
+        if (error_.empty() && cross(a, b).length() <= kParallel * a.length() * b.length()) fail(what + " are parallel");
     }
     void fail(const std::string& message) {
         if (error_.empty()) error_ = message;
+    }
+    bool good() const { return error_.empty(); }
+    // Whether the statement was read whole without a problem; a word left over
+    // is one. Readers ask before they change anything.
+    bool complete() {
+        if (good() && more()) fail("unexpected word: " + words_[next_]);
+        return good();
     }
     const std::string& error() const { return error_; }
 
@@ -52,14 +84,18 @@ private:
     std::string error_;
 };
 
+// origin X Y Z x X Y Z y X Y Z z X Y Z: three axes no two of which are parallel.
 RefCoordinateSystem* readSystem(Statement& statement) {
-    TesVector parts[4];
     const char* const names[4] = {"origin", "x", "y", "z"};
-    for (int i = 0; i < 4 && statement.error().empty(); ++i) {
-        if (statement.word() != names[i]) statement.fail(std::string("expected ") + names[i]);
-        parts[i] = statement.vector();
+    TesVector parts[4];
+    for (int i = 0; i < 4 && statement.good(); ++i) {
+        if (statement.word(names[i]) != names[i]) statement.fail(std::string("expected ") + names[i]);
+        parts[i] = i == 0 ? statement.vector(names[i]) : statement.direction(std::string("axis ") + names[i]);
     }
-    return statement.error().empty() ? new RefCoordinateSystem(parts[0], parts[1], parts[2], parts[3]) : nullptr;
+    statement.notParallel(parts[1], parts[2], "axes x and y");
+    statement.notParallel(parts[1], parts[3], "axes x and z");
+    statement.notParallel(parts[2], parts[3], "axes y and z");
+    return statement.good() ? new RefCoordinateSystem(parts[0], parts[1], parts[2], parts[3]) : nullptr;
 }
 
 struct SceneState {
@@ -68,41 +104,51 @@ struct SceneState {
 };
 
 void readCamera(SceneState& scene, Statement& statement) {
-    TesVector eye{0, 0, 10}, look{0, 0, -1}, up{0, 1, 0};
     RefCamera& camera = scene.host.camera();
-    while (statement.more() && statement.error().empty()) {
-        const std::string key = statement.word();
+    TesVector eye{0, 0, 10}, look{0, 0, -1}, up{0, 1, 0};
+    double zoom = camera.zoom();
+    double nearPlane = camera.clipping()->nearPlane();
+    double farPlane = camera.clipping()->farPlane();
+    while (statement.more() && statement.good()) {
+        const std::string key = statement.word("camera word");
         if (key == "eye") {
-            eye = statement.vector();
+            eye = statement.vector("eye");
         } else if (key == "look") {
-            look = statement.vector();
+            look = statement.direction("look");
         } else if (key == "up") {
-            up = statement.vector();
+            up = statement.direction("up");
         } else if (key == "zoom") {
-            camera.setZoom(statement.number());
+            zoom = statement.number("zoom");
+            if (statement.good() && zoom <= 0) statement.fail("zoom must be greater than 0");
         } else if (key == "near") {
-            camera.clipping()->setNear(statement.number());
+            nearPlane = statement.number("near");
         } else if (key == "far") {
-            static_cast<RefClipping*>(camera.clipping())->setFar(statement.number());
+            farPlane = statement.number("far");
         } else {
             statement.fail("unknown camera word: " + key);
         }
     }
+    statement.notParallel(look, up, "look and up");
+    if (statement.good() && nearPlane >= farPlane) statement.fail("near must be less than far");
+    if (!statement.complete()) return;
+    camera.setZoom(zoom);
+    camera.clipping()->setNear(nearPlane);
+    static_cast<RefClipping*>(camera.clipping())->setFar(farPlane);
     camera.lookAt(eye, look, up);
 }
 
 void readObject(SceneState& scene, Statement& statement) {
-    const std::u16string name = refWide(statement.word());
+    const std::u16string name = refWide(statement.word("object name"));
     std::string type = "Mesh";
     int phase = 0;
     bool active = false;
     bool excluded = false;
-    while (statement.more() && statement.error().empty()) {
-        const std::string key = statement.word();
+    while (statement.more() && statement.good()) {
+        const std::string key = statement.word("object word");
         if (key == "type") {
-            type = statement.word();
+            type = statement.word("object type");
         } else if (key == "phase") {
-            phase = statement.integer();
+            phase = statement.integer("phase");
         } else if (key == "active") {
             active = true;
         } else if (key == "excluded") {
@@ -111,7 +157,7 @@ void readObject(SceneState& scene, Statement& statement) {
             statement.fail("unknown object word: " + key);
         }
     }
-    if (!statement.error().empty()) return;
+    if (!statement.complete()) return;
     IPtr<RefObject> object(new RefObject(name, type));
     object->setPhase(phase);
     object->setExcluded(excluded);
@@ -121,12 +167,13 @@ void readObject(SceneState& scene, Statement& statement) {
 }
 
 void readCsys(SceneState& scene, Statement& statement) {
-    const std::u16string name = refWide(statement.word());
+    const std::u16string name = refWide(statement.word("csys name"));
     IPtr<RefCoordinateSystem> system(readSystem(statement));
-    if (!system) return;
+    const int phase = statement.next("phase") ? statement.integer("phase") : 0;
+    if (!system || !statement.complete()) return;
     IPtr<RefObject> object(new RefObject(name, "CoordinateSystem"));
     object->setCoordinateSystem(system.get());
-    if (statement.more() && statement.word() == "phase") object->setPhase(statement.integer());
+    object->setPhase(phase);
     scene.host.document().add(object.get());
 }
 
@@ -135,24 +182,30 @@ void readSubCsys(SceneState& scene, Statement& statement) {
         statement.fail("subcsys needs an object before it");
         return;
     }
-    const std::u16string name = refWide(statement.word());
+    const std::u16string name = refWide(statement.word("subcsys name"));
     IPtr<RefCoordinateSystem> system(readSystem(statement));
-    if (system) scene.lastObject->subObjects().add(new RefSubObject(name, system.get()));
+    if (system && statement.complete()) scene.lastObject->subObjects().add(new RefSubObject(name, system.get()));
 }
 
+// The whole statement is read before anything is stored: a setting that
+// fails leaves the store (and the settings file behind it) as it was.
 void readSetting(SceneState& scene, Statement& statement) {
-    const std::string type = statement.word();
-    const std::string key = statement.word();
+    const std::string type = statement.word("setting type (bool, int, double or string)");
+    const std::string key = statement.word("setting key");
     RefDataStore& settings = scene.host.settings();
     if (type == "bool") {
-        settings.setBool(nullptr, key.c_str(), statement.flag());
+        const bool value = statement.flag("value");
+        if (statement.complete()) settings.setBool(nullptr, key.c_str(), value);
     } else if (type == "int") {
-        settings.setInt(nullptr, key.c_str(), statement.integer());
+        const int value = statement.integer("value");
+        if (statement.complete()) settings.setInt(nullptr, key.c_str(), value);
     } else if (type == "double") {
-        settings.setDouble(nullptr, key.c_str(), statement.number());
+        const double value = statement.number("value");
+        if (statement.complete()) settings.setDouble(nullptr, key.c_str(), value);
     } else if (type == "string") {
-        settings.setString(nullptr, key.c_str(), refWide(statement.word()).c_str());
-    } else {
+        const std::u16string value = refWide(statement.word("value"));
+        if (statement.complete()) settings.setString(nullptr, key.c_str(), value.c_str());
+    } else if (statement.good()) {
         statement.fail("unknown setting type: " + type);
     }
 }
@@ -168,20 +221,23 @@ const std::map<std::string, Reader>& readers() {
         {"setting", readSetting},
         {"registry",
          [](SceneState& scene, Statement& statement) {
-             const std::string key = statement.word();
-             scene.host.registry().set(key, statement.word());
+             const std::string key = statement.word("registry key");
+             const std::string value = statement.word("registry value");
+             if (statement.complete()) scene.host.registry().set(key, value);
          }},
         {"state",
          [](SceneState& scene, Statement& statement) {
-             const std::string key = statement.word();
-             scene.host.commandState().set(key, statement.flag());
+             const std::string key = statement.word("state key");
+             const bool on = statement.flag("state");
+             if (statement.complete()) scene.host.commandState().set(key, on);
          }},
         {"phase", [](SceneState& scene, Statement& statement) {
-             scene.host.document().setPhase(statement.integer());
+             const int phase = statement.integer("phase");
+             if (statement.complete()) scene.host.document().setPhase(phase);
          }},
         {"unit", [](SceneState& scene, Statement& statement) {
-             const std::string name = statement.word();
-             if (!scene.host.units().choose(name)) statement.fail("unknown unit: " + name);
+             const std::string name = statement.word("unit (mm, cm, m, in or um)");
+             if (statement.complete() && !scene.host.units().choose(name)) statement.fail("unknown unit: " + name);
          }}};
     return table;
 }
@@ -203,8 +259,7 @@ RefSceneResult refLoadSceneLines(RefHost& host, const RefLineFile& file, const s
         } else {
             reader->second(scene, statement);
         }
-        if (statement.error().empty() && statement.more()) statement.fail("unexpected word: " + statement.word());
-        if (!statement.error().empty()) {
+        if (!statement.complete()) {
             result.error = refLineError(name, line.number, statement.error());
             return result;
         }

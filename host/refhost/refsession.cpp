@@ -62,7 +62,8 @@ RefSessionResult RefSession::runLines(const RefLineFile& script, const std::stri
     }
     folder_ = folder;
     for (const RefLine& line : script.lines) {
-        const std::string error = execute(line);
+        std::string error = execute(line);
+        if (error.empty()) error = host_.failure();
         if (!error.empty()) {
             result.error = refLineError(name, line.number, error);
             return result;
@@ -219,7 +220,7 @@ std::string RefSession::act(const std::vector<std::string>& words) {
     }
     double value = 0;
     if (!refParseDouble(words[2], &value)) return "not a number: " + words[2];
-    if (target->kind == "numeric" && (value < target->minimum || value > target->maximum)) {
+    if (target->kind == "numeric" && !(value >= target->minimum && value <= target->maximum)) {
         return words[2] + " is outside the range of " + words[1];
     }
     panel_->setValue(id, value);
@@ -293,13 +294,17 @@ std::string RefSession::expect(const std::vector<std::string>& words) {
 
 std::string RefSession::buildWidget(const std::vector<std::string>& words) {
     if (words.size() < 2 || words.size() > 3 || words[1] != "matrix") return "widget matrix [LABEL]";
+    // The widget takes a panel of its own; the one a running command holds
+    // must stay its own until the command ends.
+    if (command_ != nullptr) return "widget: a command is running; end it first";
     void* face = nullptr;
     if (host_.manager().getService(kMatrixWidgetService, &face) != 1) return "the plug-in offers no matrix widget";
     widget_ = static_cast<ITesMatrixWidget*>(face);
     widgetObject_ = static_cast<ITesUnknown*>(widget_);
     auto* asWidget = tesQuery<ITesWidget>(widgetObject_.get(), "ITesWidget");
     if (asWidget == nullptr) return "the matrix widget is not a widget";
-    panel_ = new RefPanel;
+    widgetPanel_ = new RefPanel;
+    panel_ = widgetPanel_;
     const std::u16string label = words.size() == 3 ? refWide(words[2]) : u"";
     asWidget->build(panel_.get(), label.c_str());
     return {};

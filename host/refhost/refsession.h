@@ -17,7 +17,8 @@
 //                              command when it agrees
 //   answer yes|no|cancel       the answer to the next question
 //   file PATH | file cancel    the answer to the next file dialog
-//   widget matrix [LABEL]      build a matrix widget on a fresh panel
+//   widget matrix [LABEL]      build a matrix widget on a panel of its own
+//                              (not while a command runs)
 //   matrix V1 ... V16          show a matrix in that widget
 //   dump panel|camera|settings|dialogs|states|prompt|container
 //   expect KEY value|text|selection|checked|enabled EXPECTED
@@ -70,10 +71,13 @@ private:
     RefHost& host_;
     std::FILE* out_;
     std::string folder_;
+    // The panel statements act on: the running command's, or the widget's.
     IPtr<RefPanel> panel_;
     IPtr<RefContainer> container_;
     IPtr<ITesUnknown> commandObject_;
     IComponentCommand* command_ = nullptr;
+    // The widget keeps a raw pointer to its panel: it lives as long as the widget.
+    IPtr<RefPanel> widgetPanel_;
     IPtr<ITesUnknown> widgetObject_;
     ITesMatrixWidget* widget_ = nullptr;
 };

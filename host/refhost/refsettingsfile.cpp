@@ -1,11 +1,11 @@
 #include "refsettingsfile.h"
 
-#include <cstdio>
-#include <fstream>
+#include <filesystem>
 #include <sstream>
 
 #include "refhost.h"
 #include "reflines.h"
+#include "refreplacefile.h"
 #include "refscene.h"
 
 namespace {
@@ -28,7 +28,7 @@ std::string typeOf(const RefDataStore::Value& value) {
     return kTypes[value.index()];
 }
 
-bool save(RefHost& host, const std::string& path) {
+std::string settingsText(RefHost& host) {
     std::ostringstream text;
     text << "# vesper-host settings\n";
     for (const auto& [key, value] : host.settings().values()) {
@@ -37,38 +37,36 @@ bool save(RefHost& host, const std::string& path) {
     for (const auto& [key, value] : host.registry().values()) {
         text << "registry " << refQuote(key) << " " << refQuote(value) << "\n";
     }
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text.str();
-        if (!out.flush()) return false;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
+    return text.str();
+}
+
+// Only a file that does not exist is a first run; one that exists but cannot
+// be read stops the run before anything could overwrite it.
+bool readExisting(RefHost& host, const std::string& path, std::string& error) {
+    std::error_code code;
+    const std::filesystem::file_status status = std::filesystem::status(path, code);
+    if (status.type() == std::filesystem::file_type::not_found) return true;
+    const RefLineFile file = refReadLines(path);
+    if (!file.good) {
+        error = file.error;
         return false;
     }
-    return true;
+    if (!onlySettings(file, path, error)) return false;
+    const RefSceneResult loaded = refLoadSceneLines(host, file, path);
+    error = loaded.error;
+    return loaded.good;
 }
 
 }  // namespace
 
 bool refUseSettingsFile(RefHost& host, const std::string& path, std::string& error) {
-    std::ifstream probe(path, std::ios::binary);
-    if (probe) {
-        const RefLineFile file = refReadLines(path);
-        if (!file.good) {
-            error = file.error;
-            return false;
-        }
-        if (!onlySettings(file, path, error)) return false;
-        const RefSceneResult loaded = refLoadSceneLines(host, file, path);
-        if (!loaded.good) {
-            error = loaded.error;
-            return false;
-        }
-    }
+    if (!readExisting(host, path, error)) return false;
+    // A save that fails stops the run: the host reports it once, with the
+    // OS's reason, and the file keeps what the last good save wrote.
     host.settings().onWritten([&host, path] {
-        if (!save(host, path)) std::fprintf(stderr, "vesper-host: cannot save settings to %s\n", path.c_str());
+        if (!host.failure().empty()) return;
+        const RefReplaceResult saved = refReplaceFile(path, settingsText(host));
+        if (!saved.good) host.fail("cannot save settings: " + saved.error);
     });
     return true;
 }

@@ -6,7 +6,8 @@
 //
 // Every write to the data store saves the whole file again, through a
 // temporary file in the same folder and a rename, so the file always holds a
-// complete set: what was written up to the last change, never half of it.
+// complete set: what was written up to the last change, never half of it. The
+// file keeps its mode and owner, and a symbolic link is written through.
 #pragma once
 
 #include <string>
@@ -14,8 +15,10 @@
 class RefHost;
 
 // Reads `path` (a missing file is a first run: nothing to read) and saves to it
-// from then on. A file that cannot be read or parsed is left untouched: the
-// call fails with "file:line: what" and nothing is saved.
+// from then on. A directory, or a file that cannot be read or parsed, is left
+// untouched: the call fails with the reason ("file:line: what" for a line) and
+// nothing is saved. A save that fails marks the host failed (RefHost::fail)
+// and saves nothing more.
 bool refUseSettingsFile(RefHost& host, const std::string& path, std::string& error);
 
 // The defaults a first run starts from, for keys the commands read without a

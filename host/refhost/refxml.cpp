@@ -1,14 +1,15 @@
 #include "refxml.h"
 
-#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <mutex>
+#include <string_view>
 
-#include "os/fileio.h"
 #include "os/nativepath.h"
 #include "queryinterface.h"
+#include "refreplacefile.h"
 #include "textcodec.h"
 
 namespace {
@@ -20,25 +21,96 @@ constexpr const char* kIndent = "\t";
 constexpr unsigned kFormat = pugi::format_indent;
 constexpr unsigned kParseOptions = pugi::parse_default;
 constexpr size_t kShortText = 256;
+constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
-// The UTF-8 form of wide text (null reads as empty), on the stack when short.
-// Names and numbers are ASCII: they are copied unit by unit.
+bool isXmlCharacter(char32_t code) {
+    if (code < 0x20) return code == '\t' || code == '\n' || code == '\r';
+    return code < 0xD800 || (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+}
+
+// The length of the well-formed UTF-8 sequence at the start of `text`, with its
+// code point in `code`; 0 when none starts there.
+size_t decodeUtf8(std::string_view text, char32_t& code) {
+    struct Lead {
+        unsigned char first, last;  // the lead bytes of sequences of this length
+        unsigned char bits;         // the code point's bits in the lead byte
+        size_t length;
+        char32_t least;  // smaller code points are overlong forms
+    };
+    static constexpr Lead kLeads[] = {
+        {0xC2, 0xDF, 0x1F, 2, 0x80}, {0xE0, 0xEF, 0x0F, 3, 0x800}, {0xF0, 0xF4, 0x07, 4, 0x10000}};
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    }
+    const Lead* kind = nullptr;
+    for (const Lead& each : kLeads) {
+        if (lead >= each.first && lead <= each.last) kind = &each;
+    }
+    if (kind == nullptr || text.size() < kind->length) return 0;
+    const size_t length = kind->length;
+    const char32_t least = kind->least;
+    code = lead & kind->bits;
+    for (size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (next & 0x3F);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return code < least || code > 0x10FFFF || surrogate ? 0 : length;
+}
+
+// Where `text` first needs a repair; npos when it is XML text as it is.
+size_t firstRepair(std::string_view text) {
+    for (size_t at = 0; at < text.size();) {
+        char32_t code = 0;
+        const size_t length = decodeUtf8(text.substr(at), code);
+        if (length == 0 || !isXmlCharacter(code)) return at;
+        at += length;
+    }
+    return std::string_view::npos;
+}
+
+// `text` with U+FFFD for every byte that starts no well-formed sequence and
+// every character XML cannot hold.
+std::string repaired(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (size_t at = 0; at < text.size();) {
+        char32_t code = 0;
+        const size_t length = decodeUtf8(text.substr(at), code);
+        const bool keep = length > 0 && isXmlCharacter(code);
+        out.append(keep ? text.substr(at, length) : std::string_view(kReplacement));
+        at += length > 0 ? length : 1;
+    }
+    return out;
+}
+
+bool isPlainAscii(char16_t unit) { return unit < 0x80 && isXmlCharacter(unit); }
+
+// The UTF-8 form of wide text (null reads as empty) as XML can hold it, on the
+// stack when short. Names and numbers are ASCII: they are copied unit by unit.
 class Utf8Text {
 public:
     explicit Utf8Text(const char16_t* text) {
         small_[0] = '\0';
         if (text == nullptr) return;
         size_t length = 0;
-        for (; length < kShortText - 1 && text[length] != 0 && text[length] < 0x80; ++length) {
+        for (; length < kShortText - 1 && text[length] != 0 && isPlainAscii(text[length]); ++length) {
             small_[length] = static_cast<char>(text[length]);
         }
         small_[length] = '\0';
         if (text[length] == 0) return;
         const auto count = static_cast<int32_t>(std::char_traits<char16_t>::length(text));
-        if (tesWideToUtf8(text, count, small_, static_cast<int32_t>(sizeof(small_))) < static_cast<int32_t>(sizeof(small_))) {
-            return;
+        const int32_t bytes = tesWideToUtf8(text, count, small_, static_cast<int32_t>(sizeof(small_)));
+        if (bytes >= static_cast<int32_t>(sizeof(small_))) {
+            large_ = tesWideToUtf8(text, count);
+            data_ = large_.c_str();
         }
-        large_ = tesWideToUtf8(text, count);
+        const std::string_view converted(data_);
+        if (firstRepair(converted) == std::string_view::npos) return;
+        large_ = repaired(converted);
         data_ = large_.c_str();
     }
     Utf8Text(const Utf8Text&) = delete;
@@ -77,23 +149,27 @@ public:
     std::string text;
 };
 
-// A name beside `target` that no other save of this process uses.
-std::string temporaryPathFor(const std::string& target) {
-    static std::atomic<uint64_t> counter{0};
-    static const uint32_t processSalt = std::random_device{}();
-    return target + ".tmp-" + std::to_string(processSalt) + "-" + std::to_string(counter.fetch_add(1));
-}
+// Writes what pugixml prints to a descriptor; after a failed write it stops,
+// leaving errno as that write set it.
+class DescriptorWriter : public pugi::xml_writer {
+public:
+    explicit DescriptorWriter(int fd) : fd_(fd) {}
+    void write(const void* data, size_t size) override {
+        if (good_) good_ = refWriteAll(fd_, static_cast<const char*>(data), size);
+    }
+    bool good() const { return good_; }
 
-// Writes `print`'s output to a new file at `path` and commits it to disk.
-template <class Print>
-bool writeCommitted(const std::string& path, Print print) {
-    std::FILE* file = tesFileOpen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    pugi::xml_writer_file writer(file);
-    print(writer);
-    bool good = std::ferror(file) == 0 && tesFileCommit(file);
-    good = std::fclose(file) == 0 && good;
-    return good;
+private:
+    int fd_;
+    bool good_ = true;
+};
+
+std::mutex lastSaveLock;
+std::string lastSaveError;
+
+void recordSave(const std::string& error) {
+    const std::lock_guard<std::mutex> guard(lastSaveLock);
+    lastSaveError = error;
 }
 
 }  // namespace
@@ -240,32 +316,37 @@ std::string RefXmlDocument::text() const {
     return writer.text;
 }
 
-// Through a temporary file beside the target, renamed over it only once it is
-// complete on disk; it takes the permissions of the file it replaces.
 bool RefXmlDocument::saveFile(const std::string& path) {
-    if (path.empty()) return false;
-    const std::string temporary = temporaryPathFor(path);
-    bool good = writeCommitted(temporary, [this](pugi::xml_writer& writer) { print(writer); });
-    std::error_code error;
-    const std::filesystem::file_status existing = std::filesystem::status(path, error);
-    if (good && std::filesystem::is_regular_file(existing)) {
-        std::filesystem::permissions(temporary, existing.permissions(), error);
-    }
-    if (good) {
-        std::filesystem::rename(temporary, path, error);
-        good = !error;
-    }
-    if (!good) std::filesystem::remove(temporary, error);
-    return good;
+    const RefReplaceResult result =
+        path.empty() ? RefReplaceResult{false, "no file name to save to"} : refReplaceFile(path, [this](int fd) {
+            DescriptorWriter writer(fd);
+            print(writer);
+            return writer.good();
+        });
+    saveError_ = result.error;
+    recordSave(saveError_);
+    return result.good;
+}
+
+std::string refXmlLastSaveError() {
+    const std::lock_guard<std::mutex> guard(lastSaveLock);
+    return lastSaveError;
 }
 
 bool RefXmlDocument::loadFile(const std::string& path) {
     reset();
+    // A folder opens like a file here; reading it would fail as "out of memory".
+    std::error_code code;
+    if (std::filesystem::is_directory(path, code)) {
+        loadError_ = std::strerror(EISDIR);
+        return false;
+    }
+    errno = 0;
     const pugi::xml_parse_result result = document_.load_file(path.c_str(), kParseOptions, pugi::encoding_auto);
     if (!result) {
-        const bool unread = result.status == pugi::status_file_not_found || result.status == pugi::status_io_error ||
-                            result.status == pugi::status_out_of_memory;
-        loadError_ = result.description();
+        const bool unopened = result.status == pugi::status_file_not_found || result.status == pugi::status_io_error;
+        const bool unread = unopened || result.status == pugi::status_out_of_memory;
+        loadError_ = unopened && errno != 0 ? std::strerror(errno) : result.description();
         loadErrorOffset_ = unread ? -1 : result.offset;
         document_.reset();
         return false;

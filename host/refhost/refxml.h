@@ -1,5 +1,10 @@
 // The reference host's XML document service "ITesDOMXmlV2", on pugixml.
 //
+// Wide text handed to the service becomes UTF-8 with every character XML 1.0
+// cannot hold (C0 controls other than tab, line feed and carriage return,
+// U+FFFE, U+FFFF, lone surrogates, units standing for bytes that form no UTF-8
+// sequence) replaced by U+FFFD, so a saved file is always well-formed.
+//
 // Loading keeps elements, attributes and character data only: comments,
 // processing instructions, the declaration and the document type are dropped
 // as the file is parsed, and white space between elements is not kept. So an
@@ -95,7 +100,9 @@ public:
     bool load(const char16_t* path) override;
 
     // The same, with a POSIX path in UTF-8 (save and load map theirs with
-    // tesNativePath: "\" separators, a drive letter for the root).
+    // tesNativePath: "\" separators, a drive letter for the root). A save
+    // replaces the file as refReplaceFile does: the old file stays intact when
+    // it fails, and a symbolic link is written through.
     bool saveFile(const std::string& path);
     bool loadFile(const std::string& path);
     // The declaration and the root as save writes them.
@@ -105,6 +112,8 @@ public:
     // file where parsing stopped (-1 when the file could not be read at all).
     const std::string& loadError() const { return loadError_; }
     ptrdiff_t loadErrorOffset() const { return loadErrorOffset_; }
+    // Why the last save failed, with the system's reason; "" after a success.
+    const std::string& saveError() const { return saveError_; }
 
     // Counts the loads: an element or iterator made before the latest load is
     // stale.
@@ -128,7 +137,13 @@ private:
     uint64_t generation_ = 0;
     std::string loadError_;
     ptrdiff_t loadErrorOffset_ = -1;
+    std::string saveError_;
 };
+
+// saveError() of the document this process saved last, whichever it was: the
+// host makes a new document for every lookup of the service, so a tool reads
+// why the plug-in's save failed here.
+std::string refXmlLastSaveError();
 
 // The 1-based line of byte `offset` in the file at `path`; 0 when the file
 // cannot be read or the offset is negative. Exact for UTF-8 files, as the

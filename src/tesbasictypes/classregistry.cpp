@@ -19,9 +19,11 @@ struct Registry {
     TesDefaultClassFactory factory;
 };
 
+// Destroyed when the library is unloaded or the process ends, after every item
+// factory, as those are made after it.
 Registry& registry() {
-    static Registry* value = new Registry;  // kept to process exit, after every item factory
-    return *value;
+    static Registry value;
+    return value;
 }
 
 // Created with the library, as the component's load order requires.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "iptr.h"
 #include "neldatareceiver.h"
 
 // Answers "NelDataReceiver", "ITesUnknown" and "ITesDataReceiver".
@@ -21,9 +22,15 @@ public:
     // Bytes.
     int64_t limit() const { return limit_; }
 
+    // Leaves the data store it registered with, which then no longer holds it.
+    void leaveStore();
+
 private:
     int64_t limit_;
+    // The store it registered with; weak, as the store holds the listener.
+    IPtr<TesWeakRef, TesShared> store_;
 };
 
-// The listener of the process, created on first call and kept to process exit.
+// The listener of the process, created on first call and kept until the host
+// links are released (teshostlink.h).
 MemLimitListener& tesMemLimitListener();

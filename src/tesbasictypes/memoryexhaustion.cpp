@@ -11,6 +11,7 @@
 #include "nelrealloc.h"
 #include "os/nativeprocess.h"
 #include "tesfile.h"
+#include "teshostlink.h"
 #include "tesnameddir.h"
 
 namespace {
@@ -64,11 +65,9 @@ TesString logsDirectory() {
     return directory;
 }
 
-IGfxRenderer* renderer() {
-    // Kept to process exit; the static guard makes the lookup happen once.
-    static const IPtr<IGfxRenderer>* service = new SPtr<IGfxRenderer>(kRendererName);
-    return service->get();
-}
+constinit TesHostService<IGfxRenderer> rendererService(kRendererName);
+
+IGfxRenderer* renderer() { return rendererService.get(); }
 
 [[noreturn]] void giveUp(int64_t attemptedBytes, int32_t code) {
     tesWriteMemoryLog(attemptedBytes);

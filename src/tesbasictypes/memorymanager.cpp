@@ -1,10 +1,9 @@
 #include "memorymanager.h"
 
-#include "iptr.h"
+#include "teshostlink.h"
 
-TesMM::ITesMManager* tesMemoryManager() {
-    // The static-initialisation guard is the critical section of the lookup.
-    // Kept to process exit.
-    static const IPtr<TesMM::ITesMManager>* manager = new SPtr<TesMM::ITesMManager>("ITesMManager");
-    return manager->get();
-}
+namespace {
+constinit TesHostService<TesMM::ITesMManager> manager("ITesMManager");
+}  // namespace
+
+TesMM::ITesMManager* tesMemoryManager() { return manager.get(); }

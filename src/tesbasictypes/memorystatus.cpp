@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "hostapi/infrastructure.h"
-#include "iptr.h"
 #include "memlimitlistener.h"
 #include "os/nativememory.h"
+#include "teshostlink.h"
 
 namespace {
 
@@ -14,10 +14,10 @@ constexpr const char* kMemCheckerName = "IMemChecker";
 constexpr int64_t kAssumedAvailable = 1843200;  // bytes, when the system cannot say
 constexpr int32_t kCheckerFailed = -1;
 
+constinit TesHostService<IMemChecker> checker(kMemCheckerName);
+
 IMemChecker* availableChecker() {
-    // Kept to process exit; the static guard makes the lookup happen once.
-    static const IPtr<IMemChecker>* checker = new SPtr<IMemChecker>(kMemCheckerName);
-    IMemChecker* found = checker->get();
+    IMemChecker* found = checker.get();
     return found != nullptr && found->available() ? found : nullptr;
 }
 

@@ -2,20 +2,25 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 namespace {
 
 struct Identity {
     ITesComponentManager* manager = nullptr;
-    std::string testServiceName;
+    char* testServiceName = nullptr;  // a std::malloc'd copy; null reads as ""
     const char* componentName = "";
     TesClassId componentId{};
 };
 
-Identity& identity() {
-    static Identity* value = new Identity;  // kept to process exit
-    return *value;
+// Trivially destroyed and set up before any code runs, so counting and lookups
+// work from load to unload and through process exit, and unloading leaves
+// nothing behind.
+constinit Identity identityValue;
+
+Identity& identity() { return identityValue; }
+
+const char* testServiceNameOf(const Identity& value) {
+    return value.testServiceName != nullptr ? value.testServiceName : "";
 }
 
 // Grows a C array by the library's doubling; the context's owner frees it.
@@ -44,7 +49,7 @@ bool inStopSet(const TesEnumContext& context, const char* name) {
 void fillIdentity(TesIdentityRecord& record) {
     if (record.componentName != nullptr) return;
     record.componentName = identity().componentName;
-    record.testServiceName = identity().testServiceName.c_str();
+    record.testServiceName = testServiceNameOf(identity());
     record.componentId = identity().componentId;
 }
 
@@ -54,9 +59,19 @@ ITesComponentManager* tesComponentManager() { return identity().manager; }
 
 void tesSetComponentManager(ITesComponentManager* manager) { identity().manager = manager; }
 
-const char* tesTestServiceName() { return identity().testServiceName.c_str(); }
+const char* tesTestServiceName() { return testServiceNameOf(identity()); }
 
-void tesSetTestServiceName(const char* name) { identity().testServiceName = name != nullptr ? name : ""; }
+void tesSetTestServiceName(const char* name) {
+    char* copy = nullptr;
+    if (name != nullptr && name[0] != '\0') {
+        const size_t bytes = std::strlen(name) + 1;
+        copy = static_cast<char*>(std::malloc(bytes));
+        if (copy == nullptr) return;
+        std::memcpy(copy, name, bytes);
+    }
+    std::free(identity().testServiceName);
+    identity().testServiceName = copy;
+}
 
 void tesSetComponentIdentity(const char* name, const TesClassId& id) {
     identity().componentName = name;
@@ -70,8 +85,8 @@ const TesClassId& tesComponentId() { return identity().componentId; }
 int32_t tesGetService(const char* interfaceName, void** out) {
     ITesComponentManager* manager = identity().manager;
     if (manager == nullptr) return 0;
-    if (!identity().testServiceName.empty()) {
-        ITesServiceProvider* testComponent = manager->getComponent(identity().testServiceName.c_str(), 0);
+    if (const char* testService = identity().testServiceName) {
+        ITesServiceProvider* testComponent = manager->getComponent(testService, 0);
         if (testComponent != nullptr && testComponent->getService(interfaceName, out) == 1) return 1;
     }
     return manager->getService(interfaceName, out);

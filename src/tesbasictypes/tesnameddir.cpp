@@ -7,6 +7,7 @@
 #include "hostapi/settings.h"
 #include "iptr.h"
 #include "os/nativeprocess.h"
+#include "teshostlink.h"
 #include "tespath.h"
 
 namespace {
@@ -18,11 +19,9 @@ constexpr const char* kTempName = "temp";
 constexpr const char* kTempFolderFormat = "\\tes-%08x-%08x-temp";
 constexpr int kTempFolderSize = 32;
 
-ITesDirService* dirService() {
-    // Kept to process exit; the static guard makes the lookup happen once.
-    static const IPtr<ITesDirService>* service = new SPtr<ITesDirService>(kDirServiceName);
-    return service->get();
-}
+constinit TesHostService<ITesDirService> dirServiceLink(kDirServiceName);
+
+ITesDirService* dirService() { return dirServiceLink.get(); }
 
 }  // namespace
 

@@ -2,8 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_set>
-#include <vector>
 
 #include "iptr.h"
 #include "queryinterface.h"
@@ -14,70 +12,35 @@ namespace {
 constexpr const char* kClassName = "TesTrivialTranslator";
 constexpr const char* kTranslatorName = "ITesTranslator";
 constexpr const char* kTranslatorServiceName = "ITesTranslatorService";
-// More digits than any 32-bit argument number has.
-constexpr int32_t kMaxPlaceholderDigits = 10;
-
-struct Placeholder {
-    size_t start;  // the "%"
-    size_t end;    // one past the last digit
-    int32_t argument;  // 0-based
-};
 
 bool isDigit(char16_t unit) { return unit >= u'0' && unit <= u'9'; }
-
-// The argument number written by digits [first, end), or 0 when they are not
-// the plain decimal form of a number (a leading zero, too many digits).
-int64_t placeholderNumber(std::u16string_view text, size_t first, size_t end) {
-    const size_t digits = end - first;
-    if (digits == 0 || digits > kMaxPlaceholderDigits || text[first] == u'0') return 0;
-    int64_t number = 0;
-    for (size_t i = first; i < end; ++i) number = number * 10 + (text[i] - u'0');
-    return number;
-}
-
-// The placeholder of each argument 1 ... count that the text has, in text
-// order: the first "%" followed by the digits of the argument's number and by
-// no further digit, so "%1" never matches the start of "%12".
-std::vector<Placeholder> findPlaceholders(std::u16string_view text, int32_t count) {
-    std::vector<Placeholder> found;
-    std::unordered_set<int64_t> seen;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'%') continue;
-        size_t end = i + 1;
-        while (end < text.size() && isDigit(text[end])) ++end;
-        const int64_t number = placeholderNumber(text, i + 1, end);
-        if (number >= 1 && number <= count && seen.insert(number).second) {
-            found.push_back({i, end, static_cast<int32_t>(number - 1)});
-        }
-    }
-    return found;
-}
 
 std::u16string_view argumentText(const TesString* const* arguments, int32_t index) {
     if (arguments == nullptr || arguments[index] == nullptr) return {};
     return *arguments[index];
 }
 
-// Built from the placeholders found in the looked-up text alone, so argument
-// texts are never searched for placeholders.
+// Where the first "%" followed by `digits` and by no further digit starts, so
+// "%1" never matches the start of "%12"; npos when there is none.
+size_t findPlaceholder(std::u16string_view text, std::u16string_view digits) {
+    for (size_t at = text.find(u'%'); at != std::u16string_view::npos; at = text.find(u'%', at + 1)) {
+        const size_t end = at + 1 + digits.size();
+        if (text.substr(at + 1, digits.size()) == digits && (end == text.size() || !isDigit(text[end]))) return at;
+    }
+    return std::u16string_view::npos;
+}
+
+// For i = 1 ... count in turn, the placeholder of i is searched in the text as
+// the earlier replacements left it, so an argument that holds "%2" is itself
+// replaced by argument 2 when it comes first.
 TesString substituteList(const TesString& text, int32_t count, const TesString* const* arguments) {
-    const std::u16string_view units = text;
-    const std::vector<Placeholder> placeholders = findPlaceholders(units, count);
-    if (placeholders.empty()) return text;
-    int64_t total = static_cast<int64_t>(units.size());
-    for (const Placeholder& placeholder : placeholders) {
-        total += static_cast<int64_t>(argumentText(arguments, placeholder.argument).size()) -
-                 static_cast<int64_t>(placeholder.end - placeholder.start);
+    std::u16string result(static_cast<std::u16string_view>(text));
+    for (int32_t argument = 1; argument <= count; ++argument) {
+        const std::string number = std::to_string(argument);
+        const std::u16string digits(number.begin(), number.end());
+        const size_t at = findPlaceholder(result, digits);
+        if (at != std::u16string::npos) result.replace(at, 1 + digits.size(), argumentText(arguments, argument - 1));
     }
-    std::u16string result;
-    result.reserve(static_cast<size_t>(total));
-    size_t copied = 0;
-    for (const Placeholder& placeholder : placeholders) {
-        result.append(units.substr(copied, placeholder.start - copied));
-        result.append(argumentText(arguments, placeholder.argument));
-        copied = placeholder.end;
-    }
-    result.append(units.substr(copied));
     return TesString(result.data(), static_cast<int32_t>(result.size()));
 }
 

@@ -1,9 +1,8 @@
 // srmltool: checks, rewrites and creates SRML recipe files with the plug-in's
 // own reader and writer, loaded into the reference host.
-#include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -12,18 +11,27 @@
 #include "hostapi/srml.h"
 #include "refhost.h"
 #include "refscene.h"
+#include "refxml.h"
 #include "srmlcheck.h"
+#include "toolcli.h"
 
 namespace {
 
-constexpr int kExitGood = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+constexpr int kExitGood = kToolExitSuccess;
+constexpr int kExitFailed = kToolExitFailed;
 constexpr const char* kProgram = "srmltool";
+constexpr const char* kStandardOutput = "-";
 
 int failure(const std::string& message) {
     std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
     return kExitFailed;
+}
+
+// Why writing `path` failed, with the system's reason when the XML service got
+// as far as saving.
+int writeFailure(const std::string& path) {
+    const std::string reason = refXmlLastSaveError();
+    return failure(path + ": cannot write the file" + (reason.empty() ? std::string() : ": " + reason));
 }
 
 // The plug-in's classes, created through the host as any host creates them.
@@ -98,7 +106,7 @@ int roundTrip(Plugin& plugin, const std::string& in, const std::string& out) {
     IPtr<ITesSRML> document = plugin.make<ITesSRML>(kSRMLClassId, "ITesSRML");
     if (!document) return failure("the plug-in offers no SRML class");
     if (!readReporting(*document, in)) return kExitFailed;
-    if (!document->write(widePath(out))) return failure(out + ": cannot write the file");
+    if (!document->write(widePath(out))) return writeFailure(out);
     printSummary(*document);
     return kExitGood;
 }
@@ -140,15 +148,9 @@ int create(Plugin& plugin, const std::string& scene, const std::string& out, con
         return failure(scene + ": RefObject has no scanner coordinate systems");
     }
     if (!addAngles(plugin, *document, angles, resolution)) return failure("the plug-in offers no SRML angle class");
-    if (!document->write(widePath(out))) return failure(out + ": cannot write the file");
+    if (!document->write(widePath(out))) return writeFailure(out);
     printSummary(*document);
     return kExitGood;
-}
-
-// CLI11 reports its own errors; every one but a request for help is a usage error.
-int usageExit(CLI::App& app, const CLI::ParseError& error) {
-    const int code = app.exit(error);
-    return code == static_cast<int>(CLI::ExitCodes::Success) ? kExitGood : kExitUsage;
 }
 
 struct Options {
@@ -162,21 +164,23 @@ struct Options {
     CLI::App* roundTrip = nullptr;
 };
 
-void describe(CLI::App& app, Options& options) {
+void describe(ToolCli& cli, Options& options) {
+    CLI::App& app = cli.app();
     app.require_subcommand(1);
     app.add_option("--plugin", options.pluginPath, "path of the plug-in library")->capture_default_str();
+    cli.addVersion([] { return std::string(kProgram) + " " + toolProjectVersion(); });
 
-    options.check = app.add_subcommand("check", "read FILE and summarise it, or say where it breaks the format");
+    options.check = cli.addSubcommand("check", "read FILE and summarise it, or say where it breaks the format");
     options.check->add_option("FILE", options.checkPath, "SRML file")->required();
 
-    options.roundTrip = app.add_subcommand("roundtrip", "read IN and write it back to OUT");
+    options.roundTrip = cli.addSubcommand("roundtrip", "read IN and write it back to OUT");
     options.roundTrip->add_option("IN", options.inPath, "SRML file to read")->required();
     options.roundTrip->add_option("OUT", options.outPath, "SRML file to write")->required();
 
     static const std::map<std::string, int> resolutions = {
         {"low", kSRMLResolutionLow}, {"medium", kSRMLResolutionMedium}, {"high", kSRMLResolutionHigh}};
     CLI::App* newCommand =
-        app.add_subcommand("new", "build a recipe from the scene's RefObject with every scanner on each listed angle");
+        cli.addSubcommand("new", "build a recipe from the scene's RefObject with every scanner on each listed angle");
     newCommand->add_option("SCENE", options.scenePath, "scene file")->required();
     newCommand->add_option("OUT", options.newPath, "SRML file to write")->required();
     newCommand->add_option("--angles", options.angles, "turntable angles in degrees, e.g. 0,90,180,270")
@@ -188,27 +192,34 @@ void describe(CLI::App& app, Options& options) {
         ->capture_default_str();
 }
 
-void rejectRepeatedAngles(const std::vector<int>& angles) {
-    std::vector<int> sorted = angles;
+// What is wrong with the arguments beyond what CLI11 checks; empty when nothing.
+std::string misuse(const Options& options) {
+    std::vector<int> sorted = options.angles;
     std::sort(sorted.begin(), sorted.end());
-    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
-        throw CLI::ValidationError("--angles", "an angle is listed twice");
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) return "--angles: an angle is listed twice";
+    for (const std::string& out : {options.outPath, options.newPath}) {
+        if (out == kStandardOutput) {
+            return "OUT \"-\": standard output is not supported; name a file (./- for a file named -)";
+        }
     }
+    std::error_code error;
+    if (!options.newPath.empty() && std::filesystem::equivalent(options.scenePath, options.newPath, error)) {
+        return "OUT " + options.newPath + " is the scene file; the recipe needs a file of its own";
+    }
+    return {};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Checks, rewrites and creates SRML recipe files with the vespercomponent plug-in's own reader "
-                 "and writer. Exit status: 0 success, 1 a file that fails (or cannot be written), 2 a usage error."};
+    ToolCli cli(kProgram,
+                "Checks, rewrites and creates SRML recipe files with the vespercomponent plug-in's own reader "
+                "and writer.",
+                "a file that fails or cannot be written");
     Options options;
-    describe(app, options);
-    try {
-        app.parse(argc, argv);
-        rejectRepeatedAngles(options.angles);
-    } catch (const CLI::ParseError& error) {
-        return usageExit(app, error);
-    }
+    describe(cli, options);
+    if (const std::optional<int> done = cli.parse(argc, argv)) return *done;
+    if (const std::string wrong = misuse(options); !wrong.empty()) return cli.usageError(wrong);
 
     Plugin plugin;
     std::string error;

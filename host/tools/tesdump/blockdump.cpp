@@ -29,6 +29,9 @@ constexpr int64_t kWordBytes = 4;
 constexpr int64_t kOpaqueBytesShown = 16;
 constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr int kIndentPerLevel = 2;
+// Deeper lines keep this indentation and show their depth as a number, so a
+// deeply nested file prints lines of bounded length.
+constexpr int kMaxIndentedDepth = 32;
 
 constexpr BlockKind kKinds[] = {
     {kTesObjectTag, "object", Decode::kObject, kAnyPayload},
@@ -109,7 +112,7 @@ bool BlockDump::run() {
     out_ << "NEL v" << root.version << " size " << root.size;
     if (root.size == 0) out_ << " (to the end: " << end << ")";
     out_ << ", " << (headerBytes_ - kWordBytes) << "-byte sizes\n";
-    if (!walkPayload(headerBytes_, end, 1)) return false;
+    if (!walk(headerBytes_, end)) return false;
     if (end < length) {
         printLineStart(end, 0);
         out_ << "after the root block: " << (length - end) << " bytes\n";
@@ -149,34 +152,48 @@ bool BlockDump::readHeader(int64_t offset, int64_t end, Header& header) const {
     return true;
 }
 
-bool BlockDump::walkPayload(int64_t begin, int64_t end, int depth) {
-    int64_t position = begin;
-    int64_t opaqueStart = -1;
-    bool afterBlock = true;
-    while (position < end) {
+// Depth first with a stack of its own, so nesting is bounded by memory, not by
+// the call stack.
+bool BlockDump::walk(int64_t begin, int64_t end) {
+    std::vector<Payload> open{{begin, end, 1}};
+    while (!open.empty()) {
+        Payload& payload = open.back();
+        if (payload.position >= payload.end) {
+            flushOpaque(payload, payload.end);
+            open.pop_back();
+            continue;
+        }
         Header header{};
-        const BlockKind* kind = readHeader(position, end, header) ? findKind(header.tag) : nullptr;
+        const BlockKind* kind = readHeader(payload.position, payload.end, header) ? findKind(header.tag) : nullptr;
         if (kind != nullptr && versionFits(*kind, header.version)) {
-            if (fits(*kind, header, end)) {
-                if (opaqueStart >= 0) printOpaque(opaqueStart, position, depth);
-                opaqueStart = -1;
-                if (!dumpBlock(*kind, header, depth)) return false;
-                position += static_cast<int64_t>(header.size);
-                afterBlock = true;
+            if (fits(*kind, header, payload.end)) {
+                flushOpaque(payload, payload.position);
+                payload.position += static_cast<int64_t>(header.size);
+                payload.afterBlock = true;
+                const int depth = payload.depth;
+                printBlock(*kind, header, depth);
+                if (kind->decode == Decode::kObject) {
+                    const int64_t members = header.offset + headerBytes_ + kTesClassIdBytes;
+                    open.push_back({members, header.offset + static_cast<int64_t>(header.size), depth + 1});
+                }
                 continue;
             }
-            const std::string why = afterBlock ? brokenBecause(header, end) : std::string();
+            const std::string why = payload.afterBlock ? brokenBecause(header, payload.end) : std::string();
             if (!why.empty()) {
-                if (opaqueStart >= 0) printOpaque(opaqueStart, position, depth);
+                flushOpaque(payload, payload.position);
                 return fail(header.offset, why);
             }
         }
-        if (opaqueStart < 0) opaqueStart = position;
-        ++position;
-        afterBlock = false;
+        if (payload.opaqueStart < 0) payload.opaqueStart = payload.position;
+        ++payload.position;
+        payload.afterBlock = false;
     }
-    if (opaqueStart >= 0) printOpaque(opaqueStart, end, depth);
     return true;
+}
+
+void BlockDump::flushOpaque(Payload& payload, int64_t end) {
+    if (payload.opaqueStart >= 0) printOpaque(payload.opaqueStart, end, payload.depth);
+    payload.opaqueStart = -1;
 }
 
 bool BlockDump::fits(const BlockKind& kind, const Header& header, int64_t end) const {
@@ -206,19 +223,18 @@ std::string BlockDump::brokenBecause(const Header& header, int64_t end) const {
     return {};
 }
 
-bool BlockDump::dumpBlock(const BlockKind& kind, const Header& header, int depth) {
+void BlockDump::printBlock(const BlockKind& kind, const Header& header, int depth) {
     printLineStart(header.offset, depth);
     out_ << kind.name << " v" << header.version << " size " << header.size;
     const int64_t payload = header.offset + headerBytes_;
     const int64_t end = header.offset + static_cast<int64_t>(header.size);
     if (kind.decode == Decode::kObject) {
         out_ << " class " << classIdText(bytes_.data() + payload) << '\n';
-        return walkPayload(payload + kTesClassIdBytes, end, depth + 1);
+        return;
     }
     out_ << ' ';
     printValue(kind, payload, end - payload);
     out_ << '\n';
-    return true;
 }
 
 void BlockDump::printValue(const BlockKind& kind, int64_t payload, int64_t payloadBytes) {
@@ -267,7 +283,9 @@ void BlockDump::printOpaque(int64_t begin, int64_t end, int depth) {
 }
 
 void BlockDump::printLineStart(int64_t offset, int depth) {
-    out_ << hexOffset(offset) << "  " << std::string(static_cast<size_t>(depth * kIndentPerLevel), ' ');
+    const int indented = std::min(depth, kMaxIndentedDepth);
+    out_ << hexOffset(offset) << "  " << std::string(static_cast<size_t>(indented * kIndentPerLevel), ' ');
+    if (depth > kMaxIndentedDepth) out_ << '[' << depth << "] ";
 }
 
 bool BlockDump::fail(int64_t offset, const std::string& why) {

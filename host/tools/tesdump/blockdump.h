@@ -7,7 +7,8 @@
 // smaller than the header or beyond the file), or when a header with a known
 // tag and a fitting version, at the start of a payload or right after a
 // sibling block, is smaller than its header or runs past its parent. The walk
-// stops at the first damage.
+// stops at the first damage. Each level of nesting indents a line by two
+// spaces up to depth 32; deeper lines start with their depth, e.g. "[33] ".
 #pragma once
 
 #include <cstdint>
@@ -38,14 +39,25 @@ private:
 
     // The root header and the size width it sets; false when a reader would refuse it.
     bool readRoot(Header& root);
+    // The payload of a block (or of the root) being walked.
+    struct Payload {
+        int64_t position;
+        int64_t end;
+        int depth;
+        int64_t opaqueStart = -1;  // where the opaque run before `position` starts, -1 for none
+        bool afterBlock = true;    // `position` is a payload start or right after a block
+    };
+
     bool readHeader(int64_t offset, int64_t end, Header& header) const;
-    bool walkPayload(int64_t begin, int64_t end, int depth);
+    // Prints every block in [begin, end) of the root, nested ones included.
+    bool walk(int64_t begin, int64_t end);
+    void flushOpaque(Payload& payload, int64_t end);
     // True when `header` is a block of `kind` inside [.., end).
     bool fits(const BlockKind& kind, const Header& header, int64_t end) const;
     // Why a header of a known kind cannot lie where it starts; empty when it can.
     std::string brokenBecause(const Header& header, int64_t end) const;
-    // Prints the block and, for an object, its members; false at damage inside.
-    bool dumpBlock(const BlockKind& kind, const Header& header, int depth);
+    // Prints the block's line; an object's members follow on their own lines.
+    void printBlock(const BlockKind& kind, const Header& header, int depth);
     void printOpaque(int64_t begin, int64_t end, int depth);
     void printValue(const BlockKind& kind, int64_t payload, int64_t payloadBytes);
     void printLineStart(int64_t offset, int depth);

@@ -1,16 +1,25 @@
 // vesper-host: loads the plug-in into the reference host and shows what it
-// offers.
-#include <CLI/CLI.hpp>
-
+// offers, runs session scripts that drive its commands, or loads and unloads
+// it over and over.
 #include <cstdio>
 #include <string>
 
+#include "loadcycle.h"
+#include "os/nativememory.h"
 #include "refhost.h"
 #include "refsession.h"
 #include "refsettingsfile.h"
 #include "tesclcbinary.h"
+#include "toolcli.h"
 
 namespace {
+
+constexpr const char* kProgram = "vesper-host";
+// Resident memory is shown after the first cycles, once every lazily made
+// part of the host exists, and after the last.
+constexpr int64_t kWarmCycles = 10;
+constexpr int64_t kBytesPerKiB = 1024;
+constexpr int64_t kMaxCycles = 1000000000;
 
 std::string formatId(const TesClassId& id) {
     char text[37];
@@ -44,48 +53,87 @@ void printClasses(RefHost& host) {
 }
 
 // Scripts run one after the other in the same host and document.
-int runSessions(RefHost& host, const std::vector<std::string>& scripts) {
+int runSessions(const ToolCli& cli, RefHost& host, const std::vector<std::string>& scripts) {
     for (const std::string& script : scripts) {
         std::printf("session %s\n", script.c_str());
         RefSession session(host, stdout);
         const RefSessionResult result = session.run(script);
-        if (!result.good) {
-            std::fprintf(stderr, "vesper-host: %s\n", result.error.c_str());
-            return 1;
-        }
+        if (!result.good) return cli.fail(result.error);
     }
-    return 0;
+    return kToolExitSuccess;
+}
+
+void printResident(int64_t cycle) {
+    TesOsProcessMemory memory;
+    if (!tesOsProcessMemory(&memory)) return;
+    std::printf("cycle %lld: resident %lld kB\n", static_cast<long long>(cycle),
+                static_cast<long long>(memory.workingSet / kBytesPerKiB));
+    std::fflush(stdout);
+}
+
+int runCycles(const ToolCli& cli, RefHost& host, const std::string& pluginPath, int64_t count) {
+    host.installInLibrary();
+    std::string error;
+    const bool good = runLoadCycles(host, pluginPath, count, error, [count](int64_t cycle) {
+        if (cycle == 1 || cycle == kWarmCycles || cycle == count) printResident(cycle);
+    });
+    return good ? kToolExitSuccess : cli.fail(error);
+}
+
+// The version of the plug-in at `pluginPath`.
+std::string componentVersion(const std::string& pluginPath) {
+    RefHost host;
+    host.installInLibrary();
+    const RefLoadedComponent loaded = host.loadComponent(pluginPath);
+    if (!loaded.good) throw ToolFailure{loaded.error};
+    const char* version = loaded.component->version();
+    return std::string("vespercomponent ") + (version != nullptr ? version : "(no version)");
+}
+
+struct Options {
+    std::string pluginPath = refDefaultPluginPath();
+    std::string settingsPath;
+    std::vector<std::string> scripts;
+    int64_t cycles = 0;
+    CLI::App* run = nullptr;
+    CLI::App* cycle = nullptr;
+};
+
+void describe(ToolCli& cli, Options& options) {
+    CLI::App& app = cli.app();
+    app.add_option("--plugin", options.pluginPath, "path of the plug-in library")->capture_default_str();
+    app.add_option("--settings", options.settingsPath,
+                   "settings file to read and keep up to date (without it, settings last as long as the run)");
+    cli.addVersion([&options] { return componentVersion(options.pluginPath); });
+    options.run = cli.addSubcommand("run", "run session scripts, one after the other");
+    options.run->add_option("scripts", options.scripts, "session script files")->required()->check(CLI::ExistingFile);
+    options.cycle = cli.addSubcommand("cycle", "load the plug-in, create every class, release it all and unload it, "
+                                               "N times; shows resident memory after cycles 1, 10 and N");
+    options.cycle->add_option("N", options.cycles, "number of cycles")
+        ->required()
+        ->check(CLI::Range(int64_t{1}, kMaxCycles));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Loads the vespercomponent plug-in into the reference host: lists what it offers, or runs "
-                 "session scripts that drive its commands."};
-    std::string pluginPath = refDefaultPluginPath();
-    app.add_option("--plugin", pluginPath, "path of the plug-in library")->capture_default_str();
-    std::string settingsPath;
-    app.add_option("--settings", settingsPath,
-                   "settings file to read and keep up to date (without it, settings last as long as the run)");
-    std::vector<std::string> scripts;
-    CLI::App* run = app.add_subcommand("run", "run session scripts, one after the other");
-    run->add_option("scripts", scripts, "session script files")->required()->check(CLI::ExistingFile);
-    CLI11_PARSE(app, argc, argv);
+    ToolCli cli(kProgram,
+                "Loads the vespercomponent plug-in into the reference host: lists what it offers, runs session "
+                "scripts that drive its commands, or loads and unloads it over and over.",
+                "the work failed (the plug-in, a script, a settings file)");
+    Options options;
+    describe(cli, options);
+    if (const std::optional<int> done = cli.parse(argc, argv)) return *done;
 
     RefHost host;
     std::string error;
-    if (!settingsPath.empty() && !refUseSettingsFile(host, settingsPath, error)) {
-        std::fprintf(stderr, "vesper-host: %s\n", error.c_str());
-        return 1;
-    }
+    if (!options.settingsPath.empty() && !refUseSettingsFile(host, options.settingsPath, error)) return cli.fail(error);
+    if (options.cycle->parsed()) return runCycles(cli, host, options.pluginPath, options.cycles);
     host.installInLibrary();
-    RefLoadedComponent loaded = host.loadComponent(pluginPath);
-    if (!loaded.good) {
-        std::fprintf(stderr, "vesper-host: %s\n", loaded.error.c_str());
-        return 1;
-    }
-    if (run->parsed()) return runSessions(host, scripts);
+    RefLoadedComponent loaded = host.loadComponent(options.pluginPath);
+    if (!loaded.good) return cli.fail(loaded.error);
+    if (options.run->parsed()) return runSessions(cli, host, options.scripts);
     printIdentity(loaded);
     printClasses(host);
-    return 0;
+    return kToolExitSuccess;
 }

@@ -15,6 +15,24 @@ TesSharedLibrary tesLoadLibrary(const std::string& path) {
     return library;
 }
 
+bool tesUnloadLibrary(TesSharedLibrary& library) {
+    if (library.handle == nullptr) return true;
+    if (dlclose(library.handle) != 0) {
+        const char* reason = dlerror();
+        library.error = reason != nullptr ? reason : "cannot unload the library";
+        return false;
+    }
+    library.handle = nullptr;
+    return true;
+}
+
+bool tesLibraryLoaded(const std::string& path) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+    if (handle == nullptr) return false;
+    dlclose(handle);
+    return true;
+}
+
 void* tesFindSymbol(TesSharedLibrary& library, const char* name) {
     if (library.handle == nullptr) return nullptr;
     dlerror();

@@ -1,0 +1,25 @@
+// A widget and a command each keep the panel they were built on, whatever
+// order a script builds them in.
+#include <gtest/gtest.h>
+
+#include "sessionrun.h"
+
+namespace {
+
+TEST(SessionPanels, WidgetAndCommandNeverShareOrFreeAPanel) {
+    const struct {
+        const char* script;
+        const char* error;
+    } rows[] = {
+        {"command GenSetCameraCmd\nwidget matrix\n", "inline:2: widget: a command is running; end it first"},
+        {"widget matrix\ncommand GenSetCameraCmd\nmatrix 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\ncancel\n", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.script);
+        const SessionRun run = runSessionText(row.script);
+        EXPECT_EQ(run.error, row.error);
+        EXPECT_EQ(run.good, *row.error == '\0');
+    }
+}
+
+}  // namespace

@@ -38,7 +38,7 @@ TEST(Sessions, BadScriptsStopWithFileAndLine) {
     const std::pair<std::string, const char*> cases[] = {
         {"tests/data/sessions/unknown-statement.session", "unknown-statement.session:2: unknown statement: jump"},
         {"tests/data/sessions/missing-control.session", "missing-control.session:3: no control NoSuchKey"},
-        {"tests/data/sessions/bad-scene.session", "bad.scene:2: not a number: north"},
+        {"tests/data/sessions/bad-scene.session", "bad.scene:2: eye x must be a finite number, not north"},
         {"tests/data/sessions/no-command.session", "no-command.session:1: apply: no command is running"},
         {"tests/data/sessions/disabled-control.session", "disabled-control.session:4: control Local cannot be used"},
         {"tests/data/sessions/unknown-class.session", "unknown-class.session:1: no class named GenNothingCmd"},
@@ -85,7 +85,7 @@ TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
     EXPECT_FALSE(std::filesystem::exists(folder.file("settings.txt.tmp")));
 
     const std::pair<std::string, std::string> damaged[] = {
-        {"setting int \"General/Decimal Places\" two\n", "settings.txt:1: not an integer: two"},
+        {"setting int \"General/Decimal Places\" two\n", "settings.txt:1: value must be an integer, not two"},
         {"object RefObject\n", "not a setting: object"}};
     for (const auto& [text, message] : damaged) {
         std::ofstream(folder.file("settings.txt")) << text;

@@ -10,16 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "pluginhost.h"
+
 struct ToolRun {
     int exitCode = -1;  // -1 when the tool did not exit normally (a crash)
     std::string output;
     size_t outputBytes = 0;  // all it wrote
 };
-
-inline std::string builtTool(const std::string& name) {
-    const std::string plugin = VESPER_PLUGIN_PATH;
-    return plugin.substr(0, plugin.rfind('/') + 1) + name;
-}
 
 inline ToolRun runTool(const std::string& path, const std::vector<std::string>& arguments,
                        const std::vector<std::string>& environment = {}, size_t keptBytes = size_t{1} << 20) {

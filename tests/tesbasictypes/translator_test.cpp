@@ -48,7 +48,7 @@ TEST(TesTrivialTranslator, TranslateListReplacesTheFirstPlaceholderOfEachArgumen
         {"%1 and %1", {u"a"}, u"a and %1"},          // the first only
         {"%3 only %2", {u"a", u"b"}, u"%3 only b"},  // beyond the count: stays; "%1" missing: dropped
         {"[%1][%2]", {TesString(), u"b"}, u"[][b]"},
-        {"%1|%2", {u"%2", u"x"}, u"%2|x"},  // argument texts are not scanned
+        {"%1 %2", {u"%2", u"y"}, u"y %2"},  // each placeholder is sought in the text the earlier ones left
         {"%%1 %01 %0", {u"a"}, u"%a %01 %0"},
         {"", {u"a"}, u""},
     };

@@ -33,12 +33,12 @@ TEST(CommandLine, EveryToolFollowsTheSameConvention) {
         {"folder for a file", "tesdump", {folder.narrowFile("")}, 1, "^tesdump: .*: Is a directory\n$"},
         {"folder for a recipe", "srmltool", {"check", folder.narrowFile("")}, 1, "cannot read the file: Is a directory\n$"},
         {"option after run", "vesper-host", {"run", session, "--settings", folder.narrowFile("s.txt")}, 0, "^session "},
-        {"plug-in after the subcommand", "srmltool", {"check", recipe, "--plugin", builtTool("libvespercomponent.so")},
+        {"plug-in after the subcommand", "srmltool", {"check", recipe, "--plugin", toolPath("libvespercomponent.so")},
          0, "^turntable"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const ToolRun run = runTool(builtTool(row.tool), row.arguments);
+        const ToolRun run = runTool(toolPath(row.tool), row.arguments);
         EXPECT_EQ(run.exitCode, row.exitCode) << run.output;
         EXPECT_TRUE(std::regex_search(run.output, std::regex(row.output))) << run.output;
     }

@@ -21,7 +21,7 @@ const std::vector<std::string> kEnvironment;
 #endif
 
 TEST(LoadCycle, UnloadingThePluginLeavesNothingBehind) {
-    const ToolRun run = runTool(builtTool("vesper-host"), {"cycle", std::to_string(kCycles)}, kEnvironment);
+    const ToolRun run = runTool(toolPath("vesper-host"), {"cycle", std::to_string(kCycles)}, kEnvironment);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const auto residentKiB = [&run](int cycle) {
         std::smatch match;

@@ -40,7 +40,7 @@ TEST(SrmlToolOutput, WritesWhereItShouldAndRefusesWhereItMustNot) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const ToolRun run = runTool(builtTool("srmltool"), row.arguments);
+        const ToolRun run = runTool(toolPath("srmltool"), row.arguments);
         EXPECT_EQ(run.exitCode, row.exitCode) << run.output;
         EXPECT_NE(run.output.find(row.message), std::string::npos) << run.output;
         EXPECT_TRUE(row.holds());

@@ -94,15 +94,16 @@ TEST(Tesdump, ScalarsThatLookLikeHeadersStayOpaque) {
         << result.output;
 }
 
-TEST(Tesdump, UsageErrorsExitWithTwo) {
+// Usage errors exit with 2; a file that cannot be read is a failed run, 1.
+TEST(Tesdump, ExitCodesOfUsageErrorsAndUnreadableFiles) {
     TempFolder folder;
     const std::string wide = quoted(dataModelFile("wide.bin"));
     const std::pair<std::string, int> cases[] = {
         {"", kUsage},
         {"--bogus " + wide, kUsage},
         {wide + " " + wide, kUsage},
-        {quoted(folder.narrowFile("missing.bin")), kUsage},
-        {quoted(folder.path().string()), kUsage},
+        {quoted(folder.narrowFile("missing.bin")), kDamaged},
+        {quoted(folder.path().string()), kDamaged},
         {"--help", kSound},
     };
     for (const auto& [arguments, exitCode] : cases) EXPECT_EQ(tesdump(arguments).exitCode, exitCode) << arguments;

@@ -2,11 +2,16 @@
 // order a script builds them in.
 #include <gtest/gtest.h>
 
-#include "sessionrun.h"
+#include <cstdio>
+
+#include "pluginhost.h"
+#include "refsession.h"
 
 namespace {
 
-TEST(SessionPanels, WidgetAndCommandNeverShareOrFreeAPanel) {
+class SessionPanels : public PluginTest {};
+
+TEST_F(SessionPanels, WidgetAndCommandNeverShareOrFreeAPanel) {
     const struct {
         const char* script;
         const char* error;
@@ -16,9 +21,10 @@ TEST(SessionPanels, WidgetAndCommandNeverShareOrFreeAPanel) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.script);
-        const SessionRun run = runSessionText(row.script);
-        EXPECT_EQ(run.error, row.error);
-        EXPECT_EQ(run.good, *row.error == '\0');
+        std::FILE* out = std::tmpfile();
+        const RefSessionResult result = RefSession(host(), out).runLines(refSplitLines(row.script, "inline"), "inline", "");
+        std::fclose(out);
+        EXPECT_EQ(result.error, row.error);
     }
 }
 

@@ -80,7 +80,7 @@ TEST(TesPath, PathRulesAtTheEdges) {
     const std::tuple<Op, Units, Units> rows[] = {
         {Op::normalize, u"//d/data/", u"d:\\data"}, {Op::normalize, u"//d", u"\\\\d"}, {Op::normalize, u"c:\\", u"c:"},
         {Op::normalize, u"x//d/e", u"x\\\\d\\e"}, {Op::normalize, u"\\\\\\", u"\\"},
-        {Op::normalize, u"//dd/e", u"\\\\dd\\e"},
+        {Op::normalize, u"//dd/e", u"\\\\dd\\e"}, {Op::normalize, u"//d/", u"d:"},  // the shortest drive form
         {Op::collapse, u"a\\b\\..\\c\\..\\d", u"a\\d"}, {Op::collapse, u"x\\a\\..\\..\\b", u"x\\..\\b"},
         {Op::collapse, u"a\\..\\b", u"a\\..\\b"},       {Op::collapse, u"x\\a\\b\\..", u"x\\a\\b\\.."},
         {Op::collapse, u"p/a/../b", u"p/b"}, {Op::collapse, u"p\\a/../b", u"p/b"},  // "/" pairs take the "\" before them

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "reftext.h"
+
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -35,22 +37,6 @@ bool isDecimal(const std::string& word) {
         if (skipDigits(word, i) == 0) return false;
     }
     return i == word.size();
-}
-
-// The length of the well-formed UTF-8 sequence at `at`, 0 when none starts there.
-size_t sequenceLength(std::string_view text, size_t at) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) return 1;
-    const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-    if (length == 0 || at + length > text.size()) return 0;
-    for (size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return 0;
-    }
-    const unsigned char second = byte(at + 1);
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F)) return 0;  // overlong, surrogate
-    if ((lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) return 0;  // overlong, past U+10FFFF
-    return length;
 }
 
 // Reads the quoted word starting at `i` (on the quote), with \" and \\ as
@@ -104,7 +90,8 @@ std::string refQuote(const std::string& word) {
 std::string refPrintable(std::string_view text) {
     std::string out;
     for (size_t i = 0; i < text.size();) {
-        const size_t length = sequenceLength(text, i);
+        char32_t code = 0;
+        const size_t length = refDecodeUtf8(text.substr(i), code);
         const auto byte = static_cast<unsigned char>(text[i]);
         if (length == 0 || (length == 1 && (byte < 0x20 || byte == 0x7F) && byte != '\t')) {
             out += "\\x";

@@ -10,6 +10,7 @@
 #include "os/nativepath.h"
 #include "queryinterface.h"
 #include "refreplacefile.h"
+#include "reftext.h"
 #include "textcodec.h"
 
 namespace {
@@ -28,64 +29,33 @@ bool isXmlCharacter(char32_t code) {
     return code < 0xD800 || (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
 }
 
-// The length of the well-formed UTF-8 sequence at the start of `text`, with its
-// code point in `code`; 0 when none starts there.
-size_t decodeUtf8(std::string_view text, char32_t& code) {
-    struct Lead {
-        unsigned char first, last;  // the lead bytes of sequences of this length
-        unsigned char bits;         // the code point's bits in the lead byte
-        size_t length;
-        char32_t least;  // smaller code points are overlong forms
-    };
-    static constexpr Lead kLeads[] = {
-        {0xC2, 0xDF, 0x1F, 2, 0x80}, {0xE0, 0xEF, 0x0F, 3, 0x800}, {0xF0, 0xF4, 0x07, 4, 0x10000}};
-    const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x80) {
-        code = lead;
-        return 1;
-    }
-    const Lead* kind = nullptr;
-    for (const Lead& each : kLeads) {
-        if (lead >= each.first && lead <= each.last) kind = &each;
-    }
-    if (kind == nullptr || text.size() < kind->length) return 0;
-    const size_t length = kind->length;
-    const char32_t least = kind->least;
-    code = lead & kind->bits;
-    for (size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0) != 0x80) return 0;
-        code = (code << 6) | (next & 0x3F);
-    }
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    return code < least || code > 0x10FFFF || surrogate ? 0 : length;
-}
-
 // Where `text` first needs a repair; npos when it is XML text as it is.
 size_t firstRepair(std::string_view text) {
     for (size_t at = 0; at < text.size();) {
         char32_t code = 0;
-        const size_t length = decodeUtf8(text.substr(at), code);
+        const size_t length = refDecodeUtf8(text.substr(at), code);
         if (length == 0 || !isXmlCharacter(code)) return at;
         at += length;
     }
     return std::string_view::npos;
 }
 
-// `text` with U+FFFD for every byte that starts no well-formed sequence and
-// every character XML cannot hold.
-std::string repaired(std::string_view text) {
+}  // namespace
+
+std::string refXmlText(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 8);
     for (size_t at = 0; at < text.size();) {
         char32_t code = 0;
-        const size_t length = decodeUtf8(text.substr(at), code);
+        const size_t length = refDecodeUtf8(text.substr(at), code);
         const bool keep = length > 0 && isXmlCharacter(code);
         out.append(keep ? text.substr(at, length) : std::string_view(kReplacement));
         at += length > 0 ? length : 1;
     }
     return out;
 }
+
+namespace {
 
 bool isPlainAscii(char16_t unit) { return unit < 0x80 && isXmlCharacter(unit); }
 
@@ -110,7 +80,7 @@ public:
         }
         const std::string_view converted(data_);
         if (firstRepair(converted) == std::string_view::npos) return;
-        large_ = repaired(converted);
+        large_ = refXmlText(converted);
         data_ = large_.c_str();
     }
     Utf8Text(const Utf8Text&) = delete;

@@ -24,6 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include <pugixml.hpp>
 
@@ -144,6 +145,10 @@ private:
 // host makes a new document for every lookup of the service, so a tool reads
 // why the plug-in's save failed here.
 std::string refXmlLastSaveError();
+
+// UTF-8 `text` as a saved file holds it: U+FFFD for every byte that starts no
+// well-formed sequence and every character XML cannot hold.
+std::string refXmlText(std::string_view text);
 
 // The 1-based line of byte `offset` in the file at `path`; 0 when the file
 // cannot be read or the offset is negative. Exact for UTF-8 files, as the

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "hostapi/srml.h"
+#include "refxml.h"
 #include "textcodec.h"
 
 struct SrmlCamera {
@@ -83,7 +84,7 @@ inline SrmlSnapshot srmlSnapshot(ITesSRML& document) {
 // What writing `picture` and reading the file into a fresh document gives:
 // scanners no angle uses are gone, a camera's negative exposure or HDR is -1,
 // a resolution outside 0 to 2 is 0, doubles pass through their text, and
-// names through UTF-8.
+// names through UTF-8 as XML can hold it.
 inline SrmlSnapshot srmlWrittenAndRead(SrmlSnapshot picture) {
     auto asWritten = [](std::vector<uint64_t>& transform) {
         for (uint64_t& bits : transform) {
@@ -93,7 +94,7 @@ inline SrmlSnapshot srmlWrittenAndRead(SrmlSnapshot picture) {
     asWritten(picture.turntable);
     std::map<int32_t, std::vector<uint64_t>> used;
     for (SrmlRecipe& recipe : picture.recipes) {
-        recipe.name = tesUtf8ToWide(tesWideToUtf8(recipe.name.c_str()));
+        recipe.name = tesUtf8ToWide(refXmlText(tesWideToUtf8(recipe.name.c_str())));
         for (SrmlAngle& angle : recipe.angles) {
             if (angle.resolution < 0 || angle.resolution > 2) angle.resolution = 0;
             for (SrmlCamera& camera : angle.cameras) {

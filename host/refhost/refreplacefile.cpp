@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "os/fileio.h"
+
 namespace {
 
 constexpr int kMaxLinks = 40;
@@ -56,20 +58,9 @@ std::string complete(int fd, const std::string& target, const std::function<bool
     return problem;
 }
 
-}  // namespace
-
-bool refWriteAll(int fd, const char* bytes, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-std::string refLinkTarget(const std::string& path) {
+// The file a path names after following symbolic links (up to 40), whether or
+// not it exists yet; `path` itself when it is no link.
+std::string linkTarget(const std::string& path) {
     std::string current = path;
     std::vector<char> buffer(4096);
     for (int hop = 0; hop < kMaxLinks; ++hop) {
@@ -81,8 +72,21 @@ std::string refLinkTarget(const std::string& path) {
     return current;
 }
 
+}  // namespace
+
+bool refWriteAll(int fd, const char* bytes, size_t size) {
+    while (size > 0) {
+        const int64_t written = tesFdWrite(fd, bytes, static_cast<int64_t>(size));
+        if (written <= 0) return false;
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+
 RefReplaceResult refReplaceFile(const std::string& path, const std::function<bool(int fd)>& write) {
-    const std::string target = refLinkTarget(path);
+    const std::string target = linkTarget(path);
     struct stat existing {};
     if (::stat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) return {false, reason(path, EISDIR)};
     std::string temporary = folderOf(target) + "/" + kTemporaryName;

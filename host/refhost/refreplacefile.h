@@ -21,7 +21,3 @@ RefReplaceResult refReplaceFile(const std::string& path, const std::string& cont
 
 // Writes all of `bytes` to `fd`, through partial writes and interruptions.
 bool refWriteAll(int fd, const char* bytes, size_t size);
-
-// The file a path names after following symbolic links (up to 40), whether or
-// not it exists yet; `path` itself when it is no link.
-std::string refLinkTarget(const std::string& path);

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "os/sharedlibrary.h"
-#include "refsettingsfile.h"
-#include "refxml.h"
+#include "infrastructure/refsettingsfile.h"
+#include "infrastructure/refxml.h"
 #include "servicelookup.h"
 
 namespace {

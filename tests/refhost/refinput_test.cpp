@@ -6,8 +6,8 @@
 #include <string>
 
 #include "refhost.h"
-#include "reflines.h"
-#include "refscene.h"
+#include "session/reflines.h"
+#include "session/refscene.h"
 #include "tempfolder.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "iptr.h"
-#include "refmemorymanager.h"
+#include "infrastructure/refmemorymanager.h"
 
 TEST(RefMemoryManager, PagesAreRecycledZeroFilledAndReleasedFromTheCache) {
     IPtr<RefMemoryManager> manager(new RefMemoryManager(10 * RefMemoryManager::kFigureUnit));

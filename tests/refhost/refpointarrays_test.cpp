@@ -1,4 +1,4 @@
-#include "refpointarrays.h"
+#include "document/refpointarrays.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "refhost.h"
-#include "refsession.h"
-#include "refsettingsfile.h"
+#include "session/refsession.h"
+#include "infrastructure/refsettingsfile.h"
 #include "tempfolder.h"
 
 namespace {

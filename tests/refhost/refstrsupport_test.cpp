@@ -1,4 +1,4 @@
-#include "refstrsupport.h"
+#include "infrastructure/refstrsupport.h"
 
 #include <gtest/gtest.h>
 

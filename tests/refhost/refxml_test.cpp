@@ -1,7 +1,7 @@
 // The XML service on its own. The SRML tests drive it through whole files:
 // the writer's golden file pins the printed layout, srmltool_test the lines
 // of elements and of load errors.
-#include "refxml.h"
+#include "infrastructure/refxml.h"
 
 #include <gtest/gtest.h>
 

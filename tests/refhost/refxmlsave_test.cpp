@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "refxml.h"
+#include "infrastructure/refxml.h"
 #include "tempfolder.h"
 
 TEST(RefXmlSave, TextXmlCannotHoldBecomesTheReplacementCharacter) {

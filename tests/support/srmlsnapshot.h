@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "hostapi/srml.h"
-#include "refxml.h"
+#include "infrastructure/refxml.h"
 #include "textcodec.h"
 
 struct SrmlCamera {

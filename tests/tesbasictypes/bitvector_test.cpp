@@ -10,9 +10,9 @@
 
 #include "bitsetproperty.h"
 #include "intarray.h"
-#include "refcomponentmanager.h"
-#include "refprogress.h"
-#include "refrandom.h"
+#include "infrastructure/refcomponentmanager.h"
+#include "infrastructure/refprogress.h"
+#include "infrastructure/refrandom.h"
 #include "servicelookup.h"
 
 namespace {

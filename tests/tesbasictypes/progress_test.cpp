@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "refhost.h"
-#include "refprogress.h"
+#include "infrastructure/refprogress.h"
 #include "servicelookup.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include "blockbitvector.h"
 #include "enumeration.h"
 #include "pointbytes.h"
-#include "refcomponentmanager.h"
-#include "refpointarrays.h"
+#include "infrastructure/refcomponentmanager.h"
+#include "document/refpointarrays.h"
 #include "tesassert.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "enumeration.h"
 #include "iptr.h"
-#include "refcomponentmanager.h"
-#include "refdiagnostics.h"
+#include "infrastructure/refcomponentmanager.h"
+#include "infrastructure/refdiagnostics.h"
 #include "servicelookup.h"
 
 namespace {

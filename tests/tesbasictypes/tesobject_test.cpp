@@ -2,7 +2,7 @@
 
 #include "enumeration.h"
 #include "iptr.h"
-#include "refcomponentmanager.h"
+#include "infrastructure/refcomponentmanager.h"
 #include "servicelookup.h"
 #include "tesclcbinary.h"
 

@@ -8,8 +8,8 @@
 
 #include "freshprocess.h"
 #include "iptr.h"
-#include "refcomponentmanager.h"
-#include "reftranslator.h"
+#include "infrastructure/refcomponentmanager.h"
+#include "infrastructure/reftranslator.h"
 #include "servicelookup.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "queryinterface.h"
-#include "refcontainer.h"
-#include "refpanel.h"
+#include "gui/refcontainer.h"
+#include "gui/refpanel.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "pluginhost.h"
-#include "refpanel.h"
-#include "reftext.h"
+#include "gui/refpanel.h"
+#include "infrastructure/reftext.h"
 #include "tesmatrix.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "pluginhost.h"
-#include "refsession.h"
+#include "session/refsession.h"
 
 namespace {
 

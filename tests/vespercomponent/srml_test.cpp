@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "pluginhost.h"
-#include "refscene.h"
+#include "session/refscene.h"
 #include "srmlrecipe.h"
 #include "srmlscanangle.h"
 #include "srmlscanproperties.h"

@@ -10,8 +10,8 @@
 
 #include "hostapi/srml.h"
 #include "refhost.h"
-#include "refscene.h"
-#include "refxml.h"
+#include "session/refscene.h"
+#include "infrastructure/refxml.h"
 #include "srmlcheck.h"
 #include "toolcli.h"
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "refxml.h"
+#include "infrastructure/refxml.h"
 
 namespace {
 

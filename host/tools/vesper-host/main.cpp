@@ -7,8 +7,8 @@
 #include "loadcycle.h"
 #include "os/nativememory.h"
 #include "refhost.h"
-#include "refsession.h"
-#include "refsettingsfile.h"
+#include "session/refsession.h"
+#include "infrastructure/refsettingsfile.h"
 #include "tesclcbinary.h"
 #include "toolcli.h"
 

@@ -1,12 +1,12 @@
-#include "refsettingsfile.h"
+#include "infrastructure/refsettingsfile.h"
 
 #include <filesystem>
 #include <sstream>
 
 #include "refhost.h"
-#include "reflines.h"
-#include "refreplacefile.h"
-#include "refscene.h"
+#include "session/reflines.h"
+#include "infrastructure/refreplacefile.h"
+#include "session/refscene.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "refscene.h"
+#include "session/refscene.h"
 
 #include <functional>
 #include <map>
 
 #include "refhost.h"
-#include "reftext.h"
+#include "infrastructure/reftext.h"
 
 namespace {
 

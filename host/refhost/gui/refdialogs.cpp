@@ -1,10 +1,10 @@
-#include "refdialogs.h"
+#include "gui/refdialogs.h"
 
 #include <algorithm>
 
 #include "iptr.h"
 #include "queryinterface.h"
-#include "reftext.h"
+#include "infrastructure/reftext.h"
 
 namespace {
 constexpr const char* kSimpleDlgClass = "RefSimpleDlg";

@@ -1,4 +1,4 @@
-#include "refprogress.h"
+#include "infrastructure/refprogress.h"
 
 #include <algorithm>
 #include <string>

@@ -23,7 +23,7 @@
 
 #include <string>
 
-#include "reflines.h"
+#include "session/reflines.h"
 
 class RefHost;
 

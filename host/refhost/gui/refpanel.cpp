@@ -1,10 +1,10 @@
-#include "refpanel.h"
+#include "gui/refpanel.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "queryinterface.h"
-#include "reftext.h"
+#include "infrastructure/reftext.h"
 
 namespace {
 constexpr const char* kClassName = "RefPanel";

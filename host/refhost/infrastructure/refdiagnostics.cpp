@@ -1,4 +1,4 @@
-#include "refdiagnostics.h"
+#include "infrastructure/refdiagnostics.h"
 
 #include <cstdio>
 

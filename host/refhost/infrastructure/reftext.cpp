@@ -1,4 +1,4 @@
-#include "reftext.h"
+#include "infrastructure/reftext.h"
 
 #include <charconv>
 

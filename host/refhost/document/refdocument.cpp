@@ -1,4 +1,4 @@
-#include "refdocument.h"
+#include "document/refdocument.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "refdirservice.h"
+#include "infrastructure/refdirservice.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,7 +1,7 @@
-#include "refcontainer.h"
+#include "gui/refcontainer.h"
 
 #include "queryinterface.h"
-#include "reftext.h"
+#include "infrastructure/reftext.h"
 
 void RefContainer::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out,

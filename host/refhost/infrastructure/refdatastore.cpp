@@ -1,10 +1,10 @@
-#include "refdatastore.h"
+#include "infrastructure/refdatastore.h"
 
 #include <cstdio>
 
 #include "queryinterface.h"
-#include "reflines.h"
-#include "reftext.h"
+#include "session/reflines.h"
+#include "infrastructure/reftext.h"
 
 namespace {
 constexpr const char* kDataStoreClass = "RefDataStore";

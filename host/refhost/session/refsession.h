@@ -34,9 +34,9 @@
 #include <string>
 
 #include "iptr.h"
-#include "refcontainer.h"
-#include "reflines.h"
-#include "refpanel.h"
+#include "gui/refcontainer.h"
+#include "session/reflines.h"
+#include "gui/refpanel.h"
 
 class RefHost;
 class IComponentCommand;

@@ -1,4 +1,4 @@
-#include "refgraphics.h"
+#include "graphics/refgraphics.h"
 
 #include "queryinterface.h"
 

@@ -1,4 +1,4 @@
-#include "refmemorymanager.h"
+#include "infrastructure/refmemorymanager.h"
 
 #include <cstdlib>
 #include <cstring>

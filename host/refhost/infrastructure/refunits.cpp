@@ -1,4 +1,4 @@
-#include "refunits.h"
+#include "infrastructure/refunits.h"
 
 #include "queryinterface.h"
 

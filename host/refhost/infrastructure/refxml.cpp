@@ -1,4 +1,4 @@
-#include "refxml.h"
+#include "infrastructure/refxml.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,8 +9,8 @@
 
 #include "os/nativepath.h"
 #include "queryinterface.h"
-#include "refreplacefile.h"
-#include "reftext.h"
+#include "infrastructure/refreplacefile.h"
+#include "infrastructure/reftext.h"
 #include "textcodec.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "refsession.h"
+#include "session/refsession.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 
 #include "hostapi/commands.h"
 #include "refhost.h"
-#include "refscene.h"
-#include "reftext.h"
+#include "session/refscene.h"
+#include "infrastructure/reftext.h"
 #include "tesstring.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "reflines.h"
+#include "session/reflines.h"
 
 #include <cerrno>
 #include <cmath>
@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "reftext.h"
+#include "infrastructure/reftext.h"
 
 namespace {
 

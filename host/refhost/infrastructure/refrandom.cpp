@@ -1,4 +1,4 @@
-#include "refrandom.h"
+#include "infrastructure/refrandom.h"
 
 #include "queryinterface.h"
 

@@ -1,4 +1,4 @@
-#include "refreplacefile.h"
+#include "infrastructure/refreplacefile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "reftranslator.h"
+#include "infrastructure/reftranslator.h"
 
 #include <algorithm>
 #include <filesystem>

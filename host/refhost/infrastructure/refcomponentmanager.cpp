@@ -1,4 +1,4 @@
-#include "refcomponentmanager.h"
+#include "infrastructure/refcomponentmanager.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "refmemchecker.h"
+#include "infrastructure/refmemchecker.h"
 
 #include "queryinterface.h"
 

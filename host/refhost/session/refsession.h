@@ -31,7 +31,9 @@
 #pragma once
 
 #include <cstdio>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "iptr.h"
 #include "gui/refcontainer.h"
@@ -55,18 +57,49 @@ public:
     RefSessionResult run(const std::string& path);
     RefSessionResult runLines(const RefLineFile& script, const std::string& name, const std::string& folder);
 
-private:
+    using Words = std::vector<std::string>;
     // One statement; an empty text means it went well.
+    using Handler = std::string (RefSession::*)(const Words& words);
+
+private:
     std::string execute(const RefLine& line);
-    std::string startCommand(const std::string& className);
-    std::string endCommand(bool ok);
-    std::string act(const std::vector<std::string>& words);
-    std::string dump(const std::string& what);
-    std::string expect(const std::vector<std::string>& words);
-    std::string buildWidget(const std::vector<std::string>& words);
-    std::string showMatrix(const std::vector<std::string>& words);
+    static const std::map<std::string, Handler>& handlers();
+
+    // The host and its document (refsessionhost.cpp).
+    std::string loadScene(const Words& words);
+    std::string sceneStatement(const Words& words);
+    std::string withdraw(const Words& words);
+    std::string queueAnswer(const Words& words);
+    std::string queueFile(const Words& words);
+    std::string echo(const Words& words);
+
+    // Commands (refsession.cpp).
+    std::string startCommand(const Words& words);
+    std::string endCommand(const Words& words);
+    std::string apply(const Words& words);
+    std::string redraw(const Words& words);
+    // The running command, or why there is none.
+    IComponentCommand* running(const std::string& verb, std::string& error);
+    void stopCommand();
+
+    // The panel and widgets (refsessionpanel.cpp).
+    std::string click(const Words& words);
+    std::string select(const Words& words);
+    std::string typeText(const Words& words);
+    std::string setValue(const Words& words);
+    std::string expect(const Words& words);
+    std::string buildWidget(const Words& words);
+    std::string showMatrix(const Words& words);
     RefControl* control(const std::string& key, std::string& error);
+    // The control a user acts on: found, enabled and shown, with its receiver.
+    RefControl* usableControl(const Words& words, size_t wordCount, IGuiReceiver** receiver, std::string& error);
+
+    // Dumps (refsessiondump.cpp).
+    std::string dump(const Words& words);
+
     void print(const std::string& text);
+    // `path` as the script names it: relative paths start at its folder.
+    std::string resolve(const std::string& path) const;
 
     RefHost& host_;
     std::FILE* out_;

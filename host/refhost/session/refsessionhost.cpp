@@ -1,0 +1,45 @@
+// Session statements that set up the host: scenes, settings, services, the
+// answers of the next dialogs.
+#include "hostapi/gui.h"
+#include "infrastructure/reftext.h"
+#include "refhost.h"
+#include "session/refscene.h"
+#include "session/refsession.h"
+
+std::string RefSession::loadScene(const Words& words) {
+    if (words.size() != 2) return "scene needs one file";
+    RefSceneResult loaded = refLoadScene(host_, resolve(words[1]));
+    return loaded.good ? std::string() : loaded.error;
+}
+
+// A scene statement (setting, registry, state, phase, camera, unit) on its own.
+std::string RefSession::sceneStatement(const Words& words) {
+    RefLineFile single{true, {}, {RefLine{1, words}}};
+    RefSceneResult loaded = refLoadSceneLines(host_, single, "statement");
+    return loaded.good ? std::string() : loaded.error.substr(loaded.error.find(' ') + 1);
+}
+
+std::string RefSession::withdraw(const Words& words) {
+    for (size_t i = 1; i < words.size(); ++i) host_.manager().removeService(words[i]);
+    return words.size() > 1 ? std::string() : "withdraw needs service names";
+}
+
+std::string RefSession::queueAnswer(const Words& words) {
+    static const std::map<std::string, int32_t> answers = {{"yes", kAnswerYes}, {"cancel", kAnswerCancel}, {"no", 2}};
+    if (words.size() != 2 || !answers.count(words[1])) return "answer yes, no or cancel";
+    host_.dialogs().queueAnswer(answers.at(words[1]));
+    return {};
+}
+
+std::string RefSession::queueFile(const Words& words) {
+    if (words.size() != 2) return "file needs a path or cancel";
+    const bool chosen = words[1] != "cancel";
+    host_.fileDialogs().queueAnswer({chosen, chosen ? refWide(resolve(words[1])) : u""});
+    return {};
+}
+
+std::string RefSession::echo(const Words& words) {
+    for (size_t i = 1; i < words.size(); ++i) print((i > 1 ? " " : "") + words[i]);
+    print("\n");
+    return {};
+}

@@ -39,6 +39,8 @@ public:
     TesMatrix projection() override;
     void viewRectangle(double* left, double* bottom, double* right, double* top) override;
     IGfxClipping* clipping() override { return clipping_.get(); }
+    GfxCameraState state() override { return {orientation_, zoom_}; }
+    void commitState() override { ++commits_; }
 
     // Places the eye at `eye` looking along `look` with `up` roughly up.
     void lookAt(const TesVector& eye, const TesVector& look, const TesVector& up);
@@ -51,6 +53,7 @@ private:
     TesMatrix orientation_;
     IPtr<RefClipping> clipping_;
     int setCount_ = 0;
+    int commits_ = 0;
 };
 
 class RefSceneView : public ISGfxScene {
@@ -60,9 +63,13 @@ public:
     const char* className() const override;
     IGfxCamera* camera() override { return camera_.get(); }
     RefCamera& refCamera() { return *camera_; }
+    void attachView(IView* view) override { attached_ = view; }
+    void showStoredView(int32_t, bool, int32_t) override {}
+    ITesUnknown* graphicsView() override { return nullptr; }
 
 private:
     IPtr<RefCamera> camera_;
+    IPtr<IView> attached_;
 };
 
 class RefViewMgr : public IGfxViewMgr {
@@ -72,8 +79,10 @@ public:
     const char* className() const override;
     ITesUnknown* currentSceneView() override { return static_cast<ISGfxScene*>(current_.get()); }
     RefSceneView& current() { return *current_; }
+    void setGraphicsView(ISGfxView* view, int32_t) override { graphicsView_ = view; }
 
 private:
+    IPtr<ISGfxView> graphicsView_;
     IPtr<RefSceneView> current_;
 };
 

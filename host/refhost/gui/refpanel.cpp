@@ -30,6 +30,7 @@ std::string describe(const RefControl& control) {
         for (size_t i = 0; i < control.items.size(); ++i) line += (i ? ", " : "") + quoted(control.items[i]);
         line += "] selection=" + std::to_string(control.selection);
     }
+    if (!control.icon.empty()) line += " icon=" + control.icon;
     if (control.editable) line += " editable";
     if (!control.text.empty()) line += " text=" + quoted(control.text);
     if (!control.enabled) line += " disabled";
@@ -96,8 +97,15 @@ void RefPanel::addCheck(const char* key, int32_t id, const char16_t* label, bool
 
 void RefPanel::addPushButton(const char* key, int32_t id, const char16_t* label) { add("push", key, id, label); }
 
-void RefPanel::addToolButton(const char* key, int32_t id, const char16_t* label, int32_t) {
+void RefPanel::addToolButton(const char* key, int32_t id, const char16_t* label, int32_t icon) {
     add("tool", key, id, label);
+    setIcon(id, icon);
+}
+
+void RefPanel::setIcon(int32_t id, int32_t icon) {
+    RefControl* control = findId(id);
+    const auto name = icons_.find(icon);
+    if (control != nullptr) control->icon = name != icons_.end() ? name->second : "#" + std::to_string(icon);
 }
 
 void RefPanel::addRadio(const char* key, int32_t id, const char16_t* label, bool firstOfGroup) {
@@ -112,7 +120,9 @@ void RefPanel::addText(const char* key, int32_t id, const char16_t* text, int32_
 
 void RefPanel::addTextField(const char* key, int32_t id, const char16_t* label) { add("field", key, id, label); }
 
-void RefPanel::addWidget(ITesUnknown*, int32_t id, const char16_t* label) { add("widget", nullptr, id, label); }
+void RefPanel::addWidget(ITesUnknown* widget, int32_t id, const char16_t* label) {
+    add("widget", nullptr, id, label).widget = widget;
+}
 
 int32_t RefPanel::reserveIds(int32_t count) {
     const int32_t first = nextReservedId_;
@@ -267,10 +277,13 @@ int32_t RefPanel::getSelection(int32_t id) {
 }
 
 RefControl* RefPanel::findId(int32_t id) {
+    RefControl* widget = nullptr;
     for (RefControl& control : controls_) {
-        if (control.id == id && control.kind != "widget") return &control;
+        if (control.id != id) continue;
+        if (control.kind != "widget") return &control;
+        if (widget == nullptr) widget = &control;
     }
-    return nullptr;
+    return widget;
 }
 
 RefControl* RefPanel::find(const std::string& keyOrId) {

@@ -28,6 +28,8 @@ struct RefControl {
     int32_t depth = 0;  // nesting inside groups
     std::vector<std::u16string> items;
     IGuiReceiver* receiver = nullptr;  // who is told about this control
+    std::string icon;                  // the registered name of its icon
+    ITesUnknown* widget = nullptr;     // an embedded widget, owned by its builder
 };
 
 class RefPanel : public IGuiPanel {
@@ -82,8 +84,10 @@ public:
     const char16_t* itemText(int32_t id, int32_t index) override;
     void setSelection(int32_t id, int32_t index) override;
     int32_t getSelection(int32_t id) override;
+    void setIcon(int32_t id, int32_t icon) override;
 
-    // Lookup for sessions and tests: by key, or by id written in decimal.
+    // Lookup for sessions and tests: by key, or by id written in decimal. A
+    // control of the panel's own goes before an embedded widget of that id.
     RefControl* find(const std::string& keyOrId);
     RefControl* findId(int32_t id);
     const std::vector<RefControl>& controls() const { return controls_; }

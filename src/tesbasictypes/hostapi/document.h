@@ -105,3 +105,43 @@ class ICommandAccess : public virtual ITesUnknown {
 public:
     virtual bool runCommand(const char16_t* name, int32_t flags) = 0;
 };
+
+// Features of the document. "ITesPlane".
+class ITesPlane : public virtual ITesUnknown {
+public:
+    virtual TesVector origin() = 0;
+    virtual TesVector normal() = 0;
+};
+
+// "ITesLine": a segment.
+class ITesLine : public virtual ITesUnknown {
+public:
+    virtual TesVector start() = 0;
+    virtual TesVector end() = 0;
+};
+
+// "ITesSphere". The vector is the host's: a direction that goes with the sphere.
+class ITesSphere : public virtual ITesUnknown {
+public:
+    virtual TesVector centre() = 0;
+    virtual double radius() = 0;
+    virtual TesVector vector() = 0;
+};
+
+// "ITesMesh": a triangle mesh as flat arrays; valid as long as the mesh.
+class ITesMesh : public virtual ITesUnknown {
+public:
+    virtual int32_t vertexCount() = 0;
+    // x, y, z of each vertex.
+    virtual const double* vertices() = 0;
+    virtual int32_t triangleCount() = 0;
+    // Three vertex indices per triangle, counter-clockwise seen from outside.
+    virtual const int32_t* triangles() = 0;
+};
+
+// "ITesMeshExt": what a mesh knows beyond its triangles.
+class ITesMeshExt : public virtual ITesUnknown {
+public:
+    // The CAD face of each triangle (triangleCount entries), or null.
+    virtual const int32_t* triangleFaces() = 0;
+};

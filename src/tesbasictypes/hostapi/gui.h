@@ -131,6 +131,8 @@ public:
     // -1 selects nothing.
     virtual void setSelection(int32_t id, int32_t index) = 0;
     virtual int32_t getSelection(int32_t id) = 0;
+    // Shows the registered icon `icon` on control `id`.
+    virtual void setIcon(int32_t id, int32_t icon) = 0;
 };
 
 // "IGuiSimpleDlg": a message box. Kinds and answers below.

@@ -54,6 +54,7 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(pointArrayFactory_.get(), {"IRealPArrayFactory"});
     manager_->addService(pointColors_.get(), {"ITesPointExtraInfo"});
     manager_->addService(units_.get(), {"IUnitService"});
+    manager_->addService(workflows_.get(), {"ITesWorkflowManager"});
     manager_->addServiceFactory(kXmlService, [] { return static_cast<ITesUnknown*>(new RefXmlDocument); });
     refSeedSettings(*this);
 }

@@ -18,6 +18,7 @@
 #include "infrastructure/refmemorymanager.h"
 #include "infrastructure/refstrsupport.h"
 #include "document/refpointarrays.h"
+#include "document/refworkflow.h"
 #include "infrastructure/refunits.h"
 #include "infrastructure/refprogress.h"
 #include "infrastructure/reftranslator.h"
@@ -76,6 +77,7 @@ public:
     RefRealPArrayFactory& pointArrayFactory() { return *pointArrayFactory_; }
     // The empty colour object offered as "ITesPointExtraInfo".
     RefPointExtraInfo& pointColors() { return *pointColors_; }
+    RefWorkflowManager& workflows() { return *workflows_; }
 
     // Reads the translation table at `path` (format in reftranslator.h); the
     // first success offers "ITesTranslatorService", so a host that never loads
@@ -133,6 +135,7 @@ private:
     IPtr<RefRandom> random_;
     IPtr<RefRealPArrayFactory> pointArrayFactory_;
     IPtr<RefPointExtraInfo> pointColors_;
+    IPtr<RefWorkflowManager> workflows_{new RefWorkflowManager};
     std::string failure_;
 };
 

@@ -24,7 +24,7 @@ CommandResult runSession(const std::string& script, const std::string& options =
 }
 
 TEST(Sessions, ExampleTranscriptsMatchTheGoldenOnes) {
-    for (const std::string name : {"camera-position", "matrix-widget"}) {
+    for (const std::string name : {"camera-position", "matrix-widget", "srml-automation"}) {
         const CommandResult run = runSession("examples/sessions/" + name + ".session");
         EXPECT_EQ(run.exitCode, 0) << run.output;
         EXPECT_EQ(run.output, readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out")) << name;
@@ -94,6 +94,31 @@ TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
         EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
         EXPECT_EQ(readFile(folder.narrowFile("settings.txt")), text);
     }
+}
+
+// A script installed in one run is there in the next; a damaged store stops
+// the run and stays as it was; without a workflow manager OK still ends.
+TEST(Sessions, WorkflowStoreKeepsInstalledScriptsAcrossRuns) {
+    TempFolder folder;
+    const std::string store = " --workflows " + folder.narrowFile("workflows.txt");
+    std::ofstream(folder.file("install.session"))
+        << "scene " VESPER_SOURCE_DIR "/examples/scenes/automation.scene\ncommand GenWriteSRMLAutomationCmd\n"
+           "type SRMLPath /r.srml\nok\n";
+    ASSERT_EQ(runSession(folder.narrowFile("install.session"), store).exitCode, 0);
+    const CommandResult listed = runCommand(toolPath("vesper-host") + store + " workflows");
+    EXPECT_NE(listed.output.find("\"Part scan\" current calls: begin 0; language Python; script;\nscript:\nimport"),
+              std::string::npos) << listed.output;
+    EXPECT_NE(listed.output.find("srmlPath = \"/r.srml\""), std::string::npos);
+
+    std::ofstream(folder.file("workflows.txt")) << "workflow A\nscript 4g\n";
+    const CommandResult damaged = runSession(folder.narrowFile("install.session"), store);
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_NE(damaged.output.find("workflows.txt:2: script needs its bytes as hexadecimal digits"), std::string::npos);
+    EXPECT_EQ(readFile(folder.narrowFile("workflows.txt")), "workflow A\nscript 4g\n");
+
+    std::ofstream(folder.file("inert.session")) << "withdraw ITesWorkflowManager\n"
+                                                  << readFile(folder.narrowFile("install.session"));
+    EXPECT_NE(runSession(folder.narrowFile("inert.session")).output.find("ok: ended"), std::string::npos);
 }
 
 }  // namespace

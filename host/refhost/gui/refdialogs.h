@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hostapi/gui.h"
@@ -27,6 +28,7 @@ public:
                  bool flag3) override;
 
     void queueAnswer(int32_t answer) { answers_.push_back(answer); }
+    size_t unusedAnswers() const { return answers_.size(); }
     const std::vector<RefDialogShown>& shown() const { return shown_; }
 
 private:
@@ -48,8 +50,10 @@ public:
     bool saveFileDialog(const char16_t** path, const char16_t* filter, const char16_t* startFolder) override;
 
     void queueAnswer(RefFileAnswer answer) { answers_.push_back(std::move(answer)); }
-    // Filters and start folders asked with, one line per dialog.
-    const std::vector<std::string>& requests() const { return requests_; }
+    size_t unusedAnswers() const { return answers_.size(); }
+    // The dialogs asked for since the last call, one line each:
+    // open|save filter="..." folder="...".
+    std::vector<std::string> takeRequests() { return std::exchange(requests_, {}); }
 
 private:
     bool answer(const char* kind, const char16_t** path, const char16_t* filter, const char16_t* startFolder);

@@ -101,6 +101,7 @@ RefCoordinateSystem* readSystem(Statement& statement) {
 struct SceneState {
     RefHost& host;
     RefObject* lastObject = nullptr;
+    bool workflowSeen = false;
 };
 
 void readCamera(SceneState& scene, Statement& statement) {
@@ -210,6 +211,46 @@ void readSetting(SceneState& scene, Statement& statement) {
     }
 }
 
+// The scene's first workflow is current unless a later one says so.
+void readWorkflow(SceneState& scene, Statement& statement) {
+    const std::string name = statement.word("workflow name");
+    bool current = false, holder = true;
+    while (statement.good() && statement.more()) {
+        const std::string word = statement.word("workflow option");
+        if (word == "current") current = true;
+        else if (word == "noholder") holder = false;
+        else statement.fail("expected current or noholder, not " + word);
+    }
+    if (!statement.complete()) return;
+    RefWorkflowManager& workflows = scene.host.workflows();
+    RefWorkflow& workflow = workflows.ensure(name, holder);
+    if (current || !scene.workflowSeen) workflows.setCurrent(&workflow);
+    scene.workflowSeen = true;
+}
+
+void readWorkflowOwner(SceneState& scene, Statement& statement) {
+    if (scene.lastObject == nullptr) {
+        statement.fail("workflowowner needs an object before it");
+        return;
+    }
+    bool uses = true;
+    RefWorkflow* held = nullptr;
+    while (statement.good() && statement.more()) {
+        if (statement.next("query")) {
+            uses = statement.flag("query");
+        } else if (statement.next("holds")) {
+            const std::string name = statement.word("workflow name or none");
+            held = name == "none" ? nullptr : scene.host.workflows().find(name);
+            if (name != "none" && held == nullptr) statement.fail("no workflow named " + name);
+        } else {
+            statement.fail("expected query or holds, not " + statement.word("word"));
+        }
+    }
+    if (!statement.complete()) return;
+    scene.lastObject->attach(kWorkflowOwnerId,
+                             static_cast<ITesWorkflowOwner*>(new RefWorkflowOwner(uses, held ? new RefWorkflowLink(held) : nullptr)));
+}
+
 using Reader = std::function<void(SceneState&, Statement&)>;
 
 const std::map<std::string, Reader>& readers() {
@@ -219,6 +260,8 @@ const std::map<std::string, Reader>& readers() {
         {"csys", readCsys},
         {"subcsys", readSubCsys},
         {"setting", readSetting},
+        {"workflow", readWorkflow},
+        {"workflowowner", readWorkflowOwner},
         {"registry",
          [](SceneState& scene, Statement& statement) {
              const std::string key = statement.word("registry key");

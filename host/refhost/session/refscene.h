@@ -12,6 +12,11 @@
 //   state KEY true|false
 //   phase P               the document's current phase
 //   unit mm|cm|m|in|um    the user's length unit (the document is in mm)
+//   workflow NAME [current] [noholder]
+//                         a workflow of the host (kept if it exists); the
+//                         scene's first is current unless another says so
+//   workflowowner [query true|false] [holds NAME|none]
+//                         links the last object to a workflow of its own
 //
 // Names and texts are UTF-8.
 //

@@ -79,6 +79,14 @@ RefSessionResult RefSession::runLines(const RefLineFile& script, const std::stri
             return result;
         }
     }
+    // Answers the script queued for dialogs that never came are a mistake
+    // in the script: they would answer the next script's questions.
+    const size_t unused = host_.dialogs().unusedAnswers() + host_.fileDialogs().unusedAnswers();
+    if (unused > 0) {
+        result.error = refLineError(name, script.lines.empty() ? 0 : script.lines.back().number,
+                                    "the session ended with " + std::to_string(unused) + " unused answer(s)");
+        return result;
+    }
     result.good = true;
     return result;
 }

@@ -20,14 +20,16 @@
 //   widget matrix [LABEL]      build a matrix widget on a panel of its own
 //                              (not while a command runs)
 //   matrix V1 ... V16          show a matrix in that widget
-//   dump panel|camera|settings|dialogs|states|prompt|container
+//   dump panel|camera|settings|dialogs|states|prompt|container|workflows|files
+//                              (files: the file dialogs asked since the last one)
 //   expect KEY value|text|selection|checked|enabled EXPECTED
 //   withdraw NAME...           the host stops offering these services (a
 //                              component that already holds one keeps it)
 //   echo TEXT
 //
 // KEY is a control key or id. A failed statement or expectation stops the
-// session with "file:line: message".
+// session with "file:line: message"; so does an answer or file queued for a
+// dialog that never came.
 #pragma once
 
 #include <cstdio>

@@ -65,6 +65,11 @@ std::string RefSession::dump(const Words& words) {
         print(dialogsText(host_));
     } else if (what == "states") {
         print(statesText(host_));
+    } else if (what == "workflows") {
+        print(refWorkflowsText(host_.workflows()));
+    } else if (what == "files") {
+        print("files:\n");
+        for (const std::string& request : host_.fileDialogs().takeRequests()) print("  " + request + "\n");
     } else if (what == "prompt") {
         print("prompt: \"" + refUtf8(host_.statusBar().prompt()) + "\"\n");
     } else {

@@ -9,6 +9,7 @@
 #include "refhost.h"
 #include "session/refsession.h"
 #include "infrastructure/refsettingsfile.h"
+#include "infrastructure/refworkflowfile.h"
 #include "tesclcbinary.h"
 #include "toolcli.h"
 
@@ -93,10 +94,12 @@ std::string componentVersion(const std::string& pluginPath) {
 struct Options {
     std::string pluginPath = refDefaultPluginPath();
     std::string settingsPath;
+    std::string workflowsPath;
     std::vector<std::string> scripts;
     int64_t cycles = 0;
     CLI::App* run = nullptr;
     CLI::App* cycle = nullptr;
+    CLI::App* workflows = nullptr;
 };
 
 void describe(ToolCli& cli, Options& options) {
@@ -104,6 +107,8 @@ void describe(ToolCli& cli, Options& options) {
     app.add_option("--plugin", options.pluginPath, "path of the plug-in library")->capture_default_str();
     app.add_option("--settings", options.settingsPath,
                    "settings file to read and keep up to date (without it, settings last as long as the run)");
+    app.add_option("--workflows", options.workflowsPath,
+                   "workflow store to read and keep up to date with the scripts commands install");
     cli.addVersion([&options] { return componentVersion(options.pluginPath); });
     options.run = cli.addSubcommand("run", "run session scripts, one after the other");
     options.run->add_option("scripts", options.scripts, "session script files")->required()->check(CLI::ExistingFile);
@@ -112,6 +117,7 @@ void describe(ToolCli& cli, Options& options) {
     options.cycle->add_option("N", options.cycles, "number of cycles")
         ->required()
         ->check(CLI::Range(int64_t{1}, kMaxCycles));
+    options.workflows = cli.addSubcommand("workflows", "print the workflow store (with --workflows) and its scripts");
 }
 
 }  // namespace
@@ -128,6 +134,11 @@ int main(int argc, char** argv) {
     RefHost host;
     std::string error;
     if (!options.settingsPath.empty() && !refUseSettingsFile(host, options.settingsPath, error)) return cli.fail(error);
+    if (!options.workflowsPath.empty() && !refUseWorkflowFile(host, options.workflowsPath, error)) return cli.fail(error);
+    if (options.workflows->parsed()) {
+        std::fputs(refWorkflowsText(host.workflows()).c_str(), stdout);
+        return kToolExitSuccess;
+    }
     if (options.cycle->parsed()) return runCycles(cli, host, options.pluginPath, options.cycles);
     host.installInLibrary();
     RefLoadedComponent loaded = host.loadComponent(options.pluginPath);

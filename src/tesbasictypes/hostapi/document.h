@@ -145,3 +145,53 @@ public:
     // The CAD face of each triangle (triangleCount entries), or null.
     virtual const int32_t* triangleFaces() = 0;
 };
+
+// The workflow of the host: what runs when the user starts a scan. An object
+// can carry a workflow of its own through the component below.
+inline constexpr TesClassId kWorkflowOwnerId = TesClassId::parse("c1b2aebf-928d-4faa-8429-ff63122a801d");
+
+// The object component of class kWorkflowOwnerId.
+class ITesWorkflowOwner : public virtual ITesUnknown {
+public:
+    // True when the object's workflow is to be used.
+    virtual bool usesWorkflow() = 0;
+};
+
+// "ITesWorkflowSubObjectMgr": the owner's link to its workflow.
+class ITesWorkflowSubObjectMgr : public virtual ITesUnknown {
+public:
+    // The held link ("ITesWorkflowLink"), or null.
+    virtual ITesUnknown* heldObject() = 0;
+};
+
+// "ITesWorkflowLink".
+class ITesWorkflowLink : public virtual ITesUnknown {
+public:
+    // The workflow linked to, or null.
+    virtual ITesUnknown* value() = 0;
+};
+
+// A workflow's holder of the automation script it runs.
+class ITesScriptHolder : public virtual ITesUnknown {
+public:
+    // Starts a new script; the argument is the host's.
+    virtual void begin(int32_t mode) = 0;
+    virtual void setLanguage(const char* language) = 0;
+    // 8-bit (UTF-8) text, stored as given.
+    virtual void setScript(const char* script) = 0;
+};
+
+// "ITesWorkflow".
+class ITesWorkflow : public virtual ITesUnknown {
+public:
+    virtual ITesScriptHolder* scriptHolder() = 0;
+};
+
+// "ITesWorkflowManager".
+class ITesWorkflowManager : public virtual ITesUnknown {
+public:
+    // Makes `workflow` (as a link's value) the current workflow.
+    virtual void takeWorkflow(ITesUnknown* workflow) = 0;
+    // Answers "ITesWorkflow", or null.
+    virtual ITesUnknown* currentWorkflow() = 0;
+};

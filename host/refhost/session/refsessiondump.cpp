@@ -65,6 +65,10 @@ std::string RefSession::dump(const Words& words) {
         print(dialogsText(host_));
     } else if (what == "states") {
         print(statesText(host_));
+    } else if (what == "views") {
+        print(viewsText());
+    } else if (what == "animation") {
+        print(animationText());
     } else if (what == "prompt") {
         print("prompt: \"" + refUtf8(host_.statusBar().prompt()) + "\"\n");
     } else {

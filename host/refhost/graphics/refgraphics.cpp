@@ -108,7 +108,10 @@ void RefGraphicsView::queryInterface(const char* name, void** out) {
 
 const char* RefGraphicsView::className() const { return "RefGraphicsView"; }
 
-ITesUnknown* RefGraphicsView::sceneView() { return scene_ != nullptr ? static_cast<ISGfxScene*>(scene_) : nullptr; }
+ITesUnknown* RefGraphicsView::sceneView() {
+    if (scene_ == nullptr) return nullptr;
+    return static_cast<ISGfxScene*>(scene_);
+}
 
 RefSceneView::RefSceneView() : camera_(new RefCamera), graphicsView_(new RefGraphicsView(this)) {}
 

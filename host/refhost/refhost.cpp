@@ -56,7 +56,22 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(units_.get(), {"IUnitService"});
     manager_->addService(workflows_.get(), {"ITesWorkflowManager"});
     manager_->addServiceFactory(kXmlService, [] { return static_cast<ITesUnknown*>(new RefXmlDocument); });
+    registerViews();
     refSeedSettings(*this);
+}
+
+// The views, the theme of stored views, the layout and the camera animator;
+// every lookup of "IView" makes a new view.
+void RefHost::registerViews() {
+    viewTheme_ = new RefViewTheme;
+    viewLayout_ = new RefViewLayout(views_.get());
+    animator_ = new RefCameraAnimator;
+    views_->current().useServices(manager_.get());
+    manager_->addService(viewTheme_.get(), {"IViewTheme"});
+    manager_->addService(viewLayout_.get(), {"IViewLayout"});
+    manager_->addService(animator_.get(), {"ITesAnimateCameraUtil"});
+    RefViewMgr* views = views_.get();
+    manager_->addServiceFactory("IView", [views] { return static_cast<ITesUnknown*>(new RefView(views)); });
 }
 
 void RefHost::offerBucketPool() {

@@ -14,6 +14,8 @@
 #include "gui/refdialogs.h"
 #include "document/refdocument.h"
 #include "graphics/refgraphics.h"
+#include "graphics/refanimator.h"
+#include "graphics/refviews.h"
 #include "infrastructure/refmemchecker.h"
 #include "infrastructure/refmemorymanager.h"
 #include "infrastructure/refstrsupport.h"
@@ -60,6 +62,9 @@ public:
     RefCamera& camera() { return views_->current().refCamera(); }
     RefRenderer& renderer() { return *renderer_; }
     RefGenGfxService& graphics() { return *graphics_; }
+    RefViewTheme& viewTheme() { return *viewTheme_; }
+    RefViewLayout& viewLayout() { return *viewLayout_; }
+    RefCameraAnimator& animator() { return *animator_; }
     RefStrSupport& strSupport() { return *strSupport_; }
     RefUnitService& units() { return *units_; }
     RefDirService& directories() { return *directories_; }
@@ -107,6 +112,7 @@ public:
 
 private:
     void offerPoolOnce();
+    void registerViews();
 
     RefHostOptions options_;
     IPtr<RefComponentManager> manager_;
@@ -125,6 +131,9 @@ private:
     IPtr<RefViewMgr> views_;
     IPtr<RefRenderer> renderer_;
     IPtr<RefGenGfxService> graphics_;
+    IPtr<RefViewTheme> viewTheme_;
+    IPtr<RefViewLayout> viewLayout_;
+    IPtr<RefCameraAnimator> animator_;
     IPtr<RefStrSupport> strSupport_;
     IPtr<RefUnitService> units_;
     IPtr<RefDirService> directories_;

@@ -1,6 +1,37 @@
 #include "graphics/refgraphics.h"
 
+#include <algorithm>
+
+#include "graphics/refviews.h"
+#include "hostapi/settings.h"
 #include "queryinterface.h"
+
+namespace {
+
+// What the view manager's callbacks receive.
+class RefMouseData : public IGfxMouseData {
+public:
+    explicit RefMouseData(int32_t type) : type_(type) {}
+    void queryInterface(const char* name, void** out) override {
+        tesAnswerQuery(name, out, {"RefMouseData", this, this, {{"IGfxMouseData", static_cast<IGfxMouseData*>(this)}}});
+    }
+    const char* className() const override { return "RefMouseData"; }
+    int32_t type() override { return type_; }
+
+private:
+    int32_t type_;
+};
+
+// A service of `manager` seen as T, or null; services are held by the
+// manager, so the pointer gains no reference.
+template <class T>
+T* serviceOf(ITesComponentManager* manager, const char* name) {
+    void* face = nullptr;
+    if (manager == nullptr || manager->getService(name, &face) != 1) return nullptr;
+    return static_cast<T*>(face);
+}
+
+}  // namespace
 
 void RefClipping::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out, {"RefClipping", this, this, {{"IGfxClipping", static_cast<IGfxClipping*>(this)}}});
@@ -42,16 +73,49 @@ TesMatrix RefCamera::projection() {
 }
 
 void RefCamera::lookAt(const TesVector& eye, const TesVector& look, const TesVector& up) {
+    orientation_ = lookAtOrientation(eye, look, up);
+}
+
+TesMatrix RefCamera::lookAtOrientation(const TesVector& eye, const TesVector& look, const TesVector& up) {
     const TesVector back = (-look).normalized();
     const TesVector right = cross(up, back).normalized();
     const TesVector trueUp = cross(back, right);
     TesMatrix rotation = TesMatrix::fromRows(right, trueUp, back);
     const TesVector moved = rotation.transformPoint(eye);
     rotation.setTranslation(-moved);
-    orientation_ = rotation;
+    return rotation;
 }
 
-TesVector RefCamera::eye() const { return orientation_.inverse().transformPoint({0, 0, 0}); }
+TesVector RefCamera::eye() const { return eyeOf(orientation_); }
+
+TesVector RefCamera::eyeOf(const TesMatrix& orientation) { return orientation.inverse().transformPoint({0, 0, 0}); }
+
+TesVector RefCamera::lookOf(const TesMatrix& orientation) {
+    return {-orientation(2, 0), -orientation(2, 1), -orientation(2, 2)};
+}
+
+void RefCamera::commitState() {
+    ++commits_;
+    if (!pendingMove_) return;
+    const std::function<void(RefCamera&)> move = std::move(pendingMove_);
+    pendingMove_ = nullptr;
+    move(*this);
+}
+
+void RefGraphicsView::queryInterface(const char* name, void** out) {
+    tesAnswerQuery(name, out, {"RefGraphicsView", this, this, {{"ISGfxView", static_cast<ISGfxView*>(this)}}});
+}
+
+const char* RefGraphicsView::className() const { return "RefGraphicsView"; }
+
+ITesUnknown* RefGraphicsView::sceneView() {
+    if (scene_ == nullptr) return nullptr;
+    return static_cast<ISGfxScene*>(scene_);
+}
+
+RefSceneView::RefSceneView() : camera_(new RefCamera), graphicsView_(new RefGraphicsView(this)) {}
+
+RefSceneView::~RefSceneView() { graphicsView_->detach(); }
 
 void RefSceneView::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out, {"RefSceneView", this, this, {{"ISGfxScene", static_cast<ISGfxScene*>(this)}}});
@@ -59,11 +123,59 @@ void RefSceneView::queryInterface(const char* name, void** out) {
 
 const char* RefSceneView::className() const { return "RefSceneView"; }
 
+ITesUnknown* RefSceneView::graphicsView() { return static_cast<ISGfxView*>(graphicsView_.get()); }
+
+void RefSceneView::showStoredView(int32_t number, bool animate, int32_t) {
+    auto* theme = serviceOf<IViewTheme>(manager_, "IViewTheme");
+    auto* view = tesQuery<RefView>(theme != nullptr ? theme->view(number) : nullptr, "RefView");
+    if (view == nullptr) return;
+    const GfxCameraState target = view->camera();
+    auto* settings = serviceOf<IDataStore>(manager_, "IDataStore");
+    auto* animator = serviceOf<ITesAnimateCameraUtil>(manager_, "ITesAnimateCameraUtil");
+    if (animate && animator != nullptr && settings != nullptr && settings->getBool(kSmoothKey, false)) {
+        animator->animate(0, static_cast<ISGfxScene*>(this), target.orientation, target, 1.0,
+                          settings->getDouble(kDurationKey, 0.0));
+    } else {
+        camera_->setOrientation(target.orientation);
+        camera_->setZoom(target.zoom);
+    }
+    camera_->commitState();
+}
+
 void RefViewMgr::queryInterface(const char* name, void** out) {
-    tesAnswerQuery(name, out, {"RefViewMgr", this, this, {{"IGfxViewMgr", static_cast<IGfxViewMgr*>(this)}}});
+    tesAnswerQuery(name, out,
+                   {"RefViewMgr",
+                    this,
+                    static_cast<IGfxViewMgr*>(this),
+                    {{"IGfxViewMgr", static_cast<IGfxViewMgr*>(this)},
+                     {"ICallbackObject", static_cast<ICallbackObject*>(this)}}});
 }
 
 const char* RefViewMgr::className() const { return "RefViewMgr"; }
+
+void RefViewMgr::addCallback(int32_t kind, IGfxCallback* callback) {
+    if (callback == nullptr) return;
+    std::vector<IPtr<IGfxCallback>>& registered = callbacks_[kind];
+    const auto same = [callback](const IPtr<IGfxCallback>& each) { return each.get() == callback; };
+    if (std::none_of(registered.begin(), registered.end(), same)) registered.emplace_back(callback);
+}
+
+void RefViewMgr::removeCallback(int32_t kind, IGfxCallback* callback) {
+    auto found = callbacks_.find(kind);
+    if (found == callbacks_.end()) return;
+    std::erase_if(found->second, [callback](const IPtr<IGfxCallback>& each) { return each.get() == callback; });
+    if (found->second.empty()) callbacks_.erase(found);
+}
+
+// The callbacks are copied first: one may remove itself, or others, when called.
+int RefViewMgr::fireCallbacks(int32_t kind, int32_t type) {
+    auto found = callbacks_.find(kind);
+    if (found == callbacks_.end()) return 0;
+    const std::vector<IPtr<IGfxCallback>> called = found->second;
+    IPtr<RefMouseData> event(new RefMouseData(type));
+    for (const IPtr<IGfxCallback>& callback : called) callback->onCallback(kind, event.get());
+    return static_cast<int>(called.size());
+}
 
 void RefRenderer::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out, {"RefRenderer", this, this, {{"IGfxRenderer", static_cast<IGfxRenderer*>(this)}}});

@@ -1,10 +1,14 @@
 // The reference host's graphics: a perspective camera, the scene view that
-// holds it, the view manager, the renderer and the graphics service that hands
-// out the current view transformation and object placements.
+// holds it and the graphics view showing it, the view manager with its
+// callbacks, the renderer and the graphics service that hands out the current
+// view transformation and object placements.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <vector>
 
+#include "hostapi/component.h"
 #include "hostapi/gfx.h"
 #include "iptr.h"
 
@@ -40,10 +44,20 @@ public:
     void viewRectangle(double* left, double* bottom, double* right, double* top) override;
     IGfxClipping* clipping() override { return clipping_.get(); }
     GfxCameraState state() override { return {orientation_, zoom_}; }
-    void commitState() override { ++commits_; }
+    // Plays the move set up since the last commit, if any.
+    void commitState() override;
+
+    // The move the next commitState plays (a camera transition); it replaces
+    // one set up before.
+    void setPendingMove(std::function<void(RefCamera&)> move) { pendingMove_ = std::move(move); }
+    int commits() const { return commits_; }
+    // The eye position in world coordinates and the viewing direction of an orientation.
+    static TesVector eyeOf(const TesMatrix& orientation);
+    static TesVector lookOf(const TesMatrix& orientation);
 
     // Places the eye at `eye` looking along `look` with `up` roughly up.
     void lookAt(const TesVector& eye, const TesVector& look, const TesVector& up);
+    static TesMatrix lookAtOrientation(const TesVector& eye, const TesVector& look, const TesVector& up);
     // The eye position in world coordinates.
     TesVector eye() const;
     int setCount() const { return setCount_; }
@@ -54,25 +68,58 @@ private:
     IPtr<RefClipping> clipping_;
     int setCount_ = 0;
     int commits_ = 0;
+    std::function<void(RefCamera&)> pendingMove_;
+};
+
+class RefSceneView;
+
+// The window showing a scene view; it refers to the scene view without
+// keeping it, and answers null once the scene view is gone.
+class RefGraphicsView : public ISGfxView {
+public:
+    explicit RefGraphicsView(RefSceneView* scene) : scene_(scene) {}
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    ITesUnknown* sceneView() override;
+    void detach() { scene_ = nullptr; }
+
+private:
+    RefSceneView* scene_;
 };
 
 class RefSceneView : public ISGfxScene {
 public:
-    RefSceneView() : camera_(new RefCamera) {}
+    static constexpr const char* kSmoothKey = "View/Smooth Camera Transition Internal";
+    static constexpr const char* kDurationKey = "View/Smooth Camera Transition Duration";
+
+    RefSceneView();
+    ~RefSceneView() override;
     void queryInterface(const char* name, void** out) override;
     const char* className() const override;
     IGfxCamera* camera() override { return camera_.get(); }
     RefCamera& refCamera() { return *camera_; }
+    // Records the view shown; the camera stays the scene view's own.
     void attachView(IView* view) override { attached_ = view; }
-    void showStoredView(int32_t, bool, int32_t) override {}
-    ITesUnknown* graphicsView() override { return nullptr; }
+    // Moves the camera to the stored camera of the theme's view `number`:
+    // through the animator when `animate` and the data store's kSmoothKey ask
+    // for it and there is one, else at once. Nothing for a number outside the theme.
+    void showStoredView(int32_t number, bool animate, int32_t flags) override;
+    ITesUnknown* graphicsView() override;
+
+    // The view shown, or null.
+    IView* attached() const { return attached_.get(); }
+    // Where showStoredView finds the theme, the data store and the animator.
+    void useServices(ITesComponentManager* manager) { manager_ = manager; }
 
 private:
     IPtr<RefCamera> camera_;
     IPtr<IView> attached_;
+    IPtr<RefGraphicsView> graphicsView_;
+    ITesComponentManager* manager_ = nullptr;
 };
 
-class RefViewMgr : public IGfxViewMgr {
+// The view manager and its registry of callbacks ("ICallbackObject").
+class RefViewMgr : public IGfxViewMgr, public ICallbackObject {
 public:
     RefViewMgr() : current_(new RefSceneView) {}
     void queryInterface(const char* name, void** out) override;
@@ -80,10 +127,21 @@ public:
     ITesUnknown* currentSceneView() override { return static_cast<ISGfxScene*>(current_.get()); }
     RefSceneView& current() { return *current_; }
     void setGraphicsView(ISGfxView* view, int32_t) override { graphicsView_ = view; }
+    // The graphics view set last, or null.
+    ISGfxView* graphicsView() const { return graphicsView_.get(); }
+
+    // A callback registered twice for a kind is called once; removing one
+    // that is not registered does nothing.
+    void addCallback(int32_t kind, IGfxCallback* callback) override;
+    void removeCallback(int32_t kind, IGfxCallback* callback) override;
+    // Calls every callback of `kind`, in the order they were added, with a
+    // mouse data of `type` ("IGfxMouseData"); returns how many it called.
+    int fireCallbacks(int32_t kind, int32_t type);
 
 private:
     IPtr<ISGfxView> graphicsView_;
     IPtr<RefSceneView> current_;
+    std::map<int32_t, std::vector<IPtr<IGfxCallback>>> callbacks_;
 };
 
 class RefRenderer : public IGfxRenderer {

@@ -7,15 +7,16 @@
 #include "session/reflines.h"
 #include "infrastructure/refreplacefile.h"
 #include "session/refscene.h"
+#include "infrastructure/reftext.h"
 
 namespace {
 
 constexpr int32_t kUpPlusY = 3;
 
-// Settings and registry lines only: a settings file is not a scene.
+// Settings, registry and view lines only: a settings file is not a scene.
 bool onlySettings(const RefLineFile& file, const std::string& path, std::string& error) {
     for (const RefLine& line : file.lines) {
-        if (line.words[0] != "setting" && line.words[0] != "registry") {
+        if (line.words[0] != "setting" && line.words[0] != "registry" && line.words[0] != "view") {
             error = refLineError(path, line.number, "not a setting: " + line.words[0]);
             return false;
         }
@@ -28,6 +29,19 @@ std::string typeOf(const RefDataStore::Value& value) {
     return kTypes[value.index()];
 }
 
+// The stored views in theme order, each camera as its exact orientation matrix.
+std::string viewsText(RefViewTheme& theme) {
+    std::string text;
+    for (int32_t number = 1; number <= theme.count(); ++number) {
+        auto* view = tesQuery<RefView>(theme.view(number), "RefView");
+        if (view == nullptr) continue;
+        text += "view " + refQuote(refUtf8(view->name())) + " flags " + std::to_string(view->flags()) + " orientation";
+        for (int i = 0; i < TesMatrix::kElementCount; ++i) text += " " + refFormatDouble(view->camera().orientation[i]);
+        text += " zoom " + refFormatDouble(view->camera().zoom) + "\n";
+    }
+    return text;
+}
+
 std::string settingsText(RefHost& host) {
     std::ostringstream text;
     text << "# vesper-host settings\n";
@@ -37,6 +51,7 @@ std::string settingsText(RefHost& host) {
     for (const auto& [key, value] : host.registry().values()) {
         text << "registry " << refQuote(key) << " " << refQuote(value) << "\n";
     }
+    text << viewsText(host.viewTheme());
     return text.str();
 }
 
@@ -63,11 +78,13 @@ bool refUseSettingsFile(RefHost& host, const std::string& path, std::string& err
     if (!readExisting(host, path, error)) return false;
     // A save that fails stops the run: the host reports it once, with the
     // OS's reason, and the file keeps what the last good save wrote.
-    host.settings().onWritten([&host, path] {
+    const auto save = [&host, path] {
         if (!host.failure().empty()) return;
         const RefReplaceResult saved = refReplaceFile(path, settingsText(host));
         if (!saved.good) host.fail("cannot save settings: " + saved.error);
-    });
+    };
+    host.settings().onWritten(save);
+    host.viewTheme().onChanged(save);
     return true;
 }
 

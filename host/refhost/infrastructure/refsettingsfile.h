@@ -1,10 +1,13 @@
-// The settings file of the reference host: the data store's values and the
-// registry switches, one statement a line in the scene format
+// The settings file of the reference host: the data store's values, the
+// registry switches and the user's stored views, one statement a line in the
+// scene format
 //
 //   setting bool|int|double|string KEY VALUE
 //   registry KEY VALUE
+//   view NAME flags F orientation V1 ... V16 zoom Z
 //
-// Every write to the data store saves the whole file again, through a
+// Every write to the data store, and every change of the stored views or of
+// a view among them, saves the whole file again, through a
 // temporary file in the same folder and a rename, so the file always holds a
 // complete set: what was written up to the last change, never half of it. The
 // file keeps its mode and owner, and a symbolic link is written through.

@@ -9,6 +9,12 @@
 //                         a coordinate-system sub-object of the last object
 //   setting bool|int|double|string KEY VALUE
 //   registry KEY VALUE
+//   view NAME [flags F] eye X Y Z look X Y Z up X Y Z [zoom Z]
+//   view NAME [flags F] orientation V1 ... V16 [zoom Z]
+//                         a stored view, appended to the user's views; flags
+//                         default to 18 (a user's view), the orientation is
+//                         a camera matrix row by row (a rotation and a
+//                         translation), the form the settings file writes
 //   state KEY true|false
 //   phase P               the document's current phase
 //   unit mm|cm|m|in|um    the user's length unit (the document is in mm)
@@ -37,7 +43,7 @@ struct RefSceneResult {
     std::string error;  // "file:line: what"
 };
 
-// Replaces the document by the scene's; settings, registry and states are
-// added to what the host has.
+// Replaces the document by the scene's; settings, registry, states and views
+// are added to what the host has.
 RefSceneResult refLoadScene(RefHost& host, const std::string& path);
 RefSceneResult refLoadSceneLines(RefHost& host, const RefLineFile& file, const std::string& name);

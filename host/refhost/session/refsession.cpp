@@ -43,6 +43,8 @@ const std::map<std::string, RefSession::Handler>& RefSession::handlers() {
         {"widget", &RefSession::buildWidget},
         {"matrix", &RefSession::showMatrix},
         {"dump", &RefSession::dump},
+        {"view", &RefSession::sceneStatement},
+        {"callback", &RefSession::fireCallback},
     };
     return table;
 }

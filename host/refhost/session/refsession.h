@@ -20,8 +20,11 @@
 //   widget matrix [LABEL]      build a matrix widget on a panel of its own
 //                              (not while a command runs)
 //   matrix V1 ... V16          show a matrix in that widget
-//   dump panel|camera|settings|dialogs|states|prompt|container|workflows|files
+//   dump panel|camera|settings|dialogs|states|prompt|container|workflows|files|views|animation
 //                              (files: the file dialogs asked since the last one)
+//   view ...                   a stored view, as in scene files
+//   callback KIND TYPE         the view manager calls its callbacks of KIND
+//                              with mouse data of TYPE (a command must run)
 //   expect KEY value|text|selection|checked|enabled EXPECTED
 //   withdraw NAME...           the host stops offering these services (a
 //                              component that already holds one keeps it)
@@ -98,6 +101,11 @@ private:
 
     // Dumps (refsessiondump.cpp).
     std::string dump(const Words& words);
+
+    // Views and cameras (refsessionviews.cpp).
+    std::string fireCallback(const Words& words);
+    std::string viewsText();
+    std::string animationText();
 
     void print(const std::string& text);
     // `path` as the script names it: relative paths start at its folder.

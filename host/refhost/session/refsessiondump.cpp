@@ -70,6 +70,10 @@ std::string RefSession::dump(const Words& words) {
     } else if (what == "files") {
         print("files:\n");
         for (const std::string& request : host_.fileDialogs().takeRequests()) print("  " + request + "\n");
+    } else if (what == "views") {
+        print(viewsText());
+    } else if (what == "animation") {
+        print(animationText());
     } else if (what == "prompt") {
         print("prompt: \"" + refUtf8(host_.statusBar().prompt()) + "\"\n");
     } else {

@@ -12,7 +12,7 @@ std::string RefSession::loadScene(const Words& words) {
     return loaded.good ? std::string() : loaded.error;
 }
 
-// A scene statement (setting, registry, state, phase, camera, unit) on its own.
+// A scene statement (setting, registry, state, phase, camera, unit, view) on its own.
 std::string RefSession::sceneStatement(const Words& words) {
     RefLineFile single{true, {}, {RefLine{1, words}}};
     RefSceneResult loaded = refLoadSceneLines(host_, single, "statement");

@@ -125,6 +125,14 @@ const char* RefSceneView::className() const { return "RefSceneView"; }
 
 ITesUnknown* RefSceneView::graphicsView() { return static_cast<ISGfxView*>(graphicsView_.get()); }
 
+void RefSceneView::attachView(IView* view) {
+    attached_ = view;
+    if (auto* shown = tesQuery<RefView>(view, "RefView")) {
+        camera_->setOrientation(shown->camera().orientation);
+        camera_->setZoom(shown->camera().zoom);
+    }
+}
+
 void RefSceneView::showStoredView(int32_t number, bool animate, int32_t) {
     auto* theme = serviceOf<IViewTheme>(manager_, "IViewTheme");
     auto* view = tesQuery<RefView>(theme != nullptr ? theme->view(number) : nullptr, "RefView");

@@ -98,8 +98,8 @@ public:
     const char* className() const override;
     IGfxCamera* camera() override { return camera_.get(); }
     RefCamera& refCamera() { return *camera_; }
-    // Records the view shown; the camera stays the scene view's own.
-    void attachView(IView* view) override { attached_ = view; }
+    // Shows `view`: the camera takes the view's stored camera at once.
+    void attachView(IView* view) override;
     // Moves the camera to the stored camera of the theme's view `number`:
     // through the animator when `animate` and the data store's kSmoothKey ask
     // for it and there is one, else at once. Nothing for a number outside the theme.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "bucketmemorypool.h"
@@ -22,6 +23,8 @@
 #include "infrastructure/refprogress.h"
 #include "infrastructure/reftranslator.h"
 #include "infrastructure/refrandom.h"
+#include "document/refcommandaccess.h"
+#include "gui/refselection.h"
 
 struct RefLoadedComponent {
     bool good = false;
@@ -76,6 +79,11 @@ public:
     RefRealPArrayFactory& pointArrayFactory() { return *pointArrayFactory_; }
     // The empty colour object offered as "ITesPointExtraInfo".
     RefPointExtraInfo& pointColors() { return *pointColors_; }
+    // Selection: "ITesPreselectMgr", the feature selectors made for
+    // "ITesFeatureSelectorWidget", and "ICommandAccess".
+    RefPreselectMgr& preselect() { return *preselect_; }
+    RefSelectorRegistry& selectors() { return *selectors_; }
+    RefCommandAccess& commandAccess() { return *commandAccess_; }
 
     // Reads the translation table at `path` (format in reftranslator.h); the
     // first success offers "ITesTranslatorService", so a host that never loads
@@ -133,6 +141,10 @@ private:
     IPtr<RefRandom> random_;
     IPtr<RefRealPArrayFactory> pointArrayFactory_;
     IPtr<RefPointExtraInfo> pointColors_;
+    IPtr<RefPreselectMgr> preselect_;
+    // Shared with the selector factory, which the manager may keep longer.
+    std::shared_ptr<RefSelectorRegistry> selectors_;
+    IPtr<RefCommandAccess> commandAccess_;
     std::string failure_;
 };
 

@@ -80,10 +80,14 @@ public:
     ITesUnknown* currentSceneView() override { return static_cast<ISGfxScene*>(current_.get()); }
     RefSceneView& current() { return *current_; }
     void setGraphicsView(ISGfxView* view, int32_t) override { graphicsView_ = view; }
+    // The pane the user last worked in (a pick's pane); 0 at start.
+    int32_t activePane() const { return activePane_; }
+    void setActivePane(int32_t pane) { activePane_ = pane; }
 
 private:
     IPtr<ISGfxView> graphicsView_;
     IPtr<RefSceneView> current_;
+    int32_t activePane_ = 0;
 };
 
 class RefRenderer : public IGfxRenderer {

@@ -43,6 +43,11 @@ const std::map<std::string, RefSession::Handler>& RefSession::handlers() {
         {"widget", &RefSession::buildWidget},
         {"matrix", &RefSession::showMatrix},
         {"dump", &RefSession::dump},
+        {"pick", &RefSession::pick},
+        {"key", &RefSession::key},
+        {"activate", &RefSession::activate},
+        {"notify", &RefSession::notify},
+        {"preselect", &RefSession::preselect},
     };
     return table;
 }

@@ -57,7 +57,8 @@ TEST(RefFeatureSelector, ActivatorAcceptsAllowedKindsFromThePreselection) {
         const struct {
             int32_t kind;
             bool accept;
-        } rows[] = {{kPreselectLine, true}, {kPreselectPlane, false}, {kPreselectCadFace, false}, {kPreselectAlways3, false}};
+        } rows[] = {{kPreselectLine, true}, {kPreselectPlane, false}, {kPreselectCadFace, false},
+                    {kPreselectAlways3, false}};
         for (const auto& row : rows) {
             EXPECT_TRUE(selector->activate(row.kind, 0, 0, 0, &accept));
             EXPECT_EQ(accept, row.accept) << row.kind;

@@ -85,7 +85,8 @@ std::string scanObjLines(std::string_view text, const std::string& path, ObjLine
         } else if (statement == "f") {
             if (words.size() < 4) return at(path, number) + ": a face needs at least three vertices";
             if (words.size() - 1 > kMostPolygonVertices) {
-                return at(path, number) + ": a face has more than " + std::to_string(kMostPolygonVertices) + " vertices";
+                return at(path, number) + ": a face has more than " + std::to_string(kMostPolygonVertices) +
+                       " vertices";
             }
             lines.faces.push_back(number);
         }
@@ -98,7 +99,8 @@ std::string located(const std::string& path, const std::vector<int>& numbers, si
     return index < numbers.size() ? at(path, numbers[index]) : refPrintable(path);
 }
 
-std::string checkVertices(const std::vector<tinyobj::real_t>& vertices, const std::string& path, const ObjLines& lines) {
+std::string checkVertices(const std::vector<tinyobj::real_t>& vertices, const std::string& path,
+                          const ObjLines& lines) {
     for (size_t coordinate = 0; coordinate < vertices.size(); ++coordinate) {
         if (std::isfinite(vertices[coordinate])) continue;
         return located(path, lines.vertices, coordinate / 3) + ": a vertex coordinate is out of range";

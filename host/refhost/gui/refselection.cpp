@@ -19,12 +19,16 @@ struct PickedFeature {
 
 // A CAD face answers "ITesSphere" too, so it is told apart first.
 std::optional<PickedFeature> classify(ITesUnknown* target) {
-    if (auto* face = tesQuery<RefCadFace>(target, "RefCadFace")) return PickedFeature{kSelectCadFaces, face->name(), face->face()};
+    if (auto* face = tesQuery<RefCadFace>(target, "RefCadFace")) {
+        return PickedFeature{kSelectCadFaces, face->name(), face->face()};
+    }
     auto* feature = tesQuery<RefFeature>(target, "RefFeature");
     std::u16string name = feature != nullptr ? feature->name() : std::u16string();
     if (tesQuery<ITesPlane>(target, "ITesPlane") != nullptr) return PickedFeature{kSelectPlanes, std::move(name), -1};
     if (tesQuery<ITesLine>(target, "ITesLine") != nullptr) return PickedFeature{kSelectLines, std::move(name), -1};
-    if (tesQuery<ITesSphere>(target, "ITesSphere") != nullptr) return PickedFeature{kSelectSpheres, std::move(name), -1};
+    if (tesQuery<ITesSphere>(target, "ITesSphere") != nullptr) {
+        return PickedFeature{kSelectSpheres, std::move(name), -1};
+    }
     return std::nullopt;
 }
 
@@ -154,7 +158,8 @@ RefFeatureSelector* RefSelectorRegistry::create() {
 std::vector<RefFeatureSelector*> RefSelectorRegistry::live() const {
     std::vector<RefFeatureSelector*> selectors;
     for (const IPtr<TesWeakRef, TesShared>& weak : made_) {
-        if (auto* selector = tesQuery<RefFeatureSelector>(weak->object(), "RefFeatureSelector")) selectors.push_back(selector);
+        auto* selector = tesQuery<RefFeatureSelector>(weak->object(), "RefFeatureSelector");
+        if (selector != nullptr) selectors.push_back(selector);
     }
     return selectors;
 }

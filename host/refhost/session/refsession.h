@@ -20,11 +20,13 @@
 //   widget matrix [LABEL]      build a matrix widget on a panel of its own
 //                              (not while a command runs)
 //   matrix V1 ... V16          show a matrix in that widget
-//   pick [pane P] FEATURE      a left-button press in pane P (default 0,
-//   pick [pane P] OBJECT face K   which becomes the active pane) that hits
-//                              the document's feature FEATURE, or the CAD
-//                              face K of OBJECT's mesh; the running command
-//                              receives it as a mouse event
+//   pick [pane P] FEATURE
+//   pick [pane P] OBJECT face K
+//                              a left-button press in pane P (default 0; it
+//                              becomes the active pane) that hits the
+//                              document's feature FEATURE or the CAD face K
+//                              of OBJECT's mesh, as a mouse event to the
+//                              running command
 //   key CODE                   a key press with key code CODE
 //   activate KEY on|off        an embedded widget is switched on or off
 //   notify A B C               the three-value preselection notification

@@ -49,7 +49,8 @@ std::string selectionText(RefHost& host) {
     std::string text = "selection:\n";
     for (RefFeatureSelector* selector : host.selectors().live()) {
         const bool selected = selector->selection() != nullptr;
-        text += "  selector " + std::to_string(selector->number()) + (selector->isCurrent() ? ": current, " : ": idle, ") +
+        text += "  selector " + std::to_string(selector->number()) +
+                (selector->isCurrent() ? ": current, " : ": idle, ") +
                 (selected ? "\"" + refUtf8(selector->displayName()) + "\"" : std::string("nothing")) + ", face " +
                 std::to_string(selector->faceIndex()) + "\n";
     }
@@ -65,7 +66,8 @@ std::string selectionText(RefHost& host) {
 std::string commandsText(RefHost& host) {
     std::string text = "commands:\n";
     for (const RefCommandRun& run : host.commandAccess().runs()) {
-        text += "  \"" + refUtf8(run.name) + "\" " + std::to_string(run.flags) + (run.known ? ": run\n" : ": unknown\n");
+        text += "  \"" + refUtf8(run.name) + "\" " + std::to_string(run.flags) +
+                (run.known ? ": run\n" : ": unknown\n");
     }
     return text;
 }

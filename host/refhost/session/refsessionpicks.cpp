@@ -28,16 +28,21 @@ bool readIntegers(const Words& words, size_t first, size_t count, int* values) {
 ITesUnknown* faceTarget(RefDocument& document, const std::string& objectName, const std::string& faceWord,
                         std::string& error) {
     RefObject* object = document.find(refWide(objectName));
-    int face = 0;
     if (object == nullptr) {
         error = "pick: no object " + objectName;
-    } else if (object->mesh() == nullptr) {
+        return nullptr;
+    }
+    if (object->mesh() == nullptr) {
         error = "pick: " + objectName + " has no geometry";
-    } else if (!refParseInt(faceWord, &face) || object->cadFace(face) == nullptr) {
+        return nullptr;
+    }
+    int face = 0;
+    RefCadFace* cadFace = refParseInt(faceWord, &face) ? object->cadFace(face) : nullptr;
+    if (cadFace == nullptr) {
         error = "pick: " + objectName + " has no face " + faceWord + " (its faces are 0 to " +
                 std::to_string(object->mesh()->faceCount - 1) + ")";
     }
-    return error.empty() ? object->cadFace(face) : nullptr;
+    return cadFace;
 }
 
 // What the words from `first` on name: FEATURE, or OBJECT face K.

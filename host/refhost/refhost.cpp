@@ -31,7 +31,9 @@ RefHost::RefHost(const RefHostOptions& options)
       renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())),
       strSupport_(new RefStrSupport), units_(new RefUnitService), directories_(new RefDirService),
       memChecker_(new RefMemChecker), progress_(new RefProgress), random_(new RefRandom),
-      pointArrayFactory_(new RefRealPArrayFactory), pointColors_(new RefPointExtraInfo) {
+      pointArrayFactory_(new RefRealPArrayFactory), pointColors_(new RefPointExtraInfo),
+      preselect_(new RefPreselectMgr), selectors_(std::make_shared<RefSelectorRegistry>()),
+      commandAccess_(new RefCommandAccess(document_.get(), views_.get(), graphics_.get())) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
@@ -57,6 +59,11 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(workflows_.get(), {"ITesWorkflowManager"});
     manager_->addServiceFactory(kXmlService, [] { return static_cast<ITesUnknown*>(new RefXmlDocument); });
     registerViews();
+    manager_->addService(preselect_.get(), {"ITesPreselectMgr"});
+    manager_->addService(commandAccess_.get(), {"ICommandAccess"});
+    manager_->addServiceFactory("ITesFeatureSelectorWidget", [selectors = selectors_] {
+        return static_cast<ITesUnknown*>(static_cast<ITesFeatureSelectorWidget*>(selectors->create()));
+    });
     refSeedSettings(*this);
 }
 

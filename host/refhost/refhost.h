@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "bucketmemorypool.h"
@@ -25,6 +26,8 @@
 #include "infrastructure/refprogress.h"
 #include "infrastructure/reftranslator.h"
 #include "infrastructure/refrandom.h"
+#include "document/refcommandaccess.h"
+#include "gui/refselection.h"
 
 struct RefLoadedComponent {
     bool good = false;
@@ -83,6 +86,11 @@ public:
     // The empty colour object offered as "ITesPointExtraInfo".
     RefPointExtraInfo& pointColors() { return *pointColors_; }
     RefWorkflowManager& workflows() { return *workflows_; }
+    // Selection: "ITesPreselectMgr", the feature selectors made for
+    // "ITesFeatureSelectorWidget", and "ICommandAccess".
+    RefPreselectMgr& preselect() { return *preselect_; }
+    RefSelectorRegistry& selectors() { return *selectors_; }
+    RefCommandAccess& commandAccess() { return *commandAccess_; }
 
     // Reads the translation table at `path` (format in reftranslator.h); the
     // first success offers "ITesTranslatorService", so a host that never loads
@@ -145,6 +153,10 @@ private:
     IPtr<RefRealPArrayFactory> pointArrayFactory_;
     IPtr<RefPointExtraInfo> pointColors_;
     IPtr<RefWorkflowManager> workflows_{new RefWorkflowManager};
+    IPtr<RefPreselectMgr> preselect_;
+    // Shared with the selector factory, which the manager may keep longer.
+    std::shared_ptr<RefSelectorRegistry> selectors_;
+    IPtr<RefCommandAccess> commandAccess_;
     std::string failure_;
 };
 

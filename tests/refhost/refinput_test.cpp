@@ -78,6 +78,8 @@ TEST(RefScene, BadStatementsAreRefusedWholeWithWhatWasExpected) {
         {"setting", "missing setting type (bool, int, double or string)"},
         {"registry Key", "missing registry value"},
         {"unit", "missing unit (mm, cm, m, in or um)"},
+        {"geometry part.obj", "geometry needs an object before it"},
+        {"feature F plane origin 0 0 0 normal 0 0 1", "feature needs an object before it"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);

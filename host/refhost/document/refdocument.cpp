@@ -31,8 +31,13 @@ private:
 
 using RefObjectIter = RefListIter<ITesObjectIter, ITesObject, RefObject>;
 using RefSubObjectIter = RefListIter<ITesSubObjectIter, ITesUnknown, RefSubObject>;
+using RefUnknownIter = RefListIter<ITesSubObjectIter, ITesUnknown, ITesUnknown>;
 
 }  // namespace
+
+ITesSubObjectIter* refSubObjectIter(std::vector<IPtr<ITesUnknown>> items) {
+    return new RefUnknownIter("RefSubObjectIter", std::move(items));
+}
 
 void RefCoordinateSystem::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out,
@@ -80,7 +85,9 @@ void RefObject::queryInterface(const char* name, void** out) {
                     this,
                     static_cast<ITesObject*>(this),
                     {{"ITesObject", static_cast<ITesObject*>(this)},
-                     {"ITesCSysSubObject", system_ ? static_cast<ITesCSysSubObject*>(this) : nullptr}}});
+                     {"ITesCSysSubObject", system_ ? static_cast<ITesCSysSubObject*>(this) : nullptr},
+                     {"ITesMesh", mesh_ ? static_cast<ITesMesh*>(this) : nullptr},
+                     {"ITesMeshExt", mesh_ ? static_cast<ITesMeshExt*>(this) : nullptr}}});
 }
 
 const char* RefObject::className() const { return "RefObject"; }
@@ -103,6 +110,20 @@ RefSubObjectMgr& RefObject::subObjects() {
     auto* manager = new RefSubObjectMgr;
     attach(kRefSubObjectMgrId, manager);
     return *manager;
+}
+
+RefFeatureMgr& RefObject::features() {
+    if (auto* existing = tesQuery<RefFeatureMgr>(component(kRefFeatureMgrId), "RefFeatureMgr")) return *existing;
+    auto* manager = new RefFeatureMgr;
+    attach(kRefFeatureMgrId, manager);
+    return *manager;
+}
+
+RefCadFace* RefObject::cadFace(int32_t face) {
+    if (!mesh_ || !mesh_->hasFace(face)) return nullptr;
+    IPtr<RefCadFace>& cached = cadFaces_[face];
+    if (!cached) cached = new RefCadFace(*mesh_, face);
+    return cached.get();
 }
 
 void RefDocument::queryInterface(const char* name, void** out) {
@@ -169,6 +190,14 @@ void RefDocument::clear() {
 RefObject* RefDocument::find(const std::u16string& name) {
     for (const IPtr<RefObject>& object : objects_) {
         if (object->name() == name) return object.get();
+    }
+    return nullptr;
+}
+
+RefFeature* RefDocument::findFeature(const std::u16string& name) {
+    for (const IPtr<RefObject>& object : objects_) {
+        auto* features = tesQuery<RefFeatureMgr>(object->component(kRefFeatureMgrId), "RefFeatureMgr");
+        if (RefFeature* feature = features != nullptr ? features->find(name) : nullptr) return feature;
     }
     return nullptr;
 }

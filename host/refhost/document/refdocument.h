@@ -1,14 +1,17 @@
 // The reference host's document: objects with names, kinds, attached
-// components and coordinate systems, named-object registration, the phase,
-// host states and the state object commands are asked with.
+// components, coordinate systems, meshes and features, named-object
+// registration, the phase, host states and the state object commands are
+// asked with.
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "hostapi/commands.h"
+#include "document/refgeometry.h"
 #include "hostapi/document.h"
 #include "iptr.h"
 #include "tesmatrix.h"
@@ -63,7 +66,11 @@ private:
     std::vector<IPtr<RefSubObject>> subObjects_;
 };
 
-class RefObject : public ITesObject, public ITesCSysSubObject {
+// A new iterator (count 0) over `items`.
+ITesSubObjectIter* refSubObjectIter(std::vector<IPtr<ITesUnknown>> items);
+
+// An object with a mesh also answers "ITesMesh" and "ITesMeshExt".
+class RefObject : public ITesObject, public ITesCSysSubObject, public ITesMesh, public ITesMeshExt {
 public:
     RefObject(std::u16string name, std::string type) : name_(std::move(name)), type_(std::move(type)) {}
     void queryInterface(const char* name, void** out) override;
@@ -74,6 +81,11 @@ public:
     bool isExcluded() override { return excluded_; }
     // Null unless the object is a coordinate system.
     ITesUnknown* coordinateSystem() override { return system_.get(); }
+    int32_t vertexCount() override { return mesh_ ? mesh_->vertexCount() : 0; }
+    const double* vertices() override { return mesh_ ? mesh_->vertices.data() : nullptr; }
+    int32_t triangleCount() override { return mesh_ ? mesh_->triangleCount() : 0; }
+    const int32_t* triangles() override { return mesh_ ? mesh_->triangles.data() : nullptr; }
+    const int32_t* triangleFaces() override { return mesh_ ? mesh_->triangleFaces.data() : nullptr; }
 
     void attach(const TesClassId& classId, ITesUnknown* component);
     void setCoordinateSystem(RefCoordinateSystem* system) { system_ = system; }
@@ -81,6 +93,14 @@ public:
     // The sub-object manager, created on first use under the class id of
     // sub-object managers.
     RefSubObjectMgr& subObjects();
+    // The features, created on first use under kRefFeatureMgrId.
+    RefFeatureMgr& features();
+    void setMesh(RefMesh mesh) { mesh_ = std::make_unique<const RefMesh>(std::move(mesh)); }
+    // Null for an object without geometry.
+    const RefMesh* mesh() const { return mesh_.get(); }
+    // The CAD face `face` of the mesh, made on first use; null when the mesh
+    // has no triangle of that face.
+    RefCadFace* cadFace(int32_t face);
     void setExcluded(bool excluded) { excluded_ = excluded; }
     int32_t phase() const { return phase_; }
     void setPhase(int32_t phase) { phase_ = phase; }
@@ -90,6 +110,8 @@ private:
     std::string type_;
     std::vector<std::pair<TesClassId, IPtr<ITesUnknown>>> components_;
     IPtr<RefCoordinateSystem> system_;
+    std::unique_ptr<const RefMesh> mesh_;
+    std::map<int32_t, IPtr<RefCadFace>> cadFaces_;
     bool excluded_ = false;
     int32_t phase_ = 0;
 };
@@ -119,6 +141,8 @@ public:
     void clear();
     const std::vector<IPtr<RefObject>>& objects() const { return objects_; }
     RefObject* find(const std::u16string& name);
+    // The feature of that name on any object, or null.
+    RefFeature* findFeature(const std::u16string& name);
     void setActive(RefObject* object) { active_ = object; }
     void setPhase(int32_t phase) { phase_ = phase; }
     const std::vector<std::string>& states() const { return states_; }

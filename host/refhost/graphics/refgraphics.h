@@ -137,11 +137,15 @@ public:
     // Calls every callback of `kind`, in the order they were added, with a
     // mouse data of `type` ("IGfxMouseData"); returns how many it called.
     int fireCallbacks(int32_t kind, int32_t type);
+    // The pane the user last worked in (a pick's pane); 0 at start.
+    int32_t activePane() const { return activePane_; }
+    void setActivePane(int32_t pane) { activePane_ = pane; }
 
 private:
     IPtr<ISGfxView> graphicsView_;
     IPtr<RefSceneView> current_;
     std::map<int32_t, std::vector<IPtr<IGfxCallback>>> callbacks_;
+    int32_t activePane_ = 0;
 };
 
 class RefRenderer : public IGfxRenderer {

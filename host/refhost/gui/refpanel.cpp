@@ -120,8 +120,10 @@ void RefPanel::addText(const char* key, int32_t id, const char16_t* text, int32_
 
 void RefPanel::addTextField(const char* key, int32_t id, const char16_t* label) { add("field", key, id, label); }
 
+// The widget learns which panel it sits on, so that it can take itself off.
 void RefPanel::addWidget(ITesUnknown* widget, int32_t id, const char16_t* label) {
     add("widget", nullptr, id, label).widget = widget;
+    if (auto* embedded = tesQuery<ITesWidget>(widget, "ITesWidget")) embedded->attach(static_cast<IGuiPanel*>(this));
 }
 
 int32_t RefPanel::reserveIds(int32_t count) {

@@ -29,7 +29,8 @@ struct RefControl {
     std::vector<std::u16string> items;
     IGuiReceiver* receiver = nullptr;  // who is told about this control
     std::string icon;                  // the registered name of its icon
-    ITesUnknown* widget = nullptr;     // an embedded widget, owned by its builder
+    ITesUnknown* widget = nullptr;     // an embedded widget, owned by its builder; told
+                                       // through ITesWidget::attach which panel holds it
 };
 
 class RefPanel : public IGuiPanel {

@@ -7,6 +7,16 @@
 //                         a coordinate-system object of the document
 //   subcsys NAME origin X Y Z x X Y Z y X Y Z z X Y Z
 //                         a coordinate-system sub-object of the last object
+//   geometry FILE         the last object's triangles, from a mesh file
+//                         (relative to the scene file; formats in
+//                         document/refmeshfile.h); the object then answers
+//                         "ITesMesh" and "ITesMeshExt"
+//   feature NAME plane origin X Y Z normal X Y Z
+//   feature NAME line from X Y Z to X Y Z
+//   feature NAME sphere centre X Y Z radius R [direction X Y Z]
+//                         a feature of the last object (the sphere's
+//                         direction is 0 0 1 unless given); feature names
+//                         are unique in the document
 //   setting bool|int|double|string KEY VALUE
 //   registry KEY VALUE
 //   view NAME [flags F] eye X Y Z look X Y Z up X Y Z [zoom Z]

@@ -45,6 +45,11 @@ const std::map<std::string, RefSession::Handler>& RefSession::handlers() {
         {"dump", &RefSession::dump},
         {"view", &RefSession::sceneStatement},
         {"callback", &RefSession::fireCallback},
+        {"pick", &RefSession::pick},
+        {"key", &RefSession::key},
+        {"activate", &RefSession::activate},
+        {"notify", &RefSession::notify},
+        {"preselect", &RefSession::preselect},
     };
     return table;
 }

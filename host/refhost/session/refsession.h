@@ -20,11 +20,24 @@
 //   widget matrix [LABEL]      build a matrix widget on a panel of its own
 //                              (not while a command runs)
 //   matrix V1 ... V16          show a matrix in that widget
-//   dump panel|camera|settings|dialogs|states|prompt|container|workflows|files|views|animation
+//   dump panel|camera|settings|dialogs|states|prompt|container|workflows|files|views|animation|selection|commands
 //                              (files: the file dialogs asked since the last one)
 //   view ...                   a stored view, as in scene files
 //   callback KIND TYPE         the view manager calls its callbacks of KIND
 //                              with mouse data of TYPE (a command must run)
+//   pick [pane P] FEATURE
+//   pick [pane P] OBJECT face K
+//                              a left-button press in pane P (default 0; it
+//                              becomes the active pane) that hits the
+//                              document's feature FEATURE or the CAD face K
+//                              of OBJECT's mesh, as a mouse event to the
+//                              running command
+//   key CODE                   a key press with key code CODE
+//   activate KEY on|off        an embedded widget is switched on or off
+//   notify A B C               the three-value preselection notification
+//   preselect KIND V1 V2 V3    the preselection asks its activator; prints
+//                              "preselect KIND: RESULT accept ACCEPT" or
+//                              "preselect KIND: no activator"
 //   expect KEY value|text|selection|checked|enabled EXPECTED
 //   withdraw NAME...           the host stops offering these services (a
 //                              component that already holds one keeps it)
@@ -98,6 +111,13 @@ private:
     RefControl* control(const std::string& key, std::string& error);
     // The control a user acts on: found, enabled and shown, with its receiver.
     RefControl* usableControl(const Words& words, size_t wordCount, IGuiReceiver** receiver, std::string& error);
+
+    // Picks, keys and the preselection (refsessionpicks.cpp).
+    std::string pick(const Words& words);
+    std::string key(const Words& words);
+    std::string activate(const Words& words);
+    std::string notify(const Words& words);
+    std::string preselect(const Words& words);
 
     // Dumps (refsessiondump.cpp).
     std::string dump(const Words& words);

@@ -44,6 +44,34 @@ std::string statesText(RefHost& host) {
     return text + "\n";
 }
 
+// Each live selector, then what the preselection was handed.
+std::string selectionText(RefHost& host) {
+    std::string text = "selection:\n";
+    for (RefFeatureSelector* selector : host.selectors().live()) {
+        const bool selected = selector->selection() != nullptr;
+        text += "  selector " + std::to_string(selector->number()) +
+                (selector->isCurrent() ? ": current, " : ": idle, ") +
+                (selected ? "\"" + refUtf8(selector->displayName()) + "\"" : std::string("nothing")) + ", face " +
+                std::to_string(selector->faceIndex()) + "\n";
+    }
+    text += "  preselect keys:";
+    for (int32_t key : host.preselect().keys()) text += " " + std::to_string(key);
+    text += "\n  preselect notifications:";
+    for (const auto& [first, second, third] : host.preselect().notifications()) {
+        text += " (" + std::to_string(first) + " " + std::to_string(second) + " " + std::to_string(third) + ")";
+    }
+    return text + "\n";
+}
+
+std::string commandsText(RefHost& host) {
+    std::string text = "commands:\n";
+    for (const RefCommandRun& run : host.commandAccess().runs()) {
+        text += "  \"" + refUtf8(run.name) + "\" " + std::to_string(run.flags) +
+                (run.known ? ": run\n" : ": unknown\n");
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string RefSession::dump(const Words& words) {
@@ -74,6 +102,10 @@ std::string RefSession::dump(const Words& words) {
         print(viewsText());
     } else if (what == "animation") {
         print(animationText());
+    } else if (what == "selection") {
+        print(selectionText(host_));
+    } else if (what == "commands") {
+        print(commandsText(host_));
     } else if (what == "prompt") {
         print("prompt: \"" + refUtf8(host_.statusBar().prompt()) + "\"\n");
     } else {

@@ -44,12 +44,22 @@ public:
     virtual void setPreselectMgr(ITesPreselectMgr* manager) = 0;
 };
 
-// Options of a feature selector: what a pick may select.
+// Options of a feature selector: what a pick may select. With
+// kSelectFromPreselection the selector also accepts what the preselection
+// offers (its activator answers accept for the allowed kinds).
 inline constexpr int32_t kSelectPlanes = 0;
 inline constexpr int32_t kSelectLines = 1;
 inline constexpr int32_t kSelectSpheres = 2;
 inline constexpr int32_t kSelectCadFaces = 3;
 inline constexpr int32_t kSelectFromPreselection = 4;
+
+// Kinds of preselection requests that name a feature; a feature selector's
+// activator accepts the kinds its options allow. 3 and 4 are the kinds every
+// activator accepts (above).
+inline constexpr int32_t kPreselectPlane = 10;
+inline constexpr int32_t kPreselectLine = 11;
+inline constexpr int32_t kPreselectSphere = 12;
+inline constexpr int32_t kPreselectCadFace = 13;
 
 // "ITesFeatureSelectorWidget": a panel widget (also "ITesWidget") that holds
 // one picked feature of the document.

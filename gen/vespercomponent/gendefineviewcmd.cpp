@@ -209,6 +209,7 @@ void GenDefineViewCmd::buildDialog(IGuiPanel* panel) {
     panel->addCombo("RotationCombo", kRotationCombo, trText("Rotate About:").c_str(), false);
     panel->addItem(kRotationCombo, trText("Front Plane").c_str());
     panel->addItem(kRotationCombo, trText("Vertical Axis").c_str());
+    panel->setSelection(kRotationCombo, kRotateAboutViewingAxis);
     panel->addNumeric("RotationAngle", kRotationAngle, u"", -180.0, 180.0, 5.0, 4);
     panel->addPushButton("ReapplyButton", kReapply, trText("Reapply Constraints").c_str());
     panel->endGroup();

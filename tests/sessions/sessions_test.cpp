@@ -24,11 +24,15 @@ CommandResult runSession(const std::string& script, const std::string& options =
 }
 
 TEST(Sessions, ExampleTranscriptsMatchTheGoldenOnes) {
-    for (const std::string name : {"camera-position", "matrix-widget", "srml-automation"}) {
+    std::string joined;
+    for (const std::string name : {"camera-position", "define-view", "matrix-widget", "srml-automation"}) {
         const CommandResult run = runSession("examples/sessions/" + name + ".session");
         EXPECT_EQ(run.exitCode, 0) << run.output;
+        joined += readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out");
         EXPECT_EQ(run.output, readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out")) << name;
     }
+    // The demo runs them all in one host: each leaves nothing the next sees.
+    EXPECT_EQ(runSession("examples/sessions/*.session").output, joined);
 }
 
 TEST(Sessions, BadScriptsStopWithFileAndLine) {
@@ -94,6 +98,23 @@ TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
         EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
         EXPECT_EQ(readFile(folder.narrowFile("settings.txt")), text);
     }
+}
+
+// Views saved in one run are offered in the next; without a status bar or an
+// animator the command still runs, the camera moving at once.
+TEST(Sessions, DefineViewKeepsViewsAcrossRunsAndNeedsNoStatusBarOrAnimator) {
+    TempFolder folder;
+    const std::string settings = " --settings " + folder.narrowFile("settings.txt");
+    const std::string scene = "scene " VESPER_SOURCE_DIR "/examples/scenes/fixture.scene\n";
+    std::ofstream(folder.file("first.session")) << scene << "command GenDefineViewCmd\npick Datum\nok\n";
+    ASSERT_EQ(runSession(folder.narrowFile("first.session"), settings).exitCode, 0);
+    std::ofstream(folder.file("second.session"))
+        << "withdraw IGuiStatusBar ITesAnimateCameraUtil\n" << scene
+        << "setting bool \"View/Smooth Camera Transition\" true\ncommand GenDefineViewCmd\ndump prompt\n"
+           "pick Slope\ndump animation\ndump views\ncancel\n";
+    const CommandResult second = runSession(folder.narrowFile("second.session"), settings);
+    EXPECT_NE(second.output.find("prompt: \"\"\nanimation:\nviews:\n  1 \"View 1\" flags 18 eye 0 0 6 look 0 0 -1"),
+              std::string::npos) << second.output;
 }
 
 // vesper-host reads and saves the store; without a workflow manager OK

@@ -6,9 +6,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
-#include "pluginhost.h"
 #include "tempfolder.h"
+#include "toolrun.h"
 
 namespace {
 
@@ -19,13 +20,14 @@ std::string readFile(const std::string& path) {
 }
 
 // Runs vesper-host in the source folder; `options` come before "run".
-CommandResult runSession(const std::string& script, const std::string& options = "") {
-    return runCommand("cd " VESPER_SOURCE_DIR " && " + toolPath("vesper-host") + options + " run " + script + " 2>&1");
+ToolRun runSession(const std::string& script, std::vector<std::string> options = {}) {
+    options.insert(options.end(), {"run", script});
+    return runTool(toolPath("vesper-host"), options, {}, VESPER_SOURCE_DIR);
 }
 
 TEST(Sessions, ExampleTranscriptsMatchTheGoldenOnes) {
     for (const std::string name : {"camera-position", "matrix-widget"}) {
-        const CommandResult run = runSession("examples/sessions/" + name + ".session");
+        const ToolRun run = runSession("examples/sessions/" + name + ".session");
         EXPECT_EQ(run.exitCode, 0) << run.output;
         EXPECT_EQ(run.output, readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out")) << name;
     }
@@ -46,7 +48,7 @@ TEST(Sessions, BadScriptsStopWithFileAndLine) {
         {folder.narrowFile("range.session"), "range.session:3: 100001 is outside the range of ZoomLevel"},
     };
     for (const auto& [script, message] : cases) {
-        const CommandResult run = runSession(script);
+        const ToolRun run = runSession(script);
         EXPECT_EQ(run.exitCode, 1) << script;
         EXPECT_NE(run.output.find(message), std::string::npos) << script << "\n" << run.output;
     }
@@ -61,7 +63,7 @@ TEST(Sessions, CameraPositionWithoutGraphicsServicesStaysInert) {
         << "withdraw IGfxViewMgr IGenGfxService IGfxRenderer\n"
            "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"
            "command GenSetCameraCmd\nexpect XTrans value 0\nselect CSysObjects 0\nexpect ZTrans value 0\napply\nok\n";
-    const CommandResult run = runSession(folder.narrowFile("inert.session"));
+    const ToolRun run = runSession(folder.narrowFile("inert.session"));
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("lens"), std::string::npos) << "no camera, no dump";
     EXPECT_NE(run.output.find("ok: ended"), std::string::npos);
@@ -72,7 +74,7 @@ TEST(Sessions, CameraPositionWithoutGraphicsServicesStaysInert) {
 // keeping what OK wrote before it. A malformed file is neither used nor touched.
 TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
     TempFolder folder;
-    const std::string settings = " --settings " + folder.narrowFile("settings.txt");
+    const std::vector<std::string> settings = {"--settings", folder.narrowFile("settings.txt")};
     std::ofstream(folder.file("first.session"))
         << "command GenSetCameraCmd\nexpect UpDir selection 3\nselect UpDir 6\nok\n";
     ASSERT_EQ(runSession(folder.narrowFile("first.session"), settings).exitCode, 0);
@@ -89,7 +91,7 @@ TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
         {"object RefObject\n", "not a setting: object"}};
     for (const auto& [text, message] : damaged) {
         std::ofstream(folder.file("settings.txt")) << text;
-        const CommandResult run = runSession(folder.narrowFile("first.session"), settings);
+        const ToolRun run = runSession(folder.narrowFile("first.session"), settings);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
         EXPECT_EQ(readFile(folder.narrowFile("settings.txt")), text);

@@ -131,6 +131,19 @@ TEST(TesFile, CopyTree) {
     EXPECT_FALSE(folder.exists("dst3/link"));
 }
 
+TEST(TesFile, NarrowPathFormsTakeTheSameWay) {
+    TempFolder folder;
+    const auto at = [&folder](const char* name) { return folder.narrowFile(name); };
+    EXPECT_TRUE(TesFile::makeDirectory(at("a/b").c_str(), true));
+    folder.write("a/b/f", "x");
+    EXPECT_TRUE(TesFile::copyFile(at("a/b/f").c_str(), at("a/g").c_str()));
+    EXPECT_TRUE(TesFile::copyTree(at("a").c_str(), at("c").c_str()));
+    EXPECT_TRUE(TesFile::moveTree(at("c").c_str(), at("d").c_str()));
+    EXPECT_TRUE(TesFile::removeDirectory(at("a").c_str(), true));
+    EXPECT_EQ(folder.read("d/b/f") + folder.read("d/g"), "xx");
+    EXPECT_FALSE(folder.exists("a") || folder.exists("c"));
+}
+
 TEST(TesFile, CopyAndMoveRefuseADestinationInsideTheSource) {
     TempFolder folder;
     folder.write("src/a", "a");

@@ -215,7 +215,7 @@ TEST(TesFile, WriteAllInChunks) {
     std::fclose(readOnly);
 }
 
-TEST(TesFile, OpenSharedKeepsOtherOpenersOut) {
+TEST(TesFile, OpenSharedKeepsOtherOpenersOutAndReadersRetry) {
     TempFolder folder;
     folder.write("shared", "contents");
     const TesString path = folder.tesPath("shared");
@@ -238,12 +238,8 @@ TEST(TesFile, OpenSharedKeepsOtherOpenersOut) {
               fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(TesFile::openShared(folder.tesPath("nodir\\x"), "w", 0.0), nullptr);
     EXPECT_EQ(TesFile::openShared(path, "", 1.0), nullptr);
-}
 
-TEST(TesFile, OpenSharedRetriesUntilTheFileIsFreeOrItsBoundIsReached) {
-    TempFolder folder;
-    folder.write("shared", "x");
-    const TesString path = folder.tesPath("shared");
+    // A reader retries until the file is free or its bound is reached.
     std::FILE* holder = TesFile::openShared(path, "rb", 0.0);
     ASSERT_NE(holder, nullptr);
     const auto start = std::chrono::steady_clock::now();

@@ -6,9 +6,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
-#include "pluginhost.h"
 #include "tempfolder.h"
+#include "toolrun.h"
 
 namespace {
 
@@ -19,20 +20,24 @@ std::string readFile(const std::string& path) {
 }
 
 // Runs vesper-host in the source folder; `options` come before "run".
-CommandResult runSession(const std::string& script, const std::string& options = "") {
-    return runCommand("cd " VESPER_SOURCE_DIR " && " + toolPath("vesper-host") + options + " run " + script + " 2>&1");
+ToolRun runSession(const std::string& script, std::vector<std::string> options = {}) {
+    options.insert(options.end(), {"run", script});
+    return runTool(toolPath("vesper-host"), options, {}, VESPER_SOURCE_DIR);
 }
 
 TEST(Sessions, ExampleTranscriptsMatchTheGoldenOnes) {
     std::string joined;
+    std::vector<std::string> all;
     for (const std::string name : {"camera-position", "define-view", "matrix-widget", "srml-automation"}) {
-        const CommandResult run = runSession("examples/sessions/" + name + ".session");
+        const ToolRun run = runSession("examples/sessions/" + name + ".session");
         EXPECT_EQ(run.exitCode, 0) << run.output;
         joined += readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out");
+        all.push_back("examples/sessions/" + name + ".session");
         EXPECT_EQ(run.output, readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out")) << name;
     }
     // The demo runs them all in one host: each leaves nothing the next sees.
-    EXPECT_EQ(runSession("examples/sessions/*.session").output, joined);
+    all.insert(all.begin(), "run");
+    EXPECT_EQ(runTool(toolPath("vesper-host"), all, {}, VESPER_SOURCE_DIR).output, joined);
 }
 
 TEST(Sessions, BadScriptsStopWithFileAndLine) {
@@ -50,7 +55,7 @@ TEST(Sessions, BadScriptsStopWithFileAndLine) {
         {folder.narrowFile("range.session"), "range.session:3: 100001 is outside the range of ZoomLevel"},
     };
     for (const auto& [script, message] : cases) {
-        const CommandResult run = runSession(script);
+        const ToolRun run = runSession(script);
         EXPECT_EQ(run.exitCode, 1) << script;
         EXPECT_NE(run.output.find(message), std::string::npos) << script << "\n" << run.output;
     }
@@ -65,7 +70,7 @@ TEST(Sessions, CameraPositionWithoutGraphicsServicesStaysInert) {
         << "withdraw IGfxViewMgr IGenGfxService IGfxRenderer\n"
            "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"
            "command GenSetCameraCmd\nexpect XTrans value 0\nselect CSysObjects 0\nexpect ZTrans value 0\napply\nok\n";
-    const CommandResult run = runSession(folder.narrowFile("inert.session"));
+    const ToolRun run = runSession(folder.narrowFile("inert.session"));
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("lens"), std::string::npos) << "no camera, no dump";
     EXPECT_NE(run.output.find("ok: ended"), std::string::npos);
@@ -76,7 +81,7 @@ TEST(Sessions, CameraPositionWithoutGraphicsServicesStaysInert) {
 // keeping what OK wrote before it. A malformed file is neither used nor touched.
 TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
     TempFolder folder;
-    const std::string settings = " --settings " + folder.narrowFile("settings.txt");
+    const std::vector<std::string> settings = {"--settings", folder.narrowFile("settings.txt")};
     std::ofstream(folder.file("first.session"))
         << "command GenSetCameraCmd\nexpect UpDir selection 3\nselect UpDir 6\nok\n";
     ASSERT_EQ(runSession(folder.narrowFile("first.session"), settings).exitCode, 0);
@@ -93,7 +98,7 @@ TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
         {"object RefObject\n", "not a setting: object"}};
     for (const auto& [text, message] : damaged) {
         std::ofstream(folder.file("settings.txt")) << text;
-        const CommandResult run = runSession(folder.narrowFile("first.session"), settings);
+        const ToolRun run = runSession(folder.narrowFile("first.session"), settings);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
         EXPECT_EQ(readFile(folder.narrowFile("settings.txt")), text);
@@ -104,7 +109,7 @@ TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
 // animator the command still runs, the camera moving at once.
 TEST(Sessions, DefineViewKeepsViewsAcrossRunsAndNeedsNoStatusBarOrAnimator) {
     TempFolder folder;
-    const std::string settings = " --settings " + folder.narrowFile("settings.txt");
+    const std::vector<std::string> settings = {"--settings", folder.narrowFile("settings.txt")};
     const std::string scene = "scene " VESPER_SOURCE_DIR "/examples/scenes/fixture.scene\n";
     std::ofstream(folder.file("first.session")) << scene << "command GenDefineViewCmd\npick Datum\nok\n";
     ASSERT_EQ(runSession(folder.narrowFile("first.session"), settings).exitCode, 0);
@@ -112,7 +117,7 @@ TEST(Sessions, DefineViewKeepsViewsAcrossRunsAndNeedsNoStatusBarOrAnimator) {
         << "withdraw IGuiStatusBar ITesAnimateCameraUtil\n" << scene
         << "setting bool \"View/Smooth Camera Transition\" true\ncommand GenDefineViewCmd\ndump prompt\n"
            "pick Slope\ndump animation\ndump views\ncancel\n";
-    const CommandResult second = runSession(folder.narrowFile("second.session"), settings);
+    const ToolRun second = runSession(folder.narrowFile("second.session"), settings);
     EXPECT_NE(second.output.find("prompt: \"\"\nanimation:\nviews:\n  1 \"View 1\" flags 18 eye 0 0 6 look 0 0 -1"),
               std::string::npos) << second.output;
 }
@@ -121,12 +126,12 @@ TEST(Sessions, DefineViewKeepsViewsAcrossRunsAndNeedsNoStatusBarOrAnimator) {
 // still ends.
 TEST(Sessions, WorkflowStoreKeepsInstalledScriptsAcrossRuns) {
     TempFolder folder;
-    const std::string store = " --workflows " + folder.narrowFile("workflows.txt");
+    const std::vector<std::string> store = {"--workflows", folder.narrowFile("workflows.txt")};
     std::ofstream(folder.file("install.session"))
         << "scene " VESPER_SOURCE_DIR "/examples/scenes/automation.scene\ncommand GenWriteSRMLAutomationCmd\n"
            "type SRMLPath /r.srml\nok\n";
     ASSERT_EQ(runSession(folder.narrowFile("install.session"), store).exitCode, 0);
-    const CommandResult listed = runCommand(toolPath("vesper-host") + store + " workflows");
+    const ToolRun listed = runTool(toolPath("vesper-host"), {store[0], store[1], "workflows"});
     EXPECT_NE(listed.output.find("\"Part scan\" current calls: begin 0; language Python; script;\nscript:\nimport"),
               std::string::npos) << listed.output;
     EXPECT_NE(listed.output.find("srmlPath = \"/r.srml\""), std::string::npos);

@@ -1,22 +1,17 @@
-// Other processes for a test: a forked child that exchanges one-byte notices
-// with the parent through pipes, and this executable started again. Every wait
-// has a limit; a child still running when its object goes away is killed.
+// Another process for a test: a forked child that exchanges one-byte notices
+// with the parent through pipes. Every wait has a limit; a child still running
+// when its object goes away is killed.
 #pragma once
 
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
-#include <vector>
-
-extern char** environ;
 
 namespace testsupport {
 
@@ -94,29 +89,5 @@ private:
     int toParent_[2] = {-1, -1};
     int toChild_[2] = {-1, -1};
 };
-
-// Runs this executable again with `arguments`; the environment is this one
-// without the variables named in `removed`, plus the "NAME=value" entries of
-// `added`. The exit code, or kNoExitCode.
-inline int runSelf(const std::vector<std::string>& arguments, const std::vector<std::string>& added,
-                   const std::vector<std::string>& removed, double seconds) {
-    std::vector<std::string> texts{"/proc/self/exe"};
-    texts.insert(texts.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& text : texts) argv.push_back(text.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> environment(added);
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        auto named = [&](const std::string& name) { return text.rfind(name + "=", 0) == 0; };
-        if (std::none_of(removed.begin(), removed.end(), named)) environment.push_back(text);
-    }
-    std::vector<char*> envp;
-    for (std::string& text : environment) envp.push_back(text.data());
-    envp.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) return kNoExitCode;
-    return reapChild(pid, seconds);
-}
 
 }  // namespace testsupport

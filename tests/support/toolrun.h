@@ -1,6 +1,6 @@
-// Runs a built tool through the shell with `environment` ("NAME=value") and
-// standard error joined to the output; output past `keptBytes` is only
-// counted, so a runaway tool cannot fill memory.
+// Runs a program through the shell, the tools built beside the plug-in among
+// them, with standard error joined to the output; output past `keptBytes` is
+// only counted, so a runaway tool cannot fill memory.
 #pragma once
 
 #include <sys/wait.h>
@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "pluginhost.h"
+// A program built beside the plug-in, e.g. "vesper-host".
+inline std::string toolPath(const std::string& name) {
+    const std::string plugin = VESPER_PLUGIN_PATH;
+    return plugin.substr(0, plugin.rfind('/') + 1) + name;
+}
 
 struct ToolRun {
     int exitCode = -1;  // -1 when the tool did not exit normally (a crash)
@@ -18,14 +22,17 @@ struct ToolRun {
     size_t outputBytes = 0;  // all it wrote
 };
 
+// `environment` holds "NAME=value" entries to add; an empty `folder` runs it in this one.
 inline ToolRun runTool(const std::string& path, const std::vector<std::string>& arguments,
-                       const std::vector<std::string>& environment = {}, size_t keptBytes = size_t{1} << 20) {
+                       const std::vector<std::string>& environment = {}, const std::string& folder = "",
+                       size_t keptBytes = size_t{1} << 20) {
     const auto quoted = [](const std::string& text) {
         std::string out = "'";
         for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
         return out + "'";
     };
     std::string command = "exec </dev/null 2>&1;";
+    if (!folder.empty()) command += " cd " + quoted(folder) + " &&";
     for (const std::string& variable : environment) {
         command += " " + variable.substr(0, variable.find('=') + 1) + quoted(variable.substr(variable.find('=') + 1));
     }

@@ -246,6 +246,7 @@ TEST(BinMagic, WordLayoutAndTheThreeWaysOfReadingIt) {
     MemoryOutput out;
     ASSERT_TRUE(magic.write(out) && out.flush());
     EXPECT_EQ(out.bytes, (Bytes{0x00, 0x01, 0x23, 0x05}));
+    EXPECT_EQ(::testing::PrintToString(magic), "291 5");
 
     int reports = 0;
     tesSetAssertHook([](void* context, const char*, const char*, int) { ++*static_cast<int*>(context); }, &reports);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <numeric>
+#include <sstream>
 
 #include "bitsetproperty.h"
 #include "intarray.h"
@@ -66,6 +67,8 @@ TEST(BitVector, OperationsLeaveTheseBitsLastIndexAndKnownCount) {
         {"or, the other known empty", withBits({5}), [](auto& v) { v |= BitVector(5000); }, {5}, 31, 1},
         {"and-not, the other known empty", withBits({5}), [](auto& v) { v.andNot(BitVector(9)); }, {5}, 31, 1},
         {"and, the other known empty", withBits({5}, 40), [](auto& v) { v &= BitVector(9); }, {}, 63, 0},
+        {"and, the other blocks known empty", withBits({5}, 40), [](auto& v) { v &= BlockBitVector(9); }, {}, 63, 0},
+        {"assigned from blocks", withBits({5}), [](auto& v) { v = withBits<BlockBitVector>({70000}); }, {70000}, 131071, 1},
         {"or grows to the other's highest word", withBits({5}), [](auto& v) { v |= withBits({90}, 999); }, {5, 90},
          127, -1},
         {"exclusive or with itself", withBits({7, 8}), [](auto& v) { v ^= v; }, {}, 31, -1},
@@ -76,6 +79,8 @@ TEST(BitVector, OperationsLeaveTheseBitsLastIndexAndKnownCount) {
          [](auto& v) { v.copyContents(withBits({1000}, 4000)); }, {1000}, 1023, 1},
         {"shrinkTo the other's highest word", withBits({1, 40, 300}, 1023),
          [](auto& v) { v.shrinkTo(withBits({50}, 5000)); }, {1, 40}, 63, -1},
+        {"shrinkTo an empty other: one word", withBits({1, 40}), [](auto& v) { v.shrinkTo(BitVector(5000)); }, {1},
+         31, -1},
         {"assignMapped", withBits({11, 40}), [&](auto& v) { v.assignMapped(map, other); }, {10, 12, 40, 200}, 255, 4},
         {"andMapped", withBits({7, 10, 11, 12, 13}), [&](auto& v) { v.andMapped(map, other); }, {10, 12, 13}, 31, 3},
         {"orMapped", withBits({13}), [&](auto& v) { v.orMapped(map, other); }, {10, 12, 13, 200}, 255, 4},
@@ -92,7 +97,10 @@ TEST(BitVector, OperationsLeaveTheseBitsLastIndexAndKnownCount) {
     }
 }
 
-TEST(BitVector, EqualityIgnoresLengthAndDisjointnessLooksAtCommonWords) {
+TEST(BitVector, EqualityIgnoresLengthDisjointnessLooksAtCommonWordsAndPrintListsEightALine) {
+    std::ostringstream text;
+    withBits({0, 1, 2, 3, 4, 5, 6, 7, 40}).print(text);
+    EXPECT_EQ(text.str(), "numSet=9\n0 1 2 3 4 5 6 7 \n40 \n");
     EXPECT_TRUE(withBits({1, 70}) == withBits({1, 70}, 5000));
     EXPECT_FALSE(withBits({1}) == withBits({1, 4000}));
     EXPECT_TRUE(withBits({1, 40}).isDisjoint(withBits({2, 41, 3000})));
@@ -120,6 +128,14 @@ TEST(BitVector, ThinningKeepsARoundedShareOfTheSetBits) {
     const BitVector original = withBits({1, 5, 9, 33, 64, 65, 200});
     BitVector vector(original);
     EXPECT_FALSE(vector.thin(0.5)) << "no generator given and none in the host";
+    {
+        IPtr<RefComponentManager> host(new RefComponentManager);
+        host->addService(new RefRandom, {"ITesRandom"});
+        tesSetComponentManager(host.get());
+        EXPECT_TRUE(vector.thin(0.5));
+        tesSetComponentManager(nullptr);
+        EXPECT_EQ(vector.count(), 4) << "the host's generator";
+    }
     IPtr<RefRandom> random(new RefRandom);
     for (const auto& [fraction, kept] :
          {std::pair{0.3, 2}, {0.0, 0}, {1.0, 7}, {-1.0, 0}, {2.0, 7}, {std::nan(""), 0}}) {
@@ -144,6 +160,10 @@ TEST(ProgBitVectorIter, ReportsAHundredTimesCompletesAndStopsWhenAsked) {
         for (int32_t bit = walk.next(); bit >= 0; bit = walk.next()) walked.push_back(bit);
         EXPECT_EQ(walked, setBits(vector));
         EXPECT_EQ(progress->fractions().size(), 100u) << "one report per hundredth of the vector";
+        const BitVector small = withBits({3});
+        walk.reset(small);
+        EXPECT_EQ(walk.next(), 3);
+        EXPECT_EQ(walk.next(), -1);
     }
     EXPECT_EQ(progress->fractions().back(), 1.0f) << "completion on destruction";
     progress->stopAt(0.5f);

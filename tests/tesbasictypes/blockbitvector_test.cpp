@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bitblockcache.h"
 #include "bitsetmodel.h"
 #include "memorystreams.h"
 
@@ -58,6 +59,7 @@ TEST(BlockBitVector, CountsBoundTheUsedBitsAndEqualityNeedsEqualTotals) {
     EXPECT_EQ(BlockBitVector(9 * kBlock).highestUsedBitBound(), 0);
     EXPECT_TRUE(threeKinds() == BlockBitVector(BitVector(threeKinds()))) << "full and empty blocks against stored";
     EXPECT_FALSE(withBits({5}) == withBits({5, 9})) << "every bit of one set in the other is not enough";
+    EXPECT_FALSE(withBits({5}) == withBits({kBlock + 5})) << "equal totals in other blocks";
     BlockBitVector unknown{BitVector(70000)};
     EXPECT_EQ(unknown.blockCount(0), -1) << "blocks taken from a BitVector start uncounted";
     EXPECT_EQ(unknown.highestUsedBitBound(), 3 * kBlock) << "blocks of unknown count are in use until counted";
@@ -84,6 +86,7 @@ TEST(BlockBitVector, CombiningDecidesEmptyAndFullBlocksFromTheCounts) {
         {kEmpty, kFull, '|', kBlock},  {kStored, kFull, '|', kBlock},  {kFull, kStored, '|', kBlock},
         {kEmpty, kEmpty, '|', 0},      {kFull, kFull, '^', 0},         {kEmpty, kFull, '^', kBlock},
         {kFull, kFull, '-', 0},        {kStored, kFull, '-', 0},       {kEmpty, kStored, '-', 0},
+        {kStored, kFull, '^', -1},  // the stored block inverted in place, its count unknown
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.mine << row.op << row.theirs);
@@ -93,9 +96,47 @@ TEST(BlockBitVector, CombiningDecidesEmptyAndFullBlocksFromTheCounts) {
         if (row.op == '|') mine |= theirs;
         if (row.op == '^') mine ^= theirs;
         if (row.op == '-') mine.andNot(theirs);
-        EXPECT_FALSE(mine.blockStored(0));
+        EXPECT_EQ(mine.blockStored(0), row.count % kBlock != 0);
         EXPECT_EQ(mine.blockCount(0), row.count);
     }
+}
+
+TEST(BlockBitVector, TestMoveAndSwapSeeEveryKindOfBlock) {
+    BlockBitVector vector = threeKinds();
+    for (const auto& [bit, set] : {std::pair{-1, false}, {5, false}, {kBlock + 5, true}, {2 * kBlock + 3, true},
+                                   {2 * kBlock + 4, false}, {3 * kBlock, false}}) {
+        EXPECT_EQ(vector.test(bit), set) << bit;
+    }
+    BlockBitVector moved(std::move(vector));
+    EXPECT_TRUE(moved.test(2 * kBlock + 3));
+    EXPECT_EQ(vector.lastBlock(), -1);  // NOLINT: the moved-from vector has no blocks
+    vector.set(7);
+    moved.swap(vector);
+    EXPECT_EQ(setBits(moved), Bits{7});
+    EXPECT_EQ(vector.lastBlock(), 2);
+}
+
+// At most 512 spare blocks, the latest given handed out first, filled as asked.
+TEST(BitBlockCache, KeepsAtMost512SpareBlocksAndGivesTheLatestFirst) {
+    BitBlockCache::purge();
+    {
+        BlockBitVector vector(600 * kBlock);
+        for (int32_t block = 0; block < 600; ++block) vector.set(block * kBlock + 1);
+    }
+    EXPECT_EQ(BitBlockCache::spareCount(), BitBlockCache::kCapacity) << "the blocks beyond 512 are freed";
+    uint32_t* latest = BitBlockCache::take(3);
+    EXPECT_EQ(latest[2], ~0u);
+    EXPECT_EQ(latest[3], 0u);
+    BitBlockCache::give(latest);
+    const uint32_t words[2] = {7, 9};
+    uint32_t* copy = BitBlockCache::takeCopy(words, 2);
+    EXPECT_EQ(copy, latest);
+    EXPECT_EQ(copy[1], 9u);
+    EXPECT_EQ(copy[2], 0u);
+    BitBlockCache::give(copy);
+    BitBlockCache::give(nullptr);
+    BitBlockCache::purge();
+    EXPECT_EQ(BitBlockCache::spareCount(), 0);
 }
 
 TEST(BlockBitVectorRecord, BytesOfBothForms) {

@@ -22,6 +22,7 @@ TEST(NelCString, ConstructionKeepsExactlyTheTextAndTerminator) {
         {NelCString("abcdef", 3), "abc"},              {NelCString('x'), "x"},
         {NelCString(0), "0"},                          {NelCString(INT_MIN), "-2147483648"},
         {NelCString(-0.0, Form::plain), "-0.000000"},  {NelCString(3.0, Form::shortest), "3"},
+        {NelCString(0.1f, Form::shortest), "0.1"},      {NelCString(0.5f, Form::plain), "0.500000"},
     };
     for (const auto& [string, text] : rows) {
         SCOPED_TRACE(text != nullptr ? text : "(null)");
@@ -48,6 +49,7 @@ TEST(NelCString, AccessAndSearchesAtTheEnds) {
         {"null text", hello.find(nullptr), 0},               {"empty text in null", none.find(""), 0},
         {"last whole text", hello.rfind("hello"), 0},        {"last text too long", hello.rfind("hello!"), -1},
         {"last empty text", hello.rfind(""), 5},             {"last empty in null", none.rfind(""), 0},
+        {"text from its position", hello.find("l", 3), 3},   {"last char", hello.rfind('l'), 3},
     };
     for (const auto& [name, result, expected] : rows) EXPECT_EQ(result, expected) << name;
     std::vector<std::string> reports;
@@ -82,6 +84,7 @@ TEST(NelCString, JoiningAndCopyingSurviveAliasing) {
     const std::tuple<NelCString, const char*> rows[] = {
         {NelCString("ab") + "c", "abc"},               {NelCString::concat("", "", ""), nullptr},
         {NelCString::concat("a", nullptr, "c"), "ac"}, {NelCString(NelCString("")), ""},  // a copy stays non-null
+        {"a" + (NelCString("b") + NelCString("c")), "abc"},
     };
     for (const auto& [joined, expected] : rows) EXPECT_STREQ(joined.data(), expected);
     NelCString text("");
@@ -97,6 +100,8 @@ TEST(NelCString, JoiningAndCopyingSurviveAliasing) {
     EXPECT_STREQ(text.c_str(), "a");
     NelCString moved(std::move(text));
     EXPECT_TRUE(text.isNull());  // NOLINT: checks the moved-from state
+    moved = static_cast<const char*>(nullptr);
+    EXPECT_TRUE(moved.isNull());
 }
 
 TEST(NelCString, LessComparesUnsignedBytesWithNullFirst) {

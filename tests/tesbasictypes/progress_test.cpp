@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -153,3 +155,31 @@ TEST(Progress, CopiesStartInactiveAndCopyToStartsAfresh) {
 }
 
 }  // namespace
+
+// The host's bar: redrawn only when the shown percentage changes, its line
+// ended at 100 % or on a stop, nothing drawn after a stop; NaN shows as 0.
+TEST(RefProgress, DrawsTheBarWhenThePercentageChanges) {
+    const std::string none(40, ' '), quarter = std::string(10, '#') + std::string(30, ' '), full(40, '#');
+    const struct {
+        const char* name;
+        float stop;
+        std::vector<float> fractions;
+        std::string drawn;
+    } rows[] = {
+        {"to the end", 2.0f, {0.0f, 0.25f, 0.251f, 1.0f}, "\r[" + none + "]   0%\r[" + quarter + "]  25%\r[" + full + "] 100%\n"},
+        {"stopped", 0.25f, {std::nanf(""), 0.25f, 0.5f}, "\r[" + none + "]   0%\r[" + quarter + "]  25% stopped\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::FILE* bar = std::tmpfile();
+        ASSERT_NE(bar, nullptr);
+        IPtr<RefProgress> display(new RefProgress(bar));
+        display->stopAt(row.stop);
+        for (float fraction : row.fractions) display->report(fraction);
+        std::string text(400, '\0');
+        std::rewind(bar);
+        text.resize(std::fread(text.data(), 1, text.size(), bar));
+        std::fclose(bar);
+        EXPECT_EQ(text, row.drawn);
+    }
+}

@@ -95,6 +95,9 @@ TEST(RealPArray, NullPointersStandForTheOriginAndResizeNeverShrinks) {
     EXPECT_EQ(array.add(static_cast<const double*>(nullptr)), 2);
     array.set(1, static_cast<const double*>(nullptr));
     EXPECT_TRUE(array == pointsOf({{}, {}}));
+    double x = 1, y = 1, z = 1;
+    array.get(2, x, y, z);
+    EXPECT_EQ(TesVector(x, y, z), TesVector());
     array.resize(4);
     EXPECT_EQ(array.count(), 4);
     array.resize(-2);
@@ -192,6 +195,15 @@ TEST(RealPArray, AssignmentCopiesColoursByTheirPresence) {
     EXPECT_EQ(target.userValue(), 1.0);
     EXPECT_TRUE(TesVectorArray(colored) == colored);
     EXPECT_EQ(TesVectorArray(colored, false).colors(), nullptr);
+    IPtr<IRealPArray> clone(colored.clone());
+    const auto* cloned = dynamic_cast<TesVectorArray*>(clone.get());
+    ASSERT_NE(cloned, nullptr);
+    EXPECT_TRUE(*cloned == colored);
+    plain.swap(colored);  // the points only; the colours go with swapColors
+    EXPECT_EQ(plain.count(), 3);
+    EXPECT_EQ(plain.colors(), nullptr);
+    plain.swapColors(colored);
+    EXPECT_TRUE(plain == *cloned);
 }
 
 TEST(RealPArray, ColourAccessGoesThroughEntryIndexMinusOne) {
@@ -314,6 +326,11 @@ TEST(RealPArray, VertexArrayHoldsTheArrayAndKeepsTheCountAtCreation) {
     double xyz[3];
     vertices->vertex(1, xyz);
     EXPECT_EQ(xyz[2], 6.0) << "reads go to the array as it is now";
+    float single[3];
+    vertices->vertex(1, single);
+    EXPECT_EQ(single[0], 4.0f);
+    EXPECT_STREQ(vertices->className(), "VertexArrayImp");
+    EXPECT_EQ(tesQuery<VertexArrayImp>(vertices.get(), "VertexArrayImp"), vertices.get());
     vertices.reset();
     EXPECT_EQ(array->refCount(), references);
 }

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "boundedwait.h"
 #include "childprocess.h"
+#include "freshprocess.h"
 #include "tesmutex.h"
 
 using namespace testsupport;
@@ -62,4 +65,17 @@ TEST(TesCondition, WakeUpsWithoutWaitersAreNotKeptAndBadMutexesNeverCrash) {
     EXPECT_FALSE(condition.waitFor(mutex, 0.02));
     EXPECT_TRUE(mutex.unlock());
     EXPECT_FALSE(mutex.unlock());
+}
+
+// The spin count is read once per process from TES_SPIN_COUNT as atoi reads
+// it, clamped to 32 bits; unset or negative means no spinning (-1).
+TEST(TesCondition, SpinCountIsReadFromTheEnvironment) {
+    const std::pair<const char*, int32_t> rows[] = {{"4000", 4000}, {nullptr, -1}, {"12abc", 12}, {" 7", 7},
+                                                    {"abc", 0},     {"-5", -1},    {"99999999999", INT32_MAX}};
+    for (const auto& [value, expected] : rows) {
+        SCOPED_TRACE(value != nullptr ? value : "(unset)");
+        if (value != nullptr) setenv("TES_SPIN_COUNT", value, 1);
+        EXPECT_IN_FRESH_PROCESS([expected] { EXPECT_EQ(TesCondition().spinCount(), expected); });
+        unsetenv("TES_SPIN_COUNT");
+    }
 }

@@ -221,6 +221,7 @@ TEST_F(TesFdStreambufFile, AttachTakesAnOpenDescriptor) {
     TesFdStreambuf buffer;
     EXPECT_FALSE(buffer.attach(-1, ios_base::in));
     ASSERT_TRUE(buffer.attach(fd, ios_base::in | ios_base::app));
+    EXPECT_EQ(buffer.fd(), fd);
     EXPECT_FALSE(buffer.attach(fd, ios_base::in));
     EXPECT_EQ(buffer.sputc('q'), Traits::eof()) << "only the in/out bits are kept";
     char got[3] = {};

@@ -131,6 +131,19 @@ TEST(TesFile, CopyTree) {
     EXPECT_FALSE(folder.exists("dst3/link"));
 }
 
+TEST(TesFile, NarrowPathFormsTakeTheSameWay) {
+    TempFolder folder;
+    const auto at = [&folder](const char* name) { return folder.narrowFile(name); };
+    EXPECT_TRUE(TesFile::makeDirectory(at("a/b").c_str(), true));
+    folder.write("a/b/f", "x");
+    EXPECT_TRUE(TesFile::copyFile(at("a/b/f").c_str(), at("a/g").c_str()));
+    EXPECT_TRUE(TesFile::copyTree(at("a").c_str(), at("c").c_str()));
+    EXPECT_TRUE(TesFile::moveTree(at("c").c_str(), at("d").c_str()));
+    EXPECT_TRUE(TesFile::removeDirectory(at("a").c_str(), true));
+    EXPECT_EQ(folder.read("d/b/f") + folder.read("d/g"), "xx");
+    EXPECT_FALSE(folder.exists("a") || folder.exists("c"));
+}
+
 TEST(TesFile, CopyAndMoveRefuseADestinationInsideTheSource) {
     TempFolder folder;
     folder.write("src/a", "a");
@@ -202,7 +215,7 @@ TEST(TesFile, WriteAllInChunks) {
     std::fclose(readOnly);
 }
 
-TEST(TesFile, OpenSharedKeepsOtherOpenersOut) {
+TEST(TesFile, OpenSharedKeepsOtherOpenersOutAndReadersRetry) {
     TempFolder folder;
     folder.write("shared", "contents");
     const TesString path = folder.tesPath("shared");
@@ -225,12 +238,8 @@ TEST(TesFile, OpenSharedKeepsOtherOpenersOut) {
               fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(TesFile::openShared(folder.tesPath("nodir\\x"), "w", 0.0), nullptr);
     EXPECT_EQ(TesFile::openShared(path, "", 1.0), nullptr);
-}
 
-TEST(TesFile, OpenSharedRetriesUntilTheFileIsFreeOrItsBoundIsReached) {
-    TempFolder folder;
-    folder.write("shared", "x");
-    const TesString path = folder.tesPath("shared");
+    // A reader retries until the file is free or its bound is reached.
     std::FILE* holder = TesFile::openShared(path, "rb", 0.0);
     ASSERT_NE(holder, nullptr);
     const auto start = std::chrono::steady_clock::now();

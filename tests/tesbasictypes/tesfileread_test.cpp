@@ -206,6 +206,10 @@ TEST(TesFileRead, ScalarsStayInsideTheirBlock) {
     unsigned char byte = 9;
     EXPECT_FALSE(crossing.reader.readUChar(byte));  // not good: nothing more is read
     EXPECT_EQ(byte, 0);
+    signed char small = 5;
+    crossing.reader >> small;
+    EXPECT_EQ(small, 0);
+    EXPECT_FALSE(crossing.reader.readModel(nullptr));
 
     MemoryInput topLevel({0x00, 0x00, 0x01});  // cut short with no block open
     double value = 4;

@@ -71,7 +71,7 @@ Units apply(Op op, const TesString& path) {
         case Op::name: return units(TesPath::fileName(path, true));
         case Op::stem: return units(TesPath::fileName(path, false));
         case Op::driveRoot: return units(TesPath::withDriveRoot(path));
-        case Op::absolute: return TesPath::isAbsolute(path) ? u"absolute" : u"relative";
+        case Op::absolute: return TesPath::isRelative(path) ? u"relative" : u"absolute";
         default: return units(changed);
     }
 }

@@ -55,7 +55,8 @@ TEST(TesString, SearchesAtTheEnds) {
         {"text longer than string", text.find(u"xxabc"), -1},     {"unit after start", text.find(u'a', 3), -1},
         {"unit negative start", text.find(u'x', -1), -1},         {"unit start at length", text.find(u'x', 4), -1},
         {"last unit", text.rfind(u'x'), 1},                       {"last empty text", text.rfind(u""), 4},
-        {"null string", TesString().find(u'a'), -1},
+        {"null string", TesString().find(u'a'), -1},              {"text from start", text.find(u"xa", 1), 1},
+        {"last text", text.rfind(u"x"), 1},                       {"a TesString", text.find(TesString(u"ab")), 2},
     };
     for (const auto& [name, found, expected] : rows) EXPECT_EQ(found, expected) << name;
     EXPECT_FALSE(TesString(u"Vie").startsWith(u"View"));
@@ -116,6 +117,7 @@ TEST(TesString, NarrowFormIsCachedUntilTheTextChanges) {
     EXPECT_STREQ(text.narrow(), "caf\xc3\xa9!");
     text.replace(u'!', u'?');
     EXPECT_STREQ(text.narrow(), "caf\xc3\xa9?");
+    EXPECT_STREQ(text.toNelCString().c_str(), "caf\xc3\xa9?");
     EXPECT_STREQ(TesString().narrow(), "");
 }
 
@@ -147,6 +149,8 @@ TEST(TesString, NumbersTakeOnlyASafeFormat) {
     const std::pair<TesString, const char16_t*> rows[] = {
         {TesString::number(42, {false, false, "05"}), u"00042"},     {TesString::number(4294967295u), u"4294967295"},
         {TesString::number(-5000000000L, {false, false, "12"}), u" -5000000000"},
+        {TesString::number(-5000000000LL, {false, false, ""}), u"-5000000000"},
+        {TesString::shortest(0.1), u"0.1"},                           {TesString::shortest(0.1f), u"0.1"},
         {TesString::number(2e10), u"2.000000e+10"},                  {TesString::number(-2e10), u"-2.000000e+10"},
         {TesString::number(1e10), u"10000000000.000000"},
         {TesString::number(3.14159, {false, true, "8.3"}), u"   3.142"},  // exponential alone: still "%f"

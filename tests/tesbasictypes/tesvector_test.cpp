@@ -77,6 +77,7 @@ TEST(TesVector, NormalizeMatchesTheFormulaOnRandomVectors) {
 TEST(TesVector, CrossAndDotOfGeneralVectors) {
     EXPECT_EQ(cross({1, 2, 3}, {-4, 5, 0.5}), TesVector(-14, -12.5, 13));
     EXPECT_EQ(dot({1, 2, 3}, {-4, 5, 0.5}), 7.5);
+    EXPECT_EQ(2.0 * TesVector(1, 2, 3) + TesVector(1, 1, -1), TesVector(3, 5, 5));
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "pluginhost.h"
 #include "srmlsnapshot.h"
 #include "tempfolder.h"
+#include "toolrun.h"
 
 namespace {
 
@@ -14,9 +16,12 @@ const std::string kUntidy = VESPER_SOURCE_DIR "/tests/data/srml/untidy.srml";
 
 class SrmlTool : public PluginTest {
 protected:
-    // Runs srmltool with `arguments`; the output holds stdout and stderr.
-    static CommandResult run(const std::string& arguments) {
-        return runCommand(toolPath("srmltool") + " " + arguments + " 2>&1");
+    // Runs srmltool with the words of `arguments` (paths here have no spaces).
+    static ToolRun run(const std::string& arguments) {
+        std::istringstream text(arguments);
+        std::vector<std::string> words;
+        for (std::string word; text >> word;) words.push_back(word);
+        return runTool(toolPath("srmltool"), words);
     }
     std::string write(const std::string& name, const std::string& text) {
         TempFolder::writeAll(folder.file(name), {text.begin(), text.end()});
@@ -34,7 +39,7 @@ protected:
 };
 
 TEST_F(SrmlTool, UsageErrorsExitWithTwoAndHelpWithZero) {
-    const CommandResult help = run("--help");
+    const ToolRun help = run("--help");
     EXPECT_EQ(help.exitCode, 0);
     for (const char* word : {"check", "roundtrip", "new"}) EXPECT_NE(help.output.find(word), std::string::npos) << word;
     EXPECT_EQ(run("new --help").exitCode, 0);
@@ -46,7 +51,7 @@ TEST_F(SrmlTool, UsageErrorsExitWithTwoAndHelpWithZero) {
           std::string("roundtrip only-one.srml"), std::string("--plugin"), newFile, newFile + " --angles",
           newFile + " --angles 0,360", newFile + " --angles -1", newFile + " --angles 0,ninety",
           newFile + " --angles 90,0,90", newFile + " --angles 0 --resolution ultra"}) {
-        const CommandResult result = run(arguments);
+        const ToolRun result = run(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments << "\n" << result.output;
         EXPECT_FALSE(result.output.empty()) << arguments;
     }
@@ -54,7 +59,7 @@ TEST_F(SrmlTool, UsageErrorsExitWithTwoAndHelpWithZero) {
 }
 
 TEST_F(SrmlTool, CheckSummarisesAGoodFile) {
-    const CommandResult result = run("check " + kExamples + "recipes/two-passes.srml");
+    const ToolRun result = run("check " + kExamples + "recipes/two-passes.srml");
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.output,
               "turntable: origin 0 0 -50\n"
@@ -62,7 +67,7 @@ TEST_F(SrmlTool, CheckSummarisesAGoodFile) {
               "recipes:   2\n"
               "  \"Coarse\": 4 angles, 4 cameras\n"
               "  \"Fine\": 12 angles, 36 cameras\n");
-    const CommandResult untidy = run("check " + kUntidy);
+    const ToolRun untidy = run("check " + kUntidy);
     EXPECT_EQ(untidy.exitCode, 0) << untidy.output;
     EXPECT_NE(untidy.output.find("scanners:  5 -1 0 1 2 2147483647\n"), std::string::npos) << untidy.output;
 }
@@ -110,7 +115,7 @@ TEST_F(SrmlTool, CheckNamesTheFirstBrokenRuleWithItsLine) {
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
         const std::string path = write(std::string(row.name) + ".srml", row.text);
-        const CommandResult result = run("check " + path);
+        const ToolRun result = run("check " + path);
         EXPECT_EQ(result.exitCode, row.message.empty() ? 0 : 1) << result.output;
         EXPECT_NE(result.output.find(row.message.empty() ? "recipes:" : "srmltool: " + path + row.message),
                   std::string::npos) << result.output;
@@ -119,10 +124,10 @@ TEST_F(SrmlTool, CheckNamesTheFirstBrokenRuleWithItsLine) {
         EXPECT_EQ(picture.scanners.size(), row.scanners);
         EXPECT_EQ(picture.turntable[0] == 0, row.turntable);  // the file's has no m00
     }
-    const CommandResult missing = run("check " + folder.narrowFile("missing.srml"));
+    const ToolRun missing = run("check " + folder.narrowFile("missing.srml"));
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.output.find("cannot read the file"), std::string::npos) << missing.output;
-    const CommandResult noPlugin = run("--plugin " + folder.narrowFile("none.so") + " check " + kUntidy);
+    const ToolRun noPlugin = run("--plugin " + folder.narrowFile("none.so") + " check " + kUntidy);
     EXPECT_EQ(noPlugin.exitCode, 1);
     EXPECT_NE(noPlugin.output.find("cannot load plug-in"), std::string::npos) << noPlugin.output;
 }
@@ -140,14 +145,14 @@ TEST_F(SrmlTool, RoundTripWritesWhatThePluginReadsBack) {
     const std::string broken = write("broken.srml", "<SRML><Model/></SRML>");
     EXPECT_EQ(run("roundtrip " + broken + " " + folder.narrowFile("x.srml")).exitCode, 1);
     EXPECT_FALSE(std::filesystem::exists(folder.file("x.srml")));
-    const CommandResult unwritable = run("roundtrip " + example + " " + folder.narrowFile("no/folder/x.srml"));
+    const ToolRun unwritable = run("roundtrip " + example + " " + folder.narrowFile("no/folder/x.srml"));
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_NE(unwritable.output.find("cannot write the file"), std::string::npos) << unwritable.output;
 }
 
 TEST_F(SrmlTool, NewPutsEveryScannerOnEachAngle) {
     const std::string out = folder.narrowFile("new.srml");
-    const CommandResult result =
+    const ToolRun result =
         run("new " + kExamples + "scenes/scanrig.scene " + out + " --angles 270,0,90 --resolution HIGH");
     ASSERT_EQ(result.exitCode, 0) << result.output;
     const SrmlSnapshot picture = srmlSnapshot(*readByPlugin(out));
@@ -168,7 +173,7 @@ TEST_F(SrmlTool, NewPutsEveryScannerOnEachAngle) {
          "no scanner coordinate systems"},
     };
     for (const auto& [scene, message] : cases) {
-        const CommandResult failed = run("new " + scene + " " + folder.narrowFile("x.srml") + " --angles 0");
+        const ToolRun failed = run("new " + scene + " " + folder.narrowFile("x.srml") + " --angles 0");
         EXPECT_EQ(failed.exitCode, 1) << scene << "\n" << failed.output;
         EXPECT_NE(failed.output.find(message), std::string::npos) << scene << "\n" << failed.output;
         EXPECT_FALSE(std::filesystem::exists(folder.file("x.srml"))) << scene;

@@ -43,7 +43,7 @@ TEST(TesdumpDepth, DeepNestingPrintsEveryLevelOnBoundedLines) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.depth);
         TempFolder::writeAll(folder.file("nested.bin"), nestedObjects(row.depth));
-        const ToolRun run = runTool(toolPath("tesdump"), {folder.narrowFile("nested.bin")}, {}, size_t{64} << 20);
+        const ToolRun run = runTool(toolPath("tesdump"), {folder.narrowFile("nested.bin")}, {}, "", size_t{64} << 20);
         ASSERT_EQ(run.exitCode, 0) << run.output;
         char offset[16];
         std::snprintf(offset, sizeof(offset), "0x%08x", kHeaderBytes + (row.depth - 1) * kObjectBytes);

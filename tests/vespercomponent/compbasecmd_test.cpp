@@ -23,11 +23,15 @@ public:
 };
 
 // A command of kind 3, unavailable and with every button off until it says
-// otherwise; it keeps any container.
+// otherwise, that starts, ends on OK or Cancel and runs once; it keeps any container.
 TEST(CompBaseCmd, DefaultsOfEverySlot) {
     IPtr<PlainCommand> command(new PlainCommand);
     EXPECT_EQ(command->getKind(), 3);
     EXPECT_FALSE(command->isAvailable(nullptr));
+    EXPECT_TRUE(command->start() && command->isInteractive() && command->onOk() && command->onCancel());
+    EXPECT_EQ(command->repeatCount(), 1);
+    EXPECT_STREQ(command->className(), "CompBaseCmd");
+    EXPECT_STREQ(IPtr<RichCommand>(new RichCommand)->className(), "CompBaseCmdInt");
     EXPECT_FALSE(command->applyEnabled() || command->okEnabled() || command->cancelEnabled() || command->undoEnabled());
     IPtr<PlainContainer> container(new PlainContainer);
     EXPECT_EQ(command->setContainer(container.get()), container.get());

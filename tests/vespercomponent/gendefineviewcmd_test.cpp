@@ -5,8 +5,8 @@
 
 #include <fstream>
 
-#include "pluginhost.h"
 #include "tempfolder.h"
+#include "toolrun.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ std::string runDefineView(const std::string& before, const std::string& script) 
     TempFolder folder;
     std::ofstream(folder.file("s.session")) << "scene " VESPER_SOURCE_DIR "/examples/scenes/fixture.scene\n"
                                             << before << "command GenDefineViewCmd\n" << script;
-    return runCommand(toolPath("vesper-host") + " run " + folder.narrowFile("s.session") + " 2>&1").output;
+    return runTool(toolPath("vesper-host"), {"run", folder.narrowFile("s.session")}).output;
 }
 
 std::string views(std::initializer_list<const char*> names) {

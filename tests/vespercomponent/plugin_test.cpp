@@ -6,7 +6,9 @@
 
 #include "os/sharedlibrary.h"
 #include "pluginhost.h"
+#include "queryinterface.h"
 #include "tesclcbinary.h"
+#include "toolrun.h"
 
 namespace {
 
@@ -18,7 +20,7 @@ protected:
 
 // The library exports nothing but EntryPoint, which touches nothing without an out pointer.
 TEST_F(Plugin, ExportsOnlyEntryPoint) {
-    const CommandResult nm = runCommand(std::string("nm -D --defined-only ") + VESPER_PLUGIN_PATH);
+    const ToolRun nm = runTool("nm", {"-D", "--defined-only", VESPER_PLUGIN_PATH});
     ASSERT_EQ(nm.exitCode, 0);
     std::istringstream lines(nm.output);
     std::vector<std::string> names;
@@ -43,6 +45,17 @@ TEST_F(Plugin, ClassesAndTheServiceClassAreRegisteredOnce) {
     EXPECT_EQ(host().manager().serviceClasses().count("ITesMatrixWidget"), 1u);
 }
 
+TEST_F(Plugin, TestServiceNameBreakFlagAndClassName) {
+    internal()->setTestServiceName("tester");
+    EXPECT_STREQ(internal()->testServiceName(), "tester");
+    internal()->setTestServiceName("");
+    const bool original = internal()->breakEnabled();
+    internal()->setBreakEnabled(!original);
+    EXPECT_EQ(internal()->breakEnabled(), !original);
+    internal()->setBreakEnabled(original);
+    EXPECT_STREQ(component()->className(), "TesStaticBaseComponent");
+}
+
 TEST_F(Plugin, DescriptorIsOneLastingBlob) {
     ITesClcBinary* descriptor = component()->descriptor();
     ASSERT_NE(descriptor, nullptr);
@@ -63,12 +76,26 @@ private:
     ITesCompInternal* component_;
 };
 
+class CountingCallback : public ITesTestCallback {
+public:
+    void queryInterface(const char* name, void** out) override {
+        tesAnswerQuery(name, out, {"Counting", this, this, {}});
+    }
+    const char* className() const override { return "Counting"; }
+    void runTest(const char*, bool (*)()) override { ++calls; }
+    int calls = 0;
+};
+
 // Without a callback the missing test service is reported, with the host's
-// status, once: a call from inside the report returns at once.
+// status, once: a call from inside the report returns at once. A callback is
+// given no test: the component registers none.
 TEST_F(Plugin, RunTestsReportsAMissingTestServiceOnce) {
     IPtr<ReenteringErrorService> errors(new ReenteringErrorService(internal()));
     host().manager().addService(errors.get(), {"ITesErrorService"});
     internal()->runTests(nullptr);
+    IPtr<CountingCallback> callback(new CountingCallback);
+    internal()->runTests(callback.get());
+    EXPECT_EQ(callback->calls, 0);
     host().manager().addService(&host().errors(), {"ITesErrorService"});
     ASSERT_EQ(errors->reports().size(), 2u);
     EXPECT_EQ(errors->reports()[0].message, "Unable to get test service");
@@ -79,15 +106,15 @@ TEST_F(Plugin, RunTestsReportsAMissingTestServiceOnce) {
 // vesper-host lists what the entry point handed over (the component's name and
 // identifier are those of its identity record); only "0" turns the break flag off.
 TEST(VesperHost, ListsTheComponentWithTheBreakFlagOfTheEnvironment) {
-    const std::pair<const char*, const char*> cases[] = {{"env -u TES_BREAK_ENABLED", "yes"},
-                                                         {"TES_BREAK_ENABLED=0", "no"},
-                                                         {"TES_BREAK_ENABLED=00", "yes"}};
-    for (const auto& [environment, shown] : cases) {
-        const CommandResult run = runCommand(std::string(environment) + " " + toolPath("vesper-host"));
-        EXPECT_EQ(run.exitCode, 0) << environment;
-        EXPECT_NE(run.output.find(std::string("break enabled:     ") + shown + "\n"), std::string::npos) << environment;
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"-u", "TES_BREAK_ENABLED"}, "yes"}, {{"TES_BREAK_ENABLED=0"}, "no"}, {{"TES_BREAK_ENABLED=00"}, "yes"}};
+    for (auto [arguments, shown] : cases) {
+        arguments.push_back(toolPath("vesper-host"));
+        const ToolRun run = runTool("env", arguments);
+        EXPECT_EQ(run.exitCode, 0) << arguments[0];
+        EXPECT_NE(run.output.find(std::string("break enabled:     ") + shown + "\n"), std::string::npos) << arguments[0];
     }
-    const CommandResult run = runCommand(toolPath("vesper-host"));
+    const ToolRun run = runTool(toolPath("vesper-host"), {});
     EXPECT_EQ(run.output.substr(0, run.output.find("break")),
               "component:         vespercomponent\n"
               "identifier:        96ab9943-0d0c-4a16-9e7b-a0a9db0470ac\n"
@@ -96,7 +123,7 @@ TEST(VesperHost, ListsTheComponentWithTheBreakFlagOfTheEnvironment) {
               "descriptor:        kind 1, 16 bytes\n");
     EXPECT_NE(run.output.find("service classes:   1\n  96d67206-02c5-4643-9c13-e236cec49466  ITesMatrixWidget\n"),
               std::string::npos) << run.output;
-    EXPECT_EQ(runCommand(toolPath("vesper-host") + " --plugin libm.so.6 2>&1").exitCode, 1);
+    EXPECT_EQ(runTool(toolPath("vesper-host"), {"--plugin", "libm.so.6"}).exitCode, 1);
 }
 
 }  // namespace

@@ -51,6 +51,10 @@ TEST_F(MemLimit, WithoutTheSettingTheLimitIsZeroAndWithoutAStoreTheSystemSize) {
     EXPECT_EQ(listener->limit(), 0);
     empty->setDouble(nullptr, kLimitKey, 42.0);
     EXPECT_EQ(listener->limit(), 42) << "registered with the store it found";
+    empty->removeReceiver(nullptr, listener.get());
+    empty->removeReceiver(kLimitKey, listener.get());
+    empty->setDouble(nullptr, kLimitKey, 7.0);
+    EXPECT_EQ(listener->limit(), 42) << "removed: no longer told";
 
     hostedTestHost().manager().removeService("IDataStore");
     TesOsMemoryStatus status;

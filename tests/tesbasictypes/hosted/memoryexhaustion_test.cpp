@@ -101,28 +101,25 @@ TEST_F(Exhaustion, ReportShowsTheMessageForCodesMinus5ToMinus1Only) {
     const struct {
         const char* name;
         int32_t code;
-        int useErrorService;  // 2: asked for, but missing
+        bool useErrorService;
         std::string output;
     } rows[] = {
-        {"-1 in the message box", -1, 0, std::string("^") + kBoxPattern + "$"},
-        {"-5 in the message box", -5, 0, kBoxPattern},
-        {"-6 shows nothing", -6, 0, "^$"},
-        {"0 shows nothing", 0, 0, "^$"},
-        {"through the error service", -2, 1,
+        {"-1 in the message box", -1, false, std::string("^") + kBoxPattern + "$"},
+        {"-5 in the message box", -5, false, kBoxPattern},
+        {"-6 shows nothing", -6, false, "^$"},
+        {"0 shows nothing", 0, false, "^$"},
+        {"through the error service", -2, true,
          "^error \\(level 1, realloc\\): While running this function, you have run out of memory\\.\n"
          "The application will close\\.(.|\n)*Optimization\"\\.\n$"},
-        {"nowhere when the error service is missing", -1, 2, "^$"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        host().settings().setInt(nullptr, kUseErrorServiceKey, row.useErrorService != 0);
-        EXPECT_EXIT(
-            {
-                if (row.useErrorService == 2) host().manager().removeService("ITesErrorService");
-                std::_Exit(tesReportOutOfMemory(row.code) ? 1 : 0);
-            },
-            ::testing::ExitedWithCode(0), row.output);
+        host().settings().setInt(nullptr, kUseErrorServiceKey, row.useErrorService);
+        EXPECT_EXIT(std::_Exit(tesReportOutOfMemory(row.code) ? 1 : 0), ::testing::ExitedWithCode(0), row.output);
     }
+    host().manager().removeService("ITesErrorService");
+    EXPECT_FALSE(tesReportOutOfMemory(-1)) << "the error service asked for is missing: nothing is shown";
+    host().manager().addService(&host().errors(), {"ITesErrorService"});
 }
 
 TEST_F(Exhaustion, TheLastAttemptMovesTheBlockThroughATemporaryFile) {

@@ -37,6 +37,8 @@ TEST(MemoryStatus, WithoutAnAvailableCheckerTheSystemAnswersInTheUnitsAsked) {
     EXPECT_EQ(kilobytes.systemTotal, bytes.systemTotal / 1024);
     EXPECT_LE(bytes.swapFree, bytes.swapTotal);
     EXPECT_GT(tesAvailableMemory(0.5, 1), tesAvailableMemory(0.0, 1)) << "half the page file on top";
+    EXPECT_GT(tesAvailableVirtualMemory(1024), 0);
+    EXPECT_GT(tesProcessMemory(1024), 0) << "the working set";
     int64_t current = 0;
     int64_t peak = 0;
     ASSERT_TRUE(tesWorkingSet(&current, &peak, 1024));

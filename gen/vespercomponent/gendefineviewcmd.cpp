@@ -8,6 +8,7 @@
 #include "hostapi/settings.h"
 #include "queryinterface.h"
 #include "translatedtext.h"
+#include "viewservices.h"
 #include "viewalignment.h"
 
 namespace {
@@ -65,16 +66,6 @@ constexpr const char* kPrompt =
     "Select objects to align the view to | Space: Toggle Up/Front constraint | F: Flip current constraint | "
     "R: Reapply current constraints";
 
-IGfxViewMgr* viewManager() {
-    static SPtr<IGfxViewMgr> service("IGfxViewMgr");
-    return service.get();
-}
-
-IGfxRenderer* renderer() {
-    static SPtr<IGfxRenderer> service("IGfxRenderer");
-    return service.get();
-}
-
 IViewTheme* viewTheme() {
     static SPtr<IViewTheme> service("IViewTheme");
     return service.get();
@@ -90,18 +81,7 @@ IGuiStatusBar* statusBar() {
     return service.get();
 }
 
-ITesUnknown* currentSceneView() {
-    IGfxViewMgr* views = viewManager();
-    return views != nullptr ? views->currentSceneView() : nullptr;
-}
-
-ISGfxScene* currentScene() { return tesQuery<ISGfxScene>(currentSceneView(), "ISGfxScene"); }
-
 ICallbackObject* callbackRegistry() { return tesQuery<ICallbackObject>(viewManager(), "ICallbackObject"); }
-
-void redraw() {
-    if (IGfxRenderer* service = renderer()) service->redraw(kRedraw);
-}
 
 int32_t userViewCount() {
     IViewTheme* theme = viewTheme();

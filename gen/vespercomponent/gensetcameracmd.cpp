@@ -7,6 +7,7 @@
 #include "iptr.h"
 #include "queryinterface.h"
 #include "translatedtext.h"
+#include "viewservices.h"
 
 namespace {
 
@@ -47,26 +48,6 @@ constexpr int32_t kPrecision = 4;
 IGenGfxService* graphicsService() {
     static SPtr<IGenGfxService> service("IGenGfxService");
     return service.get();
-}
-
-IGfxRenderer* renderer() {
-    static SPtr<IGfxRenderer> service("IGfxRenderer");
-    return service.get();
-}
-
-IGfxViewMgr* viewManager() {
-    static SPtr<IGfxViewMgr> service("IGfxViewMgr");
-    return service.get();
-}
-
-IGfxCamera* currentCamera() {
-    IGfxViewMgr* views = viewManager();
-    auto* scene = views != nullptr ? tesQuery<ISGfxScene>(views->currentSceneView(), "ISGfxScene") : nullptr;
-    return scene != nullptr ? scene->camera() : nullptr;
-}
-
-void redraw() {
-    if (IGfxRenderer* service = renderer()) service->redraw(kRedraw);
 }
 
 // The point the current view transformation maps to the eye.

@@ -87,6 +87,15 @@ TEST(StringHash, Djb2OverSignedBytes) {
     EXPECT_EQ(tesStringHash(""), 5381u);
     EXPECT_EQ(tesStringHash("ab"), (5381u * 33 + 'a') * 33 + 'b');
     EXPECT_EQ(tesStringHash("\xE9"), 5381u * 33 - 23);
+    // Blocks of eight and the bytes after them give the byte-by-byte value.
+    std::string text;
+    uint32_t expected = 5381;
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(tesStringHash(text.c_str()), expected) << i;
+        const char c = static_cast<char>(i * 97 + 1);
+        text += c;
+        expected = expected * 33 + static_cast<uint32_t>(static_cast<signed char>(c));
+    }
 }
 
 // The class, then its interfaces, then a base class's entries owned by it; the

@@ -1,11 +1,10 @@
 #include "infrastructure/refsettingsfile.h"
 
-#include <filesystem>
 #include <sstream>
 
 #include "refhost.h"
 #include "session/reflines.h"
-#include "infrastructure/refreplacefile.h"
+#include "infrastructure/refstorefile.h"
 #include "session/refscene.h"
 #include "infrastructure/reftext.h"
 
@@ -55,13 +54,8 @@ std::string settingsText(RefHost& host) {
     return text.str();
 }
 
-// Only a file that does not exist is a first run; one that exists but cannot
-// be read stops the run before anything could overwrite it.
 bool readExisting(RefHost& host, const std::string& path, std::string& error) {
-    std::error_code code;
-    const std::filesystem::file_status status = std::filesystem::status(path, code);
-    if (status.type() == std::filesystem::file_type::not_found) return true;
-    const RefLineFile file = refReadLines(path);
+    const RefLineFile file = refReadStoreFile(path);
     if (!file.good) {
         error = file.error;
         return false;
@@ -76,13 +70,7 @@ bool readExisting(RefHost& host, const std::string& path, std::string& error) {
 
 bool refUseSettingsFile(RefHost& host, const std::string& path, std::string& error) {
     if (!readExisting(host, path, error)) return false;
-    // A save that fails stops the run: the host reports it once, with the
-    // OS's reason, and the file keeps what the last good save wrote.
-    const auto save = [&host, path] {
-        if (!host.failure().empty()) return;
-        const RefReplaceResult saved = refReplaceFile(path, settingsText(host));
-        if (!saved.good) host.fail("cannot save settings: " + saved.error);
-    };
+    const auto save = refStoreSaver(host, path, "settings", [&host] { return settingsText(host); });
     host.settings().onWritten(save);
     host.viewTheme().onChanged(save);
     return true;

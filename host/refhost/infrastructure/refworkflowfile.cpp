@@ -1,9 +1,7 @@
 #include "infrastructure/refworkflowfile.h"
 
-#include <filesystem>
-
 #include "document/refworkflow.h"
-#include "infrastructure/refreplacefile.h"
+#include "infrastructure/refstorefile.h"
 #include "refhost.h"
 #include "session/reflines.h"
 
@@ -48,57 +46,72 @@ std::string storeText(RefWorkflowManager& manager) {
     return text;
 }
 
-// One line of the store; an empty text when it went well.
-std::string readLine(RefWorkflowManager& manager, RefWorkflow*& last, const std::vector<std::string>& words) {
+// A workflow as the store holds it.
+struct StoredWorkflow {
+    std::string name;
+    bool current = false;
+    bool holder = true;
+    std::vector<std::string> calls;
+    std::string script;
+};
+
+// One line of the store into `store`; an empty text when it went well.
+std::string readLine(std::vector<StoredWorkflow>& store, const std::vector<std::string>& words) {
     const std::string& verb = words[0];
     if (verb == "workflow") {
         if (words.size() < 2) return "workflow needs a name";
-        bool current = false, holder = true;
+        StoredWorkflow workflow;
+        workflow.name = words[1];
         for (size_t i = 2; i < words.size(); ++i) {
-            if (words[i] == "current") current = true;
-            else if (words[i] == "noholder") holder = false;
+            if (words[i] == "current") workflow.current = true;
+            else if (words[i] == "noholder") workflow.holder = false;
             else return "expected current or noholder, not " + words[i];
         }
-        if (manager.find(words[1]) != nullptr) return "workflow " + words[1] + " appears twice";
-        last = &manager.ensure(words[1], holder);
-        if (current) manager.setCurrent(last);
+        for (const StoredWorkflow& earlier : store) {
+            if (earlier.name == workflow.name) return "workflow " + workflow.name + " appears twice";
+        }
+        store.push_back(std::move(workflow));
         return {};
     }
     if (verb != "call" && verb != "script") return "expected workflow, call or script, not " + verb;
-    if (last == nullptr || last->holder() == nullptr) return verb + " needs a workflow with a holder before it";
+    if (store.empty() || !store.back().holder) return verb + " needs a workflow with a holder before it";
     if (verb == "call") {
         if (words.size() < 2) return "call needs what was called";
         std::string call = words[1];
         for (size_t i = 2; i < words.size(); ++i) call += " " + words[i];
-        last->holder()->calls().push_back(call);
+        store.back().calls.push_back(call);
         return {};
     }
     std::string bytes;
     if (words.size() != 2 || !bytesOf(words[1], bytes)) return "script needs its bytes as hexadecimal digits";
-    last->holder()->script() = bytes;
+    store.back().script = std::move(bytes);
     return {};
 }
 
+// The whole store is read before the manager learns of it: a damaged store
+// changes nothing.
 bool readStore(RefWorkflowManager& manager, const std::string& path, std::string& error) {
-    std::error_code code;
-    if (std::filesystem::status(path, code).type() == std::filesystem::file_type::not_found) return true;
-    const RefLineFile file = refReadLines(path);
+    const RefLineFile file = refReadStoreFile(path);
     if (!file.good) {
         error = file.error;
         return false;
     }
-    // Read into a scratch manager first: a damaged store changes nothing.
-    RefWorkflowManager scratch;
-    RefWorkflow* last = nullptr;
+    std::vector<StoredWorkflow> store;
     for (const RefLine& line : file.lines) {
-        const std::string problem = readLine(scratch, last, line.words);
+        const std::string problem = readLine(store, line.words);
         if (!problem.empty()) {
             error = refLineError(path, line.number, problem);
             return false;
         }
     }
-    RefWorkflow* lastRead = nullptr;
-    for (const RefLine& line : file.lines) readLine(manager, lastRead, line.words);
+    for (StoredWorkflow& stored : store) {
+        RefWorkflow& workflow = manager.ensure(stored.name, stored.holder);
+        if (stored.current) manager.setCurrent(&workflow);
+        if (RefScriptHolder* holder = workflow.holder()) {
+            holder->calls() = std::move(stored.calls);
+            holder->script() = std::move(stored.script);
+        }
+    }
     return true;
 }
 
@@ -107,10 +120,6 @@ bool readStore(RefWorkflowManager& manager, const std::string& path, std::string
 bool refUseWorkflowFile(RefHost& host, const std::string& path, std::string& error) {
     RefWorkflowManager& manager = host.workflows();
     if (!readStore(manager, path, error)) return false;
-    manager.onInstalled([&host, &manager, path] {
-        if (!host.failure().empty()) return;
-        const RefReplaceResult saved = refReplaceFile(path, storeText(manager));
-        if (!saved.good) host.fail("cannot save workflows: " + saved.error);
-    });
+    manager.onInstalled(refStoreSaver(host, path, "workflows", [&manager] { return storeText(manager); }));
     return true;
 }

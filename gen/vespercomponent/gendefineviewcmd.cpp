@@ -421,10 +421,9 @@ void GenDefineViewCmd::onWidgetActivated(int32_t id, bool active) {
 }
 
 void GenDefineViewCmd::onMouseEvent(IGfxMouseEvent* event) {
-    const bool front = dialog_->checkedRadio(kUpDirRadio) == kFrontPlaneRadio;
     ITesFeatureSelectorWidget* selector = currentSelector();
     if (selector == nullptr || !selector->onMouseEvent(event)) return;
-    (front ? frontFlip_ : upFlip_) = false;
+    (selector == frontSelector_.get() ? frontFlip_ : upFlip_) = false;
     updateView();
 }
 

@@ -28,7 +28,6 @@ constexpr double kDistanceLimit = 1.7976931348623157e308;
 // (by truncation: 5.7 gives 5) is always defined.
 constexpr double kAngleLimit = 2147483647.0;
 
-constexpr const char16_t* kReferenceObject = u"RefObject";
 constexpr const char16_t* kFilter = u"SRML files (*.srml);; Any Files (*.*)";
 
 constexpr const char* kTemplate =
@@ -50,11 +49,6 @@ void replaceAll(std::string& text, const std::string& placeholder, const std::st
     }
 }
 
-ITesObject* referenceObject() {
-    SPtr<ITesDoc> document("ITesDoc");
-    return document ? document->objectByName(kReferenceObject) : nullptr;
-}
-
 void showError(const char* message) {
     SPtr<IGuiSimpleDlg> dialogs("IGuiSimpleDlg");
     if (dialogs) dialogs->show(kDialogError, trText(message).c_str(), u"", false, false, false);
@@ -63,7 +57,7 @@ void showError(const char* message) {
 // Hands the reference object's own workflow, when it uses one, to the
 // manager, then gives the manager's current workflow the script.
 void installScript(const std::string& script) {
-    ITesObject* object = referenceObject();
+    ITesObject* object = srmlReferenceObject();
     ITesUnknown* owner = object != nullptr ? object->component(kWorkflowOwnerId) : nullptr;
     SPtr<ITesWorkflowManager> manager("ITesWorkflowManager");
     auto* ownerFace = tesQuery<ITesWorkflowOwner>(owner, "ITesWorkflowOwner");
@@ -120,7 +114,7 @@ void GenWriteSRMLAutomationCmd::buildDialog(IGuiPanel* panel) {
 }
 
 bool GenWriteSRMLAutomationCmd::start() {
-    if (referenceObject() == nullptr) {
+    if (srmlReferenceObject() == nullptr) {
         showError("There is no reference object");
         return false;
     }

@@ -30,13 +30,17 @@ TesMatrix poseOf(ITesUnknown* subObject) {
 }
 
 ITesSubObjectMgr* referenceSubObjects() {
-    SPtr<ITesDoc> document("ITesDoc");
-    ITesObject* object = document ? document->objectByName(kReferenceObject) : nullptr;
+    ITesObject* object = srmlReferenceObject();
     ITesUnknown* component = object != nullptr ? object->component(kSubObjectMgrId) : nullptr;
     return tesQuery<ITesSubObjectMgr>(component, "ITesSubObjectMgr");
 }
 
 }  // namespace
+
+ITesObject* srmlReferenceObject() {
+    SPtr<ITesDoc> document("ITesDoc");
+    return document ? document->objectByName(kReferenceObject) : nullptr;
+}
 
 SRML::SRML() : modelData_(new SRMLModelData) {}
 

@@ -26,3 +26,9 @@ private:
     IPtr<ITesSRMLModelData> modelData_;
     SRMLRecipeList recipes_;
 };
+
+class ITesObject;
+
+// The document's object "RefObject", whose sub-objects are the scanning rig
+// (the turntable and the scanners); null when the host has none.
+ITesObject* srmlReferenceObject();

@@ -38,7 +38,7 @@ TEST(RefMeshFile, BadFilesAreRefusedNamingTheLine) {
         {"m.obj", triangle + "f 0 1 2\n", ": Failed parse `f' line(e.g. zero value for face index. line 4.)"},
         {"m.obj", triangle, ": no faces"},
         {"m.OBJ", "", ": no faces"},
-        {"m.ply", triangle, ": not a mesh file this host reads (.obj)"},
+        {"m.stl", triangle, ": not a mesh file this host reads (.obj, .ply, .off)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);

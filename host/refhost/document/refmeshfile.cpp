@@ -9,14 +9,13 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string_view>
 
+#include "document/refply.h"
 #include "session/reflines.h"
 
 namespace {
 
-constexpr std::string_view kObjExtension = ".obj";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kBlanks = " \t";
 // The library counts the vertices of a polygon in a byte.
@@ -29,18 +28,22 @@ struct ObjLines {
     std::vector<int> faces;
 };
 
+// The whole file in one read; a byte-order mark at the start is dropped.
 bool readText(const std::string& path, std::string& text, std::string& error) {
     std::error_code code;
     std::ifstream stream;
     errno = 0;
-    if (!std::filesystem::is_directory(path, code)) stream.open(path, std::ios::binary);
-    std::ostringstream content;
-    if (stream.is_open()) content << stream.rdbuf();
-    if (!stream.is_open() || stream.bad()) {
+    if (!std::filesystem::is_directory(path, code)) stream.open(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = stream.is_open() ? static_cast<std::streamoff>(stream.tellg()) : -1;
+    if (size >= 0) {
+        text.resize(static_cast<size_t>(size));
+        stream.seekg(0);
+        stream.read(text.data(), size);
+    }
+    if (size < 0 || stream.gcount() != size) {
         error = "cannot read " + refFileProblem(path, errno);
         return false;
     }
-    text = content.str();
     if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
     return true;
 }
@@ -176,11 +179,31 @@ bool hasExtension(const std::string& path, std::string_view extension) {
                       [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
+template <RefMeshRead (*parse)(std::string_view, std::string_view)>
+RefMeshRead readWith(const std::string& path) {
+    RefMeshRead read;
+    std::string bytes;
+    return readText(path, bytes, read.error) ? parse(bytes, path) : read;
+}
+
+struct MeshFormat {
+    std::string_view extension;
+    RefMeshRead (*read)(const std::string& path);
+};
+
+constexpr MeshFormat kFormats[] = {
+    {".obj", readObj},
+    {".ply", readWith<refParsePly>},
+    {".off", readWith<refParseOff>},
+};
+
 }  // namespace
 
 RefMeshRead refReadMesh(const std::string& path) {
-    if (hasExtension(path, kObjExtension)) return readObj(path);
+    for (const MeshFormat& format : kFormats) {
+        if (hasExtension(path, format.extension)) return format.read(path);
+    }
     RefMeshRead read;
-    read.error = refPrintable(path) + ": not a mesh file this host reads (.obj)";
+    read.error = refPrintable(path) + ": not a mesh file this host reads (.obj, .ply, .off)";
     return read;
 }

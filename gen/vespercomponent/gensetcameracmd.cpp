@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "hostapi/document.h"
+#include "cameraplacement.h"
 #include "iptr.h"
 #include "queryinterface.h"
 #include "translatedtext.h"
@@ -44,19 +45,6 @@ constexpr double kApplyNear = 0.01;
 constexpr double kZoomMaximum = 100000.0;
 constexpr double kPositionLimit = 1.7976931348623157e308;
 constexpr int32_t kPrecision = 4;
-
-IGenGfxService* graphicsService() {
-    static SPtr<IGenGfxService> service("IGenGfxService");
-    return service.get();
-}
-
-// The point the current view transformation maps to the eye.
-TesVector viewOrigin() {
-    TesMatrix view;
-    IGenGfxService* service = graphicsService();
-    if (service == nullptr || !service->matrix(kGfxViewTransform, 2, 0, -1, &view)) return TesVector::zero();
-    return view.inverse().transformPoint(TesVector::zero());
-}
 
 // A direction of the eye frame in world coordinates.
 TesVector cameraDirection(const TesVector& eyeDirection) {
@@ -312,8 +300,10 @@ void GenSetCameraCmd::onApply() {
     up.normalize();
     const TesVector look =
         lookIndex > kCurrent ? axisDirection(lookIndex, rotation) : cameraDirection(TesVector{0, 0, -1});
-    applyOrientation(up, look);
-    applyPosition();
+    const TesVector back = -look;
+    const TesVector right = cross(up, back);
+    const TesVector fields{dialog_->getValue(kXTrans), dialog_->getValue(kYTrans), dialog_->getValue(kZTrans)};
+    placeCamera(currentCamera(), right, cross(back, right), back, referenceTransform().transformPoint(fields));
     if (IGfxCamera* camera = currentCamera()) {
         camera->setZoom(dialog_->getValue(kZoomLevel));
         if (IGfxClipping* clipping = camera->clipping()) clipping->setNear(kApplyNear);
@@ -321,32 +311,6 @@ void GenSetCameraCmd::onApply() {
     writeUp(up);
     dumpCamera();
     redraw();
-}
-
-// The eye frame right R, up U' and back L = -look, keeping the camera's
-// translation.
-void GenSetCameraCmd::applyOrientation(const TesVector& up, const TesVector& look) {
-    IGfxCamera* camera = currentCamera();
-    if (camera == nullptr) return;
-    const TesVector back = -look;
-    const TesVector right = cross(up, back);
-    const TesVector trueUp = cross(back, right);
-    TesMatrix orientation = TesMatrix::fromColumns(right, trueUp, back, TesVector::zero()).inverse();
-    orientation.setTranslation(camera->orientation().translation());
-    camera->setOrientation(orientation);
-}
-
-// Moves the view origin from where it is to the position fields, taken in the
-// reference coordinate system.
-void GenSetCameraCmd::applyPosition() {
-    IGfxCamera* camera = currentCamera();
-    if (camera == nullptr) return;
-    const TesVector fields{dialog_->getValue(kXTrans), dialog_->getValue(kYTrans), dialog_->getValue(kZTrans)};
-    const TesVector target = referenceTransform().transformPoint(fields);
-    const TesVector origin = viewOrigin();
-    const TesMatrix orientation = camera->orientation();
-    const TesVector shift = -orientation.rotationPart().transformPoint(target - origin);
-    camera->setOrientation(TesMatrix::translationMatrix(shift) * orientation);
 }
 
 // The three up settings; the standard up where they are missing.

@@ -53,8 +53,6 @@ private:
     void resolveConflict(int32_t changedId);
     TesMatrix referenceTransform();
     TesVector axisDirection(int32_t index, const TesMatrix& rotation);
-    void applyOrientation(const TesVector& up, const TesVector& look);
-    void applyPosition();
     TesVector currentUpSetting();
     void writeUp(const TesVector& up);
     void dumpCamera();

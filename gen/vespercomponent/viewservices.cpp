@@ -12,6 +12,11 @@ IGfxRenderer* renderer() {
     return service.get();
 }
 
+IGenGfxService* graphicsService() {
+    static SPtr<IGenGfxService> service("IGenGfxService");
+    return service.get();
+}
+
 ITesUnknown* currentSceneView() {
     IGfxViewMgr* views = viewManager();
     return views != nullptr ? views->currentSceneView() : nullptr;

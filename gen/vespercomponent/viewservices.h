@@ -6,6 +6,7 @@
 
 IGfxViewMgr* viewManager();
 IGfxRenderer* renderer();
+IGenGfxService* graphicsService();
 // The current scene view, its "ISGfxScene" face and its camera; null when
 // the host has none.
 ITesUnknown* currentSceneView();

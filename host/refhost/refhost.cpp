@@ -28,7 +28,9 @@ RefHost::RefHost(const RefHostOptions& options)
       asserts_(new RefAssertHandler), settings_(new RefDataStore), registry_(new RefRegistry),
       dialogs_(new RefSimpleDlg), fileDialogs_(new RefGuiUtil), statusBar_(new RefStatusBar), cursor_(new RefCursor), busyBlock_(new RefBusyBlock),
       document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
-      renderer_(new RefRenderer), graphics_(new RefGenGfxService(views_.get())),
+      graphics_(new RefGenGfxService(views_.get())),
+      renderer_(new RefRenderer(document_.get(), views_.get(), graphics_.get())),
+      visBuffers_(new RefVisBufferFactory), graphicsDocument_(new RefGfxDoc),
       strSupport_(new RefStrSupport), units_(new RefUnitService), directories_(new RefDirService),
       memChecker_(new RefMemChecker), progress_(new RefProgress), random_(new RefRandom),
       pointArrayFactory_(new RefRealPArrayFactory), pointColors_(new RefPointExtraInfo),
@@ -67,7 +69,8 @@ RefHost::RefHost(const RefHostOptions& options)
     refSeedSettings(*this);
 }
 
-// The views, the theme of stored views, the layout and the camera animator;
+// The views, the theme of stored views, the layout, the camera animator,
+// the visibility buffers and the graphics side of the document;
 // every lookup of "IView" makes a new view.
 void RefHost::registerViews() {
     viewTheme_ = new RefViewTheme;
@@ -76,6 +79,8 @@ void RefHost::registerViews() {
     views_->current().useServices(manager_.get());
     manager_->addService(viewTheme_.get(), {"IViewTheme"});
     manager_->addService(viewLayout_.get(), {"IViewLayout"});
+    manager_->addService(visBuffers_.get(), {"IGfxPickVisBufferFact"});
+    manager_->addService(graphicsDocument_.get(), {"IGfxDoc"});
     manager_->addService(animator_.get(), {"ITesAnimateCameraUtil"});
     RefViewMgr* views = views_.get();
     manager_->addServiceFactory("IView", [views] { return static_cast<ITesUnknown*>(new RefView(views)); });

@@ -17,6 +17,7 @@
 #include "graphics/refgraphics.h"
 #include "graphics/refanimator.h"
 #include "graphics/refviews.h"
+#include "graphics/refvisibility.h"
 #include "infrastructure/refmemchecker.h"
 #include "infrastructure/refmemorymanager.h"
 #include "infrastructure/refstrsupport.h"
@@ -65,6 +66,8 @@ public:
     RefCamera& camera() { return views_->current().refCamera(); }
     RefRenderer& renderer() { return *renderer_; }
     RefGenGfxService& graphics() { return *graphics_; }
+    RefVisBufferFactory& visBuffers() { return *visBuffers_; }
+    RefGfxDoc& graphicsDocument() { return *graphicsDocument_; }
     RefViewTheme& viewTheme() { return *viewTheme_; }
     RefViewLayout& viewLayout() { return *viewLayout_; }
     RefCameraAnimator& animator() { return *animator_; }
@@ -137,8 +140,10 @@ private:
     IPtr<RefDocument> document_;
     IPtr<RefCommandState> commandState_;
     IPtr<RefViewMgr> views_;
-    IPtr<RefRenderer> renderer_;
     IPtr<RefGenGfxService> graphics_;
+    IPtr<RefRenderer> renderer_;
+    IPtr<RefVisBufferFactory> visBuffers_;
+    IPtr<RefGfxDoc> graphicsDocument_;
     IPtr<RefViewTheme> viewTheme_;
     IPtr<RefViewLayout> viewLayout_;
     IPtr<RefCameraAnimator> animator_;

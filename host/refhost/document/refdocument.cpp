@@ -33,6 +33,9 @@ using RefObjectIter = RefListIter<ITesObjectIter, ITesObject, RefObject>;
 using RefSubObjectIter = RefListIter<ITesSubObjectIter, ITesUnknown, RefSubObject>;
 using RefUnknownIter = RefListIter<ITesSubObjectIter, ITesUnknown, ITesUnknown>;
 
+// Models are asked for by their kind and used through ITesUnknown.
+ITesUnknown* modelRoot(ITesUnknown* model) { return model; }
+
 }  // namespace
 
 ITesSubObjectIter* refSubObjectIter(std::vector<IPtr<ITesUnknown>> items) {
@@ -86,9 +89,20 @@ void RefObject::queryInterface(const char* name, void** out) {
                     static_cast<ITesObject*>(this),
                     {{"ITesObject", static_cast<ITesObject*>(this)},
                      {"ITesCSysSubObject", system_ ? static_cast<ITesCSysSubObject*>(this) : nullptr},
-                     {"ITesMesh", mesh_ ? static_cast<ITesMesh*>(this) : nullptr},
-                     {"ITesMeshExt", mesh_ ? static_cast<ITesMeshExt*>(this) : nullptr}}});
+                     {"GenModel", modelRoot(static_cast<ITesMesh*>(meshModel_.get()))},
+                     {"ITesMesh", static_cast<ITesMesh*>(meshModel_.get())},
+                     {"ITesMeshExt", static_cast<ITesMeshExt*>(meshModel_.get())},
+                     {isScan() ? "ScanModel" : "PointModel", modelRoot(static_cast<ITesPoints*>(pointModel_.get()))}}});
 }
+
+bool RefObject::isScan() const { return type_ == "Scan"; }
+
+void RefObject::setMesh(RefMesh mesh, bool connectivity) {
+    meshModel_ = new RefMeshModel(std::move(mesh), connectivity);
+    cadFaces_.clear();
+}
+
+void RefObject::setPoints(std::vector<double> points) { pointModel_ = new RefPointModel(std::move(points)); }
 
 const char* RefObject::className() const { return "RefObject"; }
 
@@ -120,9 +134,9 @@ RefFeatureMgr& RefObject::features() {
 }
 
 RefCadFace* RefObject::cadFace(int32_t face) {
-    if (!mesh_ || !mesh_->hasFace(face)) return nullptr;
+    if (mesh() == nullptr || !mesh()->hasFace(face)) return nullptr;
     IPtr<RefCadFace>& cached = cadFaces_[face];
-    if (!cached) cached = new RefCadFace(*mesh_, face);
+    if (!cached) cached = new RefCadFace(*mesh(), face);
     return cached.get();
 }
 

@@ -12,6 +12,7 @@
 
 #include "hostapi/commands.h"
 #include "document/refgeometry.h"
+#include "document/refmodels.h"
 #include "hostapi/document.h"
 #include "iptr.h"
 #include "tesmatrix.h"
@@ -69,8 +70,10 @@ private:
 // A new iterator (count 0) over `items`.
 ITesSubObjectIter* refSubObjectIter(std::vector<IPtr<ITesUnknown>> items);
 
-// An object with a mesh also answers "ITesMesh" and "ITesMeshExt".
-class RefObject : public ITesObject, public ITesCSysSubObject, public ITesMesh, public ITesMeshExt {
+// An object with a mesh answers "GenModel" with it, and its "ITesMesh" and
+// "ITesMeshExt" faces directly; an object with points answers "ScanModel"
+// when its type is "Scan", else "PointModel".
+class RefObject : public ITesObject, public ITesCSysSubObject {
 public:
     RefObject(std::u16string name, std::string type) : name_(std::move(name)), type_(std::move(type)) {}
     void queryInterface(const char* name, void** out) override;
@@ -81,11 +84,6 @@ public:
     bool isExcluded() override { return excluded_; }
     // Null unless the object is a coordinate system.
     ITesUnknown* coordinateSystem() override { return system_.get(); }
-    int32_t vertexCount() override { return mesh_ ? mesh_->vertexCount() : 0; }
-    const double* vertices() override { return mesh_ ? mesh_->vertices.data() : nullptr; }
-    int32_t triangleCount() override { return mesh_ ? mesh_->triangleCount() : 0; }
-    const int32_t* triangles() override { return mesh_ ? mesh_->triangles.data() : nullptr; }
-    const int32_t* triangleFaces() override { return mesh_ ? mesh_->triangleFaces.data() : nullptr; }
 
     void attach(const TesClassId& classId, ITesUnknown* component);
     void setCoordinateSystem(RefCoordinateSystem* system) { system_ = system; }
@@ -95,9 +93,14 @@ public:
     RefSubObjectMgr& subObjects();
     // The features, created on first use under kRefFeatureMgrId.
     RefFeatureMgr& features();
-    void setMesh(RefMesh mesh) { mesh_ = std::make_unique<const RefMesh>(std::move(mesh)); }
-    // Null for an object without geometry.
-    const RefMesh* mesh() const { return mesh_.get(); }
+    // Without `connectivity` the mesh has no surface data ("IComplex2D").
+    void setMesh(RefMesh mesh, bool connectivity = true);
+    void setPoints(std::vector<double> points);
+    // Null for an object without a mesh.
+    const RefMesh* mesh() const { return meshModel_ ? &meshModel_->mesh() : nullptr; }
+    RefMeshModel* meshModel() const { return meshModel_.get(); }
+    // Null for an object without points.
+    RefPointModel* pointModel() const { return pointModel_.get(); }
     // The CAD face `face` of the mesh, made on first use; null when the mesh
     // has no triangle of that face.
     RefCadFace* cadFace(int32_t face);
@@ -106,11 +109,14 @@ public:
     void setPhase(int32_t phase) { phase_ = phase; }
 
 private:
+    bool isScan() const;
+
     std::u16string name_;
     std::string type_;
     std::vector<std::pair<TesClassId, IPtr<ITesUnknown>>> components_;
     IPtr<RefCoordinateSystem> system_;
-    std::unique_ptr<const RefMesh> mesh_;
+    IPtr<RefMeshModel> meshModel_;
+    IPtr<RefPointModel> pointModel_;
     std::map<int32_t, IPtr<RefCadFace>> cadFaces_;
     bool excluded_ = false;
     int32_t phase_ = 0;

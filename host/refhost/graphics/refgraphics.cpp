@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "graphics/refviews.h"
+#include "graphics/refvisibility.h"
 #include "hostapi/settings.h"
 #include "queryinterface.h"
 
@@ -217,4 +218,16 @@ TesMatrix RefGenGfxService::objectTransform(ITesObject* object) {
 
 void RefGenGfxService::setObjectTransform(ITesObject* object, const TesMatrix& transform) {
     if (object != nullptr) transforms_[object] = transform;
+}
+
+bool RefRenderer::renderIntoBuffer(IView* view, ITesUnknown* buffer) {
+    auto* target = tesQuery<RefVisBuffer>(buffer, "RefVisBuffer");
+    if (target == nullptr || view == nullptr) return false;
+    auto* offscreen = tesQuery<RefOffscreenView>(view, "RefOffscreenView");
+    RefCamera& camera = offscreen != nullptr ? offscreen->scene().refCamera() : views_->current().refCamera();
+    int32_t width = 0, height = 0;
+    view->viewport(nullptr, nullptr, &width, &height);
+    if (width <= 0 || height <= 0) return false;
+    target->render(*document_, *graphics_, refRenderCamera(camera, width, height));
+    return true;
 }

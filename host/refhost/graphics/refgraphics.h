@@ -121,11 +121,14 @@ private:
 // The view manager and its registry of callbacks ("ICallbackObject").
 class RefViewMgr : public IGfxViewMgr, public ICallbackObject {
 public:
-    RefViewMgr() : current_(new RefSceneView) {}
+    RefViewMgr() : user_(new RefSceneView), current_(user_) {}
     void queryInterface(const char* name, void** out) override;
     const char* className() const override;
     ITesUnknown* currentSceneView() override { return static_cast<ISGfxScene*>(current_.get()); }
     RefSceneView& current() { return *current_; }
+    // Makes `scene` current in place of the user's; null brings the user's back.
+    void show(RefSceneView* scene) { current_ = scene != nullptr ? scene : user_.get(); }
+    RefSceneView& userScene() { return *user_; }
     void setGraphicsView(ISGfxView* view, int32_t) override { graphicsView_ = view; }
     // The graphics view set last, or null.
     ISGfxView* graphicsView() const { return graphicsView_.get(); }
@@ -143,13 +146,21 @@ public:
 
 private:
     IPtr<ISGfxView> graphicsView_;
+    IPtr<RefSceneView> user_;
     IPtr<RefSceneView> current_;
     std::map<int32_t, std::vector<IPtr<IGfxCallback>>> callbacks_;
     int32_t activePane_ = 0;
 };
 
+class RefGenGfxService;
+class RefDocument;
+
+// Redraws are counted; renders into a visibility buffer draw the document
+// as the view's camera sees it.
 class RefRenderer : public IGfxRenderer {
 public:
+    RefRenderer(RefDocument* document, RefViewMgr* views, RefGenGfxService* graphics)
+        : document_(document), views_(views), graphics_(graphics) {}
     void queryInterface(const char* name, void** out) override;
     const char* className() const override;
     void redraw(int32_t mode) override;
@@ -157,14 +168,26 @@ public:
     void endUpdate() override {
         if (updateDepth_ > 0) --updateDepth_;
     }
+    // An off-screen view renders its own camera, any other view the current one.
+    bool renderIntoBuffer(IView* view, ITesUnknown* buffer) override;
+    void saveState() override { ++savedStates_; }
+    void restoreState() override {
+        if (savedStates_ > 0) --savedStates_;
+    }
 
     int redraws() const { return redraws_; }
     int fullRefreshes() const { return fullRefreshes_; }
+    // States saved and not yet restored.
+    int savedStates() const { return savedStates_; }
 
 private:
+    RefDocument* document_;
+    RefViewMgr* views_;
+    RefGenGfxService* graphics_;
     int redraws_ = 0;
     int fullRefreshes_ = 0;
     int updateDepth_ = 0;
+    int savedStates_ = 0;
 };
 
 class RefGenGfxService : public IGenGfxService {

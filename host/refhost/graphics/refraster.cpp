@@ -41,7 +41,7 @@ void transformVertices(const Viewport& view, const double* xyz, const TesMatrix&
 }
 
 void fillBand(const Band& band, const Viewport& view, const std::vector<ScreenVertex>& screen, const double* xyz,
-              const int32_t* triangles, int32_t triangleCount, const TesMatrix& worldToClip) {
+              const int32_t* triangles, int32_t triangleCount, const TesMatrix& worldToClip, int32_t firstId) {
     for (int32_t k = 0; k < triangleCount; ++k) {
         const int32_t* corner = triangles + int64_t{k} * 3;
         if (std::min({corner[0], corner[1], corner[2]}) < 0) continue;
@@ -51,10 +51,10 @@ void fillBand(const Band& band, const Viewport& view, const std::vector<ScreenVe
         const uint32_t any = a.code | b.code | c.code;
         if ((any & kNonFinite) != 0 || (a.code & b.code & c.code & kOutsideFrustum) != 0) continue;
         if ((any & kNeedsClip) == 0) {
-            fillTriangle(band, a, b, c, k + 1);
+            fillTriangle(band, a, b, c, firstId + k);
         } else {
             const auto clip = [&](int32_t index) { return toClip(worldToClip, xyz + int64_t{index} * 3); };
-            clipAndFill(band, view, clip(corner[0]), clip(corner[1]), clip(corner[2]), k + 1);
+            clipAndFill(band, view, clip(corner[0]), clip(corner[1]), clip(corner[2]), firstId + k);
         }
     }
 }
@@ -81,7 +81,7 @@ float RefRaster::depth(int32_t x, int32_t y) const {
 }
 
 void RefRaster::drawTriangles(const double* xyz, const int32_t* triangles, int32_t triangleCount,
-                              const TesMatrix& worldToClip, int32_t threads, Fill fill) {
+                              const TesMatrix& worldToClip, int32_t threads, Fill fill, int32_t firstId) {
     if (triangleCount <= 0) return;
     const int32_t parts = std::clamp(threads, 1, height_);
     const Viewport view(width_, height_);
@@ -94,11 +94,11 @@ void RefRaster::drawTriangles(const double* xyz, const int32_t* triangles, int32
     runParts(parts, [&](int32_t part) {
         const Band band{ids_.data(), depths_.data(), width_, static_cast<int32_t>(int64_t{height_} * part / parts),
                         static_cast<int32_t>(int64_t{height_} * (part + 1) / parts), fill};
-        fillBand(band, view, screen, xyz, triangles, triangleCount, worldToClip);
+        fillBand(band, view, screen, xyz, triangles, triangleCount, worldToClip, firstId);
     });
 }
 
-void RefRaster::drawPoints(const double* xyz, int32_t count, const TesMatrix& worldToClip) {
+void RefRaster::drawPoints(const double* xyz, int32_t count, const TesMatrix& worldToClip, int32_t firstId) {
     const Viewport view(width_, height_);
     for (int32_t k = 0; k < count; ++k) {
         const ClipPoint c = toClip(worldToClip, xyz + int64_t{k} * 3);
@@ -109,7 +109,7 @@ void RefRaster::drawPoints(const double* xyz, int32_t count, const TesMatrix& wo
         const float z = static_cast<float>(1.0 / c.w);
         if (z > depths_[at]) {
             depths_[at] = z;
-            ids_[at] = k + 1;
+            ids_[at] = firstId + k;
         }
     }
 }

@@ -41,13 +41,14 @@ public:
 
     // Draws `triangleCount` triangles, three vertex indices each into `xyz`
     // (x, y, z per vertex; every index must have its vertex there); triangle
-    // k writes id k + 1. A triangle with a negative index draws nothing.
-    // `threads` (at least 1 is used) split the rows into bands, one per thread.
+    // k writes id firstId + k, so that several meshes can share the buffers.
+    // A triangle with a negative index draws nothing. `threads` (at least 1
+    // is used) split the rows into bands, one per thread.
     void drawTriangles(const double* xyz, const int32_t* triangles, int32_t triangleCount,
-                       const TesMatrix& worldToClip, int32_t threads, Fill fill = Fill::Tiled);
+                       const TesMatrix& worldToClip, int32_t threads, Fill fill = Fill::Tiled, int32_t firstId = 1);
     // Writes the pixel under each point inside the frustum (-w <= x, y, z <= w,
-    // w > 0) with id k + 1, by the same depth rule.
-    void drawPoints(const double* xyz, int32_t count, const TesMatrix& worldToClip);
+    // w > 0) with id firstId + k, by the same depth rule.
+    void drawPoints(const double* xyz, int32_t count, const TesMatrix& worldToClip, int32_t firstId = 1);
 
     // Id and depth of a pixel; 0 outside the buffer.
     int32_t id(int32_t x, int32_t y) const;

@@ -91,7 +91,36 @@ void RefViewTheme::changed() {
     if (changed_) changed_();
 }
 
-RefViewLayout::RefViewLayout(RefViewMgr* views) : main_(new RefView(views)) {
+void RefView::setViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
+    viewport_[0] = x;
+    viewport_[1] = y;
+    viewport_[2] = width;
+    viewport_[3] = height;
+}
+
+void RefView::viewport(int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
+    int32_t* out[] = {x, y, width, height};
+    for (int i = 0; i < 4; ++i) {
+        if (out[i] != nullptr) *out[i] = viewport_[i];
+    }
+}
+
+RefOffscreenView::RefOffscreenView(RefViewMgr* views, RefSceneView& from) : RefView(views), scene_(new RefSceneView) {
+    RefCamera& camera = scene_->refCamera();
+    RefCamera& original = from.refCamera();
+    camera.setOrientation(original.orientation());
+    camera.setZoom(original.zoom());
+    camera.clipping()->setNear(original.clipping()->nearPlane());
+}
+
+void RefOffscreenView::queryInterface(const char* name, void** out) {
+    if (tesAnswerQuery(name, out, {"RefOffscreenView", this, static_cast<IView*>(this), {}})) return;
+    RefView::queryInterface(name, out);
+}
+
+const char* RefOffscreenView::className() const { return "RefOffscreenView"; }
+
+RefViewLayout::RefViewLayout(RefViewMgr* views) : views_(views), main_(new RefView(views)), current_(main_.get()) {
     main_->setName(kMainViewName);
     main_->setFlags(kMainFlags);
     main_->beginActivation();
@@ -108,4 +137,18 @@ IView* RefViewLayout::currentView(int32_t pane) {
     if (pane != 0) return nullptr;
     main_->takeCamera(nullptr);
     return main_.get();
+}
+
+IView* RefViewLayout::createOffscreenView(ITesUnknown* sceneView) {
+    auto* scene = tesQuery<RefSceneView>(sceneView, "RefSceneView");
+    return scene != nullptr ? new RefOffscreenView(views_, *scene) : nullptr;
+}
+
+IView* RefViewLayout::replaceCurrentView(IView* view) {
+    auto* offscreen = tesQuery<RefOffscreenView>(view, "RefOffscreenView");
+    if (view == nullptr || (view != main_.get() && offscreen == nullptr)) return nullptr;
+    IView* replaced = current_.get();
+    current_ = view;
+    views_->show(offscreen != nullptr ? &offscreen->scene() : nullptr);
+    return replaced;
 }

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "graphics/refgraphics.h"
 #include "hostapi/gfx.h"
 #include "iptr.h"
 
-class RefViewMgr;
 
 class RefView : public IView {
 public:
@@ -27,6 +27,8 @@ public:
     const char16_t* name() override { return name_.c_str(); }
     void setName(const char16_t* name) override;
     void takeCamera(ITesUnknown* sceneView) override;
+    void setViewport(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    void viewport(int32_t* x, int32_t* y, int32_t* width, int32_t* height) override;
 
     const GfxCameraState& camera() const { return camera_; }
     void setCamera(const GfxCameraState& camera);
@@ -46,6 +48,7 @@ private:
     std::u16string name_;
     uint32_t flags_ = 0;
     GfxCameraState camera_;
+    int32_t viewport_[4] = {0, 0, 1200, 900};
     std::vector<char> steps_;
     std::function<void()> changed_;
 };
@@ -73,6 +76,19 @@ private:
     std::function<void()> changed_;
 };
 
+// A view rendered off screen: a scene view of its own whose camera starts as
+// the scene view's it was made from.
+class RefOffscreenView : public RefView {
+public:
+    RefOffscreenView(RefViewMgr* views, RefSceneView& from);
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    RefSceneView& scene() { return *scene_; }
+
+private:
+    IPtr<RefSceneView> scene_;
+};
+
 class RefViewLayout : public IViewLayout {
 public:
     static constexpr uint32_t kMainFlags = 2;
@@ -83,7 +99,16 @@ public:
     // Pane 0 is the main view, which holds the current camera as it stands;
     // the layout has no other panes.
     IView* currentView(int32_t pane) override;
+    // Null unless `sceneView` is one of the host's scene views.
+    IView* createOffscreenView(ITesUnknown* sceneView) override;
+    // The main view or an off-screen view of this host.
+    IView* replaceCurrentView(IView* view) override;
+
+    // The off-screen view shown instead of the main one, or null.
+    RefOffscreenView* offscreen() const { return tesQuery<RefOffscreenView>(current_.get(), "RefOffscreenView"); }
 
 private:
+    RefViewMgr* views_;
     IPtr<RefView> main_;
+    IPtr<IView> current_;
 };

@@ -9,6 +9,7 @@
 #include "../tesobject.h"
 #include "../tesvector.h"
 
+class BitVector;
 class ITesObjectIter;
 
 // An object of the document.
@@ -137,13 +138,46 @@ public:
     virtual int32_t triangleCount() = 0;
     // Three vertex indices per triangle, counter-clockwise seen from outside.
     virtual const int32_t* triangles() = 0;
+    // What the mesh knows of its surface; may answer "IComplex2D". Null for none.
+    virtual ITesUnknown* surfaceData() = 0;
 };
 
-// "ITesMeshExt": what a mesh knows beyond its triangles.
+// "ITesMeshExt": what a mesh knows beyond its triangles. Triangles are
+// numbered from 1 in selections: the k-th triangle (from 0) is item k + 1,
+// and bit 0 is never set.
 class ITesMeshExt : public virtual ITesUnknown {
 public:
     // The CAD face of each triangle (triangleCount entries), or null.
     virtual const int32_t* triangleFaces() = 0;
+    virtual void triangleSelection(BitVector* out) = 0;
+    // Replaces the selection by `triangles`, or with `add` adds them to it.
+    virtual void selectTriangles(const BitVector& triangles, bool add) = 0;
+};
+
+// "IComplex2D": how the triangles of a surface meet.
+class IComplex2D : public virtual ITesUnknown {
+public:
+    // The triangle across edge `edge` (0 to 2: from corner edge to corner
+    // edge + 1) of triangle `triangle`, both numbered from 1; 0 for none.
+    virtual uint32_t neighbour(uint32_t triangle, int32_t edge) = 0;
+};
+
+// "ITesPoints": a point cloud; points numbered from 1 in selections.
+class ITesPoints : public virtual ITesUnknown {
+public:
+    virtual int32_t pointCount() = 0;
+    // x, y, z of each point.
+    virtual const double* points() = 0;
+    virtual void pointSelection(BitVector* out) = 0;
+    virtual void selectPoints(const BitVector& points, bool add) = 0;
+};
+
+// "ITesScan": the points of one scan; numbered from 1 in selections.
+class ITesScan : public virtual ITesUnknown {
+public:
+    virtual int32_t pointCount() = 0;
+    virtual void pointSelection(BitVector* out) = 0;
+    virtual void selectPoints(const BitVector& points, bool add) = 0;
 };
 
 // The workflow of the host: what runs when the user starts a scan. An object

@@ -8,6 +8,7 @@
 #include "../tesmatrix.h"
 #include "../tesobject.h"
 
+class BitVector;
 class ITesObject;
 
 class IGfxClipping : public virtual ITesUnknown {
@@ -76,6 +77,9 @@ public:
     virtual void setName(const char16_t* name) = 0;
     // Takes the camera of `sceneView` ("ISGfxScene"); null: the current one.
     virtual void takeCamera(ITesUnknown* sceneView) = 0;
+    // The rectangle of the window the view draws into, in pixels.
+    virtual void setViewport(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    virtual void viewport(int32_t* x, int32_t* y, int32_t* width, int32_t* height) = 0;
 };
 
 // "IViewTheme": the user-defined views, numbered from 1.
@@ -92,6 +96,16 @@ class IViewLayout : public virtual ITesUnknown {
 public:
     // The view of pane `pane`.
     virtual IView* currentView(int32_t pane) = 0;
+    // A view that renders `sceneView` ("ISGfxScene") off screen, with a
+    // camera of its own that starts as the scene's; a new object (count 0),
+    // or null when the layout cannot make one.
+    virtual IView* createOffscreenView(ITesUnknown* sceneView) = 0;
+    // Makes `view` the current view: the view manager's current scene view
+    // and the graphics service's view transformation answer its camera from
+    // then on. Returns the view it replaces (no reference added), which a
+    // second call puts back; null and nothing changed when `view` is null or
+    // not one of this layout's.
+    virtual IView* replaceCurrentView(IView* view) = 0;
 };
 
 // "IGfxViewMgr".
@@ -140,6 +154,53 @@ public:
     // Bracket changes that must appear at once.
     virtual void beginUpdate() = 0;
     virtual void endUpdate() = 0;
+    // Renders the document as `view` sees it into `buffer` (made by
+    // "IGfxPickVisBufferFact"), within the view's viewport. False when the
+    // buffer is not one of the host's.
+    virtual bool renderIntoBuffer(IView* view, ITesUnknown* buffer) = 0;
+    // Keep and put back the renderer's target and settings around an
+    // off-screen render; the calls nest.
+    virtual void saveState() = 0;
+    virtual void restoreState() = 0;
+};
+
+// "IGfxPickVisBufferFact": makes visibility buffers, which hold what a
+// render saw pixel by pixel. A buffer answers "ITesPickVisibleRect".
+class IGfxPickVisBufferFact : public virtual ITesUnknown {
+public:
+    // A new buffer (count 0); `capacity` is the number of items the caller
+    // expects, a hint and never a limit.
+    virtual ITesUnknown* createBuffer(int32_t capacity) = 0;
+};
+
+// What a pick found on the objects of the document. Items are numbered from
+// 1 on each object (triangles of a mesh, points of a cloud or a scan); bit 0
+// of the vectors is never set.
+class ITesPick : public virtual ITesUnknown {
+public:
+    // The items of `object` that own at least one pixel of the picked area.
+    virtual bool picked(ITesObject* object, BitVector* out) = 0;
+    // The items of `object` that face the camera inside its view and that
+    // nothing nearer hides: the picked ones and their neighbourhood.
+    virtual bool visible(ITesObject* object, BitVector* out) = 0;
+};
+
+// "ITesPickVisibleRect": picks in the last render of a visibility buffer.
+class ITesPickVisibleRect : public virtual ITesUnknown {
+public:
+    // The items seen in the rectangle (pixels, from the top left corner); a
+    // new object (count 0) answering "ITesPick", or null when nothing was
+    // rendered into the buffer.
+    virtual ITesUnknown* pickRect(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+};
+
+// "IGfxDoc": the graphics side of the document.
+inline constexpr int32_t kGfxDocSelectionChanged = 1;
+
+class IGfxDoc : public virtual ITesUnknown {
+public:
+    // Tells the views that the document changed in the way `what` says.
+    virtual void notify(int32_t what) = 0;
 };
 
 // Matrix kinds of IGenGfxService::matrix.

@@ -1,0 +1,111 @@
+// Visibility buffers: the document drawn into an id and depth raster from a
+// camera, picks of what a render saw, and the log of the renders of the last
+// buffer made, which sessions turn into pictures.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "bitvector.h"
+#include "document/refdocument.h"
+#include "graphics/refgraphics.h"
+#include "graphics/refraster.h"
+#include "hostapi/gfx.h"
+#include "iptr.h"
+
+// How a camera saw the document: the world-to-clip matrix of each object
+// drawn and the ids its items took in the raster.
+struct RefDrawnObject {
+    IPtr<RefObject> object;
+    IPtr<RefMeshModel> mesh;     // set for a mesh
+    IPtr<RefPointModel> points;  // set for points
+    TesMatrix worldToClip;
+    int32_t firstId = 1;  // the raster id of item 1
+    int32_t itemCount = 0;
+};
+
+// A camera as a render used it.
+struct RefRenderCamera {
+    TesMatrix orientation;
+    TesMatrix projection;
+    int32_t width = 1200;
+    int32_t height = 900;
+};
+
+RefRenderCamera refRenderCamera(RefCamera& camera, int32_t width, int32_t height);
+
+// Draws every object of `document` with a mesh or points and not excluded,
+// placed by `graphics`, into a cleared `raster` of the camera's size.
+std::vector<RefDrawnObject> refDrawDocument(RefRaster& raster, RefDocument& document, RefGenGfxService& graphics,
+                                            const RefRenderCamera& camera);
+
+// What one render of a selection run saw.
+struct RefRenderRecord {
+    RefRenderCamera camera;
+    int32_t picked = 0;   // items owning a pixel of the last pick
+    int32_t visible = 0;  // items the last pick found visible
+};
+
+using RefRenderLog = std::vector<RefRenderRecord>;
+
+class RefVisBuffer : public ITesPickVisibleRect {
+public:
+    explicit RefVisBuffer(std::shared_ptr<RefRenderLog> log) : log_(std::move(log)) {}
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    ITesUnknown* pickRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
+
+    void render(RefDocument& document, RefGenGfxService& graphics, const RefRenderCamera& camera);
+
+private:
+    std::shared_ptr<RefRenderLog> log_;
+    std::unique_ptr<RefRaster> raster_;
+    std::vector<RefDrawnObject> drawn_;
+};
+
+// The items of each drawn object a pick found.
+class RefPick : public ITesPick {
+public:
+    struct Found {
+        BitVector picked;
+        BitVector visible;
+    };
+
+    explicit RefPick(std::map<ITesObject*, Found> found) : found_(std::move(found)) {}
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    bool picked(ITesObject* object, BitVector* out) override;
+    bool visible(ITesObject* object, BitVector* out) override;
+
+private:
+    bool answer(ITesObject* object, BitVector* out, BitVector Found::*which);
+
+    std::map<ITesObject*, Found> found_;
+};
+
+// "IGfxPickVisBufferFact". Each new buffer starts a new log: the log of the
+// last buffer made is the last selection run's.
+class RefVisBufferFactory : public IGfxPickVisBufferFact {
+public:
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    ITesUnknown* createBuffer(int32_t capacity) override;
+
+    const RefRenderLog& lastLog() const { return *log_; }
+
+private:
+    std::shared_ptr<RefRenderLog> log_ = std::make_shared<RefRenderLog>();
+};
+
+// "IGfxDoc": keeps every notification, in order.
+class RefGfxDoc : public IGfxDoc {
+public:
+    void queryInterface(const char* name, void** out) override;
+    const char* className() const override;
+    void notify(int32_t what) override { notifications_.push_back(what); }
+    const std::vector<int32_t>& notifications() const { return notifications_; }
+
+private:
+    std::vector<int32_t> notifications_;
+};

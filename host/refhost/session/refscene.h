@@ -7,10 +7,21 @@
 //                         a coordinate-system object of the document
 //   subcsys NAME origin X Y Z x X Y Z y X Y Z z X Y Z
 //                         a coordinate-system sub-object of the last object
-//   geometry FILE         the last object's triangles, from a mesh file
+//   geometry FILE [nocomplex]
+//                         the last object's triangles, from a mesh file
 //                         (relative to the scene file; formats in
-//                         document/refmeshfile.h); the object then answers
-//                         "ITesMesh" and "ITesMeshExt"
+//                         document/refmeshfile.h); one file an object
+//   geometry sphere RADIUS TRIANGLES [at X Y Z] [nocomplex]
+//   geometry box SX SY SZ [at X Y Z] [nocomplex]
+//                         a generated shell added to the last object's mesh
+//                         (document/refshapes.h); several lines add several
+//   geometry grid NX NY STEP [at X Y Z]
+//                         the last object's points: a grid in the plane
+//                         z = Z; the object answers "ScanModel" when its
+//                         type is Scan, else "PointModel"
+//                         A mesh answers "GenModel", "ITesMesh" and
+//                         "ITesMeshExt"; its connectivity ("IComplex2D")
+//                         is left out once a line says nocomplex
 //   feature NAME plane origin X Y Z normal X Y Z
 //   feature NAME line from X Y Z to X Y Z
 //   feature NAME sphere centre X Y Z radius R [direction X Y Z]

@@ -1,6 +1,7 @@
 // Scene statements of meshes and features.
 #include "document/refgeometry.h"
 #include "document/refmeshfile.h"
+#include "document/refshapes.h"
 #include "infrastructure/reftext.h"
 #include "refhost.h"
 #include "session/refscenestatement.h"
@@ -38,26 +39,84 @@ RefFeature* readSphere(const std::u16string& name, RefStatement& statement) {
     return statement.good() ? RefFeature::sphere(name, centre, radius, direction) : nullptr;
 }
 
+// "at X Y Z", or the origin.
+TesVector readPlace(RefStatement& statement) {
+    return statement.next("at") ? statement.vector("at") : TesVector::zero();
+}
+
+int32_t positiveCount(RefStatement& statement, const std::string& what) {
+    const int value = statement.integer(what);
+    if (statement.good() && value <= 0) statement.fail(what + " must be greater than 0");
+    return value;
+}
+
+double positiveLength(RefStatement& statement, const std::string& what) {
+    const double value = statement.number(what);
+    if (statement.good() && value <= 0) statement.fail(what + " must be greater than 0");
+    return value;
+}
+
+// A generated shell added to the mesh of the object; false on a bad statement.
+bool addShape(RefMesh& mesh, const std::string& kind, RefStatement& statement) {
+    if (kind == "sphere") {
+        const double radius = positiveLength(statement, "radius");
+        const int32_t triangles = positiveCount(statement, "triangle count");
+        const TesVector centre = readPlace(statement);
+        if (statement.good()) refAddSphere(mesh, radius, triangles, centre);
+    } else {
+        const double x = positiveLength(statement, "box size x");
+        const double y = positiveLength(statement, "box size y");
+        const double z = positiveLength(statement, "box size z");
+        const TesVector centre = readPlace(statement);
+        if (statement.good()) refAddBox(mesh, x, y, z, centre);
+    }
+    return statement.good();
+}
+
+void readPointGrid(RefObject& object, RefStatement& statement) {
+    const int32_t nx = positiveCount(statement, "grid size x");
+    const int32_t ny = positiveCount(statement, "grid size y");
+    const double step = positiveLength(statement, "grid step");
+    const TesVector at = readPlace(statement);
+    if (!statement.complete()) return;
+    if (object.pointModel() != nullptr) {
+        statement.fail(refUtf8(object.name()) + " has points already");
+        return;
+    }
+    object.setPoints(refGridPoints(nx, ny, step, at));
+}
+
 }  // namespace
 
-// The geometry of the last object, from a mesh file; an object has one.
+// The geometry of the last object: a mesh file (one per object), generated
+// shells (each line adds one to the object's mesh) or a grid of points. A
+// trailing "nocomplex" leaves the mesh without connectivity.
 void refReadGeometry(RefSceneState& scene, RefStatement& statement) {
-    if (scene.lastObject == nullptr) {
+    RefObject* object = scene.lastObject;
+    if (object == nullptr) {
         statement.fail("geometry needs an object before it");
         return;
     }
-    const std::string file = statement.word("mesh file");
-    if (!statement.complete()) return;
-    if (scene.lastObject->mesh() != nullptr) {
-        statement.fail(refUtf8(scene.lastObject->name()) + " has geometry already");
-        return;
+    const std::string source = statement.word("mesh file or shape");
+    if (source == "grid") return readPointGrid(*object, statement);
+    const RefMeshModel* before = object->meshModel();
+    RefMesh mesh = before != nullptr ? before->mesh() : RefMesh{};
+    if (source == "sphere" || source == "box") {
+        if (!addShape(mesh, source, statement)) return;
+    } else if (statement.good()) {
+        if (before != nullptr) {
+            statement.fail(refUtf8(object->name()) + " has geometry already");
+            return;
+        }
+        RefMeshRead read = refReadMesh(!source.empty() && source[0] == '/' ? source : scene.folder + source);
+        if (!read.good) {
+            statement.fail(read.error);
+            return;
+        }
+        mesh = std::move(read.mesh);
     }
-    RefMeshRead read = refReadMesh(!file.empty() && file[0] == '/' ? file : scene.folder + file);
-    if (!read.good) {
-        statement.fail(read.error);
-        return;
-    }
-    scene.lastObject->setMesh(std::move(read.mesh));
+    const bool connectivity = !statement.next("nocomplex") && (before == nullptr || before->hasConnectivity());
+    if (statement.complete()) object->setMesh(std::move(mesh), connectivity);
 }
 
 // A feature of the last object; feature names are unique in the document.

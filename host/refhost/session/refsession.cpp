@@ -50,6 +50,8 @@ const std::map<std::string, RefSession::Handler>& RefSession::handlers() {
         {"activate", &RefSession::activate},
         {"notify", &RefSession::notify},
         {"preselect", &RefSession::preselect},
+        {"picture", &RefSession::picture},
+        {"pictures", &RefSession::pictures},
     };
     return table;
 }
@@ -58,12 +60,25 @@ RefSession::~RefSession() {
     if (command_ != nullptr) endCommand({"cancel"});
 }
 
+// The output folder shows as $OUT: transcripts stay the same wherever the
+// run writes.
 void RefSession::print(const std::string& text) {
-    std::fputs(text.c_str(), out_);
+    std::string shown = text;
+    if (!outFolder_.empty()) {
+        for (size_t at = shown.find(outFolder_); at != std::string::npos; at = shown.find(outFolder_, at + 4)) {
+            shown.replace(at, outFolder_.size(), "$OUT");
+        }
+    }
+    std::fputs(shown.c_str(), out_);
     std::fflush(out_);
 }
 
-std::string RefSession::resolve(const std::string& path) const {
+std::string RefSession::resolve(const std::string& path, std::string* error) const {
+    static const std::string kOut = "$OUT/";
+    if (path.compare(0, kOut.size(), kOut) == 0) {
+        if (outFolder_.empty()) *error = path + ": the run has no output folder (vesper-host run --out DIR)";
+        return outFolder_ + "/" + path.substr(kOut.size());
+    }
     return !path.empty() && path[0] == '/' ? path : folder_ + path;
 }
 

@@ -20,8 +20,16 @@
 //   widget matrix [LABEL]      build a matrix widget on a panel of its own
 //                              (not while a command runs)
 //   matrix V1 ... V16          show a matrix in that widget
-//   dump panel|camera|settings|dialogs|states|prompt|container|workflows|files|views|animation|selection|commands
-//                              (files: the file dialogs asked since the last one)
+//   dump panel|camera|settings|dialogs|states|prompt|container|workflows|files|views|animation|selection|commands|coverage
+//                              (files: the file dialogs asked since the last one;
+//                              coverage: RefObject's model, its selection and
+//                              the graphics document's notifications)
+//   picture FILE               a PNG of the user's view: black background,
+//                              objects grey, their selections green
+//   pictures PREFIX            a PNG of every render of the last selection
+//                              run, PREFIX-s{scanner}-a{angle}.png, scanner
+//                              and angle of RefObject's rig that the render's
+//                              camera stood at, and one line each
 //   view ...                   a stored view, as in scene files
 //   callback KIND TYPE         the view manager calls its callbacks of KIND
 //                              with mouse data of TYPE (a command must run)
@@ -42,6 +50,10 @@
 //   withdraw NAME...           the host stops offering these services (a
 //                              component that already holds one keeps it)
 //   echo TEXT
+//
+// File words starting with $OUT/ name files in the run's output folder
+// (vesper-host run --out DIR); the transcript shows them as $OUT/..., and
+// they are refused when the run has no output folder.
 //
 // KEY is a control key or id. A failed statement or expectation stops the
 // session with "file:line: message"; so does an answer or file queued for a
@@ -72,6 +84,8 @@ public:
     RefSession(RefHost& host, std::FILE* out) : host_(host), out_(out) {}
     ~RefSession();
 
+    // Where $OUT/ in file words points; none by default.
+    void setOutputFolder(std::string folder) { outFolder_ = std::move(folder); }
     RefSessionResult run(const std::string& path);
     RefSessionResult runLines(const RefLineFile& script, const std::string& name, const std::string& folder);
 
@@ -122,18 +136,25 @@ private:
     // Dumps (refsessiondump.cpp).
     std::string dump(const Words& words);
 
+    // Pictures and the selection of visible surface (refsessioncoverage.cpp).
+    std::string picture(const Words& words);
+    std::string pictures(const Words& words);
+    std::string coverageText();
+
     // Views and cameras (refsessionviews.cpp).
     std::string fireCallback(const Words& words);
     std::string viewsText();
     std::string animationText();
 
     void print(const std::string& text);
-    // `path` as the script names it: relative paths start at its folder.
-    std::string resolve(const std::string& path) const;
+    // `path` as the script names it: relative paths start at its folder,
+    // $OUT/ at the output folder; `error` says why there is none.
+    std::string resolve(const std::string& path, std::string* error) const;
 
     RefHost& host_;
     std::FILE* out_;
     std::string folder_;
+    std::string outFolder_;
     // The panel statements act on: the running command's, or the widget's.
     IPtr<RefPanel> panel_;
     IPtr<RefContainer> container_;

@@ -106,6 +106,8 @@ std::string RefSession::dump(const Words& words) {
         print(selectionText(host_));
     } else if (what == "commands") {
         print(commandsText(host_));
+    } else if (what == "coverage") {
+        print(coverageText());
     } else if (what == "prompt") {
         print("prompt: \"" + refUtf8(host_.statusBar().prompt()) + "\"\n");
     } else {

@@ -8,7 +8,10 @@
 
 std::string RefSession::loadScene(const Words& words) {
     if (words.size() != 2) return "scene needs one file";
-    RefSceneResult loaded = refLoadScene(host_, resolve(words[1]));
+    std::string error;
+    const std::string path = resolve(words[1], &error);
+    if (!error.empty()) return error;
+    RefSceneResult loaded = refLoadScene(host_, path);
     return loaded.good ? std::string() : loaded.error;
 }
 
@@ -34,7 +37,10 @@ std::string RefSession::queueAnswer(const Words& words) {
 std::string RefSession::queueFile(const Words& words) {
     if (words.size() != 2) return "file needs a path or cancel";
     const bool chosen = words[1] != "cancel";
-    host_.fileDialogs().queueAnswer({chosen, chosen ? refWide(resolve(words[1])) : u""});
+    std::string error;
+    const std::string path = chosen ? resolve(words[1], &error) : std::string();
+    if (!error.empty()) return error;
+    host_.fileDialogs().queueAnswer({chosen, refWide(path)});
     return {};
 }
 

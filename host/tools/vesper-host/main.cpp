@@ -2,6 +2,7 @@
 // offers, runs session scripts that drive its commands, or loads and unloads
 // it over and over.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "loadcycle.h"
@@ -53,11 +54,18 @@ void printClasses(RefHost& host) {
     for (const auto& [name, id] : serviceClasses) std::printf("  %s  %s\n", formatId(id).c_str(), name.c_str());
 }
 
-// Scripts run one after the other in the same host and document.
-int runSessions(const ToolCli& cli, RefHost& host, const std::vector<std::string>& scripts) {
+// Scripts run one after the other in the same host and document; $OUT/ in
+// their file words is `outFolder`, made when missing.
+int runSessions(const ToolCli& cli, RefHost& host, const std::vector<std::string>& scripts, const std::string& outFolder) {
+    std::error_code failed;
+    if (!outFolder.empty() && !std::filesystem::is_directory(outFolder)) {
+        std::filesystem::create_directories(outFolder, failed);
+        if (failed) return cli.fail("cannot make the output folder " + outFolder + ": " + failed.message());
+    }
     for (const std::string& script : scripts) {
         std::printf("session %s\n", script.c_str());
         RefSession session(host, stdout);
+        session.setOutputFolder(outFolder);
         const RefSessionResult result = session.run(script);
         if (!result.good) return cli.fail(result.error);
     }
@@ -96,6 +104,7 @@ struct Options {
     std::string settingsPath;
     std::string workflowsPath;
     std::vector<std::string> scripts;
+    std::string outFolder;
     int64_t cycles = 0;
     CLI::App* run = nullptr;
     CLI::App* cycle = nullptr;
@@ -112,6 +121,7 @@ void describe(ToolCli& cli, Options& options) {
     cli.addVersion([&options] { return componentVersion(options.pluginPath); });
     options.run = cli.addSubcommand("run", "run session scripts, one after the other");
     options.run->add_option("scripts", options.scripts, "session script files")->required()->check(CLI::ExistingFile);
+    options.run->add_option("--out", options.outFolder, "folder for the files scripts name as $OUT/...");
     options.cycle = cli.addSubcommand("cycle", "load the plug-in, create every class, release it all and unload it, "
                                                "N times; shows resident memory after cycles 1, 10 and N");
     options.cycle->add_option("N", options.cycles, "number of cycles")
@@ -143,7 +153,7 @@ int main(int argc, char** argv) {
     host.installInLibrary();
     RefLoadedComponent loaded = host.loadComponent(options.pluginPath);
     if (!loaded.good) return cli.fail(loaded.error);
-    if (options.run->parsed()) return runSessions(cli, host, options.scripts);
+    if (options.run->parsed()) return runSessions(cli, host, options.scripts, options.outFolder);
     printIdentity(loaded);
     printClasses(host);
     return kToolExitSuccess;

@@ -1,0 +1,168 @@
+// Pictures of what the renderer saw and the selection a camera selection
+// left: the user's view, every render of the last selection run, and the
+// dump of the reference object's selection.
+#include <cmath>
+#include <numbers>
+
+#include "graphics/refpicture.h"
+#include "graphics/refpng.h"
+#include "graphics/refvisibility.h"
+#include "infrastructure/reftext.h"
+#include "refhost.h"
+#include "session/refsession.h"
+
+namespace {
+
+constexpr const char16_t* kRigObject = u"RefObject";
+constexpr const char16_t* kTurntable = u"Turntable";
+constexpr int32_t kShownIds = 10;
+
+// Where a render's camera stood on the rig: the scanner and the turntable
+// angle (whole degrees, 0 to 359) whose pose it took.
+struct RigShot {
+    int32_t scanner = -1;
+    int32_t angle = 0;
+};
+
+TesMatrix poseOf(RefSubObject& subObject) {
+    auto* system = tesQuery<RefCoordinateSystem>(subObject.coordinateSystem(), "RefCoordinateSystem");
+    return system != nullptr ? system->matrix() : TesMatrix();
+}
+
+// The scanner pose of the camera: up is minus the camera's second row, the
+// viewing axis minus its third (the camera's right axis is L x U).
+TesMatrix cameraPose(const TesMatrix& orientation) {
+    const TesVector up{-orientation(1, 0), -orientation(1, 1), -orientation(1, 2)};
+    const TesVector axis{-orientation(2, 0), -orientation(2, 1), -orientation(2, 2)};
+    return TesMatrix::fromColumns(cross(up, axis), up, axis, RefCamera::eyeOf(orientation));
+}
+
+double distance(const TesMatrix& a, const TesMatrix& b) {
+    double sum = 0;
+    for (int i = 0; i < 12; ++i) sum += (a[i] - b[i]) * (a[i] - b[i]);
+    return sum;
+}
+
+// The scanner and angle of RefObject's rig whose literal pose, scanner x
+// (turntable x Rz(a) x turntable^-1), is nearest the camera's.
+RigShot rigShot(RefHost& host, const TesMatrix& orientation) {
+    RefObject* rig = host.document().find(kRigObject);
+    if (rig == nullptr) return {};
+    TesMatrix turntable;
+    std::vector<TesMatrix> scanners;
+    for (const IPtr<RefSubObject>& subObject : rig->subObjects().subObjects()) {
+        if (std::u16string_view(subObject->name()) == kTurntable) {
+            turntable = poseOf(*subObject);
+        } else {
+            scanners.push_back(poseOf(*subObject));
+        }
+    }
+    const TesMatrix pose = cameraPose(orientation);
+    RigShot best;
+    double bestDistance = 0;
+    for (size_t s = 0; s < scanners.size(); ++s) {
+        const TesMatrix turn = turntable.inverse() * scanners[s].inverse() * pose * turntable;
+        const double degrees = std::round(std::atan2(turn(1, 0), turn(0, 0)) * 180 / std::numbers::pi);
+        const double radians = degrees * std::numbers::pi / 180;
+        const TesMatrix literal = scanners[s] * (turntable * TesMatrix::rotation({0, 0, 1}, radians) * turntable.inverse());
+        const double gap = distance(literal, pose);
+        if (best.scanner < 0 || gap < bestDistance) {
+            best = {static_cast<int32_t>(s), (static_cast<int32_t>(degrees) + 360) % 360};
+            bestDistance = gap;
+        }
+    }
+    return best;
+}
+
+bool isSelected(const RefDrawnObject& drawn, int32_t item) {
+    return drawn.mesh ? drawn.mesh->selection().test(item) : drawn.points->selection().test(item);
+}
+
+// The document from `camera` with each object's selection in green.
+std::vector<uint8_t> selectionPicture(RefHost& host, const RefRenderCamera& camera) {
+    RefRaster raster(camera.width, camera.height);
+    const std::vector<RefDrawnObject> drawn = refDrawDocument(raster, host.document(), host.graphics(), camera);
+    std::vector<float> shading;
+    for (const RefDrawnObject& item : drawn) {
+        if (!item.mesh) {
+            shading.insert(shading.end(), static_cast<size_t>(item.itemCount), 1.0f);
+            continue;
+        }
+        const RefMesh& mesh = item.mesh->mesh();
+        const std::vector<float> own =
+            refShading(mesh.vertices.data(), mesh.triangles.data(), mesh.triangleCount(),
+                       camera.orientation * host.graphics().objectTransform(item.object.get()));
+        shading.insert(shading.end(), own.begin(), own.end());
+    }
+    return refPicture(raster, shading, [&drawn](int32_t id) {
+        for (const RefDrawnObject& item : drawn) {
+            if (id >= item.firstId && id - item.firstId < item.itemCount) return isSelected(item, id - item.firstId + 1);
+        }
+        return false;
+    });
+}
+
+std::string vectorText(const TesVector& v) {
+    return refFormatDouble(v.x) + " " + refFormatDouble(v.y) + " " + refFormatDouble(v.z);
+}
+
+}  // namespace
+
+std::string RefSession::picture(const Words& words) {
+    if (words.size() != 2) return "picture needs a file";
+    std::string error;
+    const std::string path = resolve(words[1], &error);
+    if (!error.empty()) return error;
+    const RefRenderCamera camera = refRenderCamera(host_.views().userScene().refCamera(), 1200, 900);
+    if (!refWritePng(path, camera.width, camera.height, selectionPicture(host_, camera), &error)) return error;
+    print("picture " + path + "\n");
+    return {};
+}
+
+std::string RefSession::pictures(const Words& words) {
+    if (words.size() != 2) return "pictures needs a file prefix";
+    std::string error;
+    const std::string prefix = resolve(words[1], &error);
+    if (!error.empty()) return error;
+    const RefRenderLog log = host_.visBuffers().lastLog();
+    print("pictures: " + std::to_string(log.size()) + " render(s)\n");
+    for (const RefRenderRecord& record : log) {
+        const RigShot shot = rigShot(host_, record.camera.orientation);
+        const std::string path = prefix + "-s" + std::to_string(shot.scanner) + "-a" + std::to_string(shot.angle) + ".png";
+        if (!refWritePng(path, record.camera.width, record.camera.height, selectionPicture(host_, record.camera), &error)) {
+            return error;
+        }
+        print("  scanner " + std::to_string(shot.scanner) + " angle " + std::to_string(shot.angle) + " eye " +
+              vectorText(RefCamera::eyeOf(record.camera.orientation)) + " picked " + std::to_string(record.picked) +
+              " visible " + std::to_string(record.visible) + " " + path + "\n");
+    }
+    return {};
+}
+
+// The rig object's model, its selection and what the graphics document was told.
+std::string RefSession::coverageText() {
+    std::string text = "coverage:\n";
+    RefObject* rig = host_.document().find(kRigObject);
+    const BitVector* selection = nullptr;
+    if (rig != nullptr && rig->meshModel() != nullptr) {
+        text += "  model GenModel, " + std::to_string(rig->meshModel()->triangleCount()) + " triangles\n";
+        selection = &rig->meshModel()->selection();
+    } else if (rig != nullptr && rig->pointModel() != nullptr) {
+        text += std::string("  model ") + (rig->type() == std::string("Scan") ? "ScanModel, " : "PointModel, ") +
+                std::to_string(rig->pointModel()->pointCount()) + " points\n";
+        selection = &rig->pointModel()->selection();
+    } else {
+        text += "  no model\n";
+    }
+    if (selection != nullptr) {
+        text += "  selected " + std::to_string(selection->count()) + ":";
+        int32_t shown = 0;
+        for (int32_t id = selection->nextSet(0); id >= 0 && shown < kShownIds; id = selection->nextSet(id), ++shown) {
+            text += " " + std::to_string(id);
+        }
+        text += selection->count() > kShownIds ? " ...\n" : "\n";
+    }
+    text += "  notifications:";
+    for (int32_t what : host_.graphicsDocument().notifications()) text += " " + std::to_string(what);
+    return text + "\n";
+}

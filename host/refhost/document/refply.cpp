@@ -25,11 +25,6 @@ struct Place {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-std::string quoted(std::string_view word) {
-    constexpr size_t kLongest = 40;
-    return "\"" + std::string(word.substr(0, kLongest)) + (word.size() > kLongest ? "...\"" : "\"");
-}
-
 // ASCII data: one word a value, whatever the line breaks; messages name the
 // line of the word.
 class AsciiData {
@@ -47,12 +42,12 @@ public:
             value = static_cast<double>(whole);
             return true;
         }
-        return fail(quoted(text) + " is not a number of type " + typeName(type));
+        return fail(refMeshQuoted(text) + " is not a number of type " + typeName(type));
     }
     bool integer(RefPlyType, int64_t& value) {
         std::string_view text;
         if (!word(text)) return false;
-        return refMeshInteger(text, value) || fail(quoted(text) + " is not a whole number");
+        return refMeshInteger(text, value) || fail(refMeshQuoted(text) + " is not a whole number");
     }
     bool skip(RefPlyType type, uint64_t count) {
         double ignored = 0;

@@ -32,11 +32,6 @@ struct HeaderState {
     int line = 1;
 };
 
-std::string quoted(std::string_view word) {
-    constexpr size_t kLongest = 40;
-    return "\"" + std::string(word.substr(0, kLongest)) + (word.size() > kLongest ? "...\"" : "\"");
-}
-
 bool typeNamed(std::string_view word, RefPlyType& type) {
     const auto* found = std::find_if(std::begin(kTypeNames), std::end(kTypeNames),
                                      [word](const TypeName& entry) { return entry.name == word; });
@@ -63,7 +58,7 @@ std::string readFormat(const Words& words, HeaderState& state) {
     } else if (words[1] == "binary_big_endian") {
         state.header.format = RefPlyFormat::BinaryBigEndian;
     } else {
-        return "unknown format " + quoted(words[1]);
+        return "unknown format " + refMeshQuoted(words[1]);
     }
     state.hasFormat = true;
     return {};
@@ -74,7 +69,8 @@ std::string readElement(const Words& words, HeaderState& state) {
     if (words.size() != 3) return "an element line is \"element NAME COUNT\"";
     const char* end = words[2].data() + words[2].size();
     const auto [stop, problem] = std::from_chars(words[2].data(), end, count);
-    if (problem != std::errc() || stop != end) return "the count of element " + quoted(words[1]) + " is not a count";
+    if (problem != std::errc() || stop != end)
+        return "the count of element " + refMeshQuoted(words[1]) + " is not a count";
     const bool known = words[1] == "vertex" || words[1] == "face";
     for (const RefPlyElement& element : state.header.elements) {
         if (known && element.name == words[1]) return "a second " + element.name + " element";
@@ -89,12 +85,12 @@ std::string readTypes(const Words& words, RefPlyProperty& property, std::string_
     if (list && words.size() != 5) return "a list property line is \"property list COUNTTYPE TYPE NAME\"";
     if (!list && words.size() != 3) return "a property line is \"property TYPE NAME\"";
     const size_t typeWord = list ? 3 : 1;
-    if (list && !typeNamed(words[2], property.countType)) return "unknown type " + quoted(words[2]);
-    if (!typeNamed(words[typeWord], property.type)) return "unknown type " + quoted(words[typeWord]);
+    if (list && !typeNamed(words[2], property.countType)) return "unknown type " + refMeshQuoted(words[2]);
+    if (!typeNamed(words[typeWord], property.type)) return "unknown type " + refMeshQuoted(words[typeWord]);
     name = words.back();
     property.list = list;
     if (list && !refPlyIsInteger(property.countType))
-        return "the count of list " + quoted(name) + " is not an integer type";
+        return "the count of list " + refMeshQuoted(name) + " is not an integer type";
     return {};
 }
 
@@ -126,7 +122,7 @@ std::string readStatement(const Words& words, HeaderState& state) {
     if (words[0] == "format") return readFormat(words, state);
     if (words[0] == "element") return readElement(words, state);
     if (words[0] == "property") return readProperty(words, state);
-    return "unknown header line " + quoted(words[0]);
+    return "unknown header line " + refMeshQuoted(words[0]);
 }
 
 bool hasRole(const RefPlyElement& element, RefPlyRole role) {
@@ -170,7 +166,7 @@ std::string checkCounts(size_t dataBytes, HeaderState& state) {
         if (each == 0) continue;
         if (element.count > left / each) {
             state.line = element.line;
-            return std::to_string(element.count) + " " + quoted(element.name) + " elements cannot fit in the " +
+            return std::to_string(element.count) + " " + refMeshQuoted(element.name) + " elements cannot fit in the " +
                    std::to_string(dataBytes) + " bytes after the header";
         }
         left -= element.count * each;

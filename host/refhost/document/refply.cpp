@@ -206,7 +206,7 @@ bool readVertices(const RefPlyElement& element, Data& data, RefMesh& mesh) {
 // Faces, and the elements the mesh does not use.
 template <class Data>
 bool readOthers(const RefPlyElement& element, int64_t vertexCount, Data& data, RefMesh& mesh) {
-    const bool faces = element.name == "face";
+    const bool faces = element.kind == RefPlyKind::Face;
     std::vector<int64_t> corners;
     for (uint64_t index = 0; index < element.count; ++index) {
         data.place.index = index;
@@ -225,8 +225,8 @@ std::string readData(const RefPlyHeader& header, Data data, RefMesh& mesh) {
     for (const RefPlyElement& element : header.elements) {
         if (element.properties.empty()) continue;  // nothing to read, whatever its count
         data.place = {element.name, 0, element.count};
-        const bool read = element.name == "vertex" ? readVertices(element, data, mesh)
-                                                   : readOthers(element, header.vertexCount, data, mesh);
+        const bool read = element.kind == RefPlyKind::Vertex ? readVertices(element, data, mesh)
+                                                             : readOthers(element, header.vertexCount, data, mesh);
         if (!read) return data.error();
     }
     return {};

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 #include "document/refmeshtext.h"
 #include "session/reflines.h"
@@ -11,6 +12,13 @@
 namespace {
 
 using Words = std::vector<std::string_view>;
+
+constexpr std::string_view kMagic = "ply";
+constexpr std::string_view kEndHeader = "end_header";
+constexpr std::string_view kVertexElement = "vertex";
+constexpr std::string_view kFaceElement = "face";
+constexpr std::string_view kCornerLists[] = {"vertex_indices", "vertex_index"};
+constexpr std::string_view kCoordinates[] = {"x", "y", "z"};
 
 struct TypeName {
     std::string_view name;
@@ -24,6 +32,12 @@ constexpr TypeName kTypeNames[] = {
     {"int32", RefPlyType::Int32},     {"uint", RefPlyType::Uint32},     {"uint32", RefPlyType::Uint32},
     {"float", RefPlyType::Float32},   {"float32", RefPlyType::Float32}, {"double", RefPlyType::Float64},
     {"float64", RefPlyType::Float64},
+};
+
+constexpr std::pair<std::string_view, RefPlyFormat> kFormats[] = {
+    {"ascii", RefPlyFormat::Ascii},
+    {"binary_little_endian", RefPlyFormat::BinaryLittleEndian},
+    {"binary_big_endian", RefPlyFormat::BinaryBigEndian},
 };
 
 struct HeaderState {
@@ -40,26 +54,27 @@ bool typeNamed(std::string_view word, RefPlyType& type) {
     return true;
 }
 
-RefPlyRole roleOf(std::string_view element, std::string_view property) {
-    if (element == "vertex" && property == "x") return RefPlyRole::X;
-    if (element == "vertex" && property == "y") return RefPlyRole::Y;
-    if (element == "vertex" && property == "z") return RefPlyRole::Z;
-    if (element == "face" && (property == "vertex_indices" || property == "vertex_index")) return RefPlyRole::Corners;
-    return RefPlyRole::Skip;
+RefPlyKind kindOf(std::string_view element) {
+    if (element == kVertexElement) return RefPlyKind::Vertex;
+    if (element == kFaceElement) return RefPlyKind::Face;
+    return RefPlyKind::Other;
+}
+
+RefPlyRole roleOf(RefPlyKind element, std::string_view property) {
+    for (int axis = 0; axis < 3 && element == RefPlyKind::Vertex; ++axis) {
+        if (property == kCoordinates[axis]) return static_cast<RefPlyRole>(static_cast<int>(RefPlyRole::X) + axis);
+    }
+    const bool corners = property == kCornerLists[0] || property == kCornerLists[1];
+    return element == RefPlyKind::Face && corners ? RefPlyRole::Corners : RefPlyRole::Skip;
 }
 
 std::string readFormat(const Words& words, HeaderState& state) {
     if (state.hasFormat) return "a second format line";
     if (words.size() != 3) return "a format line is \"format ascii|binary_little_endian|binary_big_endian 1.0\"";
-    if (words[1] == "ascii") {
-        state.header.format = RefPlyFormat::Ascii;
-    } else if (words[1] == "binary_little_endian") {
-        state.header.format = RefPlyFormat::BinaryLittleEndian;
-    } else if (words[1] == "binary_big_endian") {
-        state.header.format = RefPlyFormat::BinaryBigEndian;
-    } else {
-        return "unknown format " + refMeshQuoted(words[1]);
-    }
+    const auto* found = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                     [&](const auto& format) { return format.first == words[1]; });
+    if (found == std::end(kFormats)) return "unknown format " + refMeshQuoted(words[1]);
+    state.header.format = found->second;
     state.hasFormat = true;
     return {};
 }
@@ -71,11 +86,11 @@ std::string readElement(const Words& words, HeaderState& state) {
     const auto [stop, problem] = std::from_chars(words[2].data(), end, count);
     if (problem != std::errc() || stop != end)
         return "the count of element " + refMeshQuoted(words[1]) + " is not a count";
-    const bool known = words[1] == "vertex" || words[1] == "face";
+    const RefPlyKind kind = kindOf(words[1]);
     for (const RefPlyElement& element : state.header.elements) {
-        if (known && element.name == words[1]) return "a second " + element.name + " element";
+        if (kind != RefPlyKind::Other && element.kind == kind) return "a second " + element.name + " element";
     }
-    state.header.elements.push_back({std::string(words[1]), count, state.line, {}});
+    state.header.elements.push_back({std::string(words[1]), kind, count, state.line, {}});
     return {};
 }
 
@@ -100,7 +115,7 @@ std::string readProperty(const Words& words, HeaderState& state) {
     RefPlyProperty property;
     std::string_view name;
     if (std::string problem = readTypes(words, property, name); !problem.empty()) return problem;
-    property.role = roleOf(element.name, name);
+    property.role = roleOf(element.kind, name);
     if (property.role == RefPlyRole::Skip) {
         element.properties.push_back(property);
         return {};
@@ -133,14 +148,14 @@ bool hasRole(const RefPlyElement& element, RefPlyRole role) {
 // The problem of one element's properties, with state.line at the element.
 std::string checkProperties(const RefPlyElement& element, HeaderState& state) {
     state.line = element.line;
-    if (element.name == "vertex") {
+    if (element.kind == RefPlyKind::Vertex) {
         if (!hasRole(element, RefPlyRole::X)) return "the vertex element has no x property";
         if (!hasRole(element, RefPlyRole::Y)) return "the vertex element has no y property";
         if (!hasRole(element, RefPlyRole::Z)) return "the vertex element has no z property";
         if (element.count > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return "too many vertices";
         state.header.vertexCount = static_cast<int64_t>(element.count);
     }
-    if (element.name == "face" && !hasRole(element, RefPlyRole::Corners)) {
+    if (element.kind == RefPlyKind::Face && !hasRole(element, RefPlyRole::Corners)) {
         return "the face element has no vertex_indices list";
     }
     return {};
@@ -196,7 +211,7 @@ std::string refReadPlyHeader(std::string_view bytes, std::string_view name, RefP
     HeaderState state{header};
     size_t position = 0;
     std::string_view line;
-    if (!refMeshNextLine(bytes, position, line) || refMeshWords(line) != Words{"ply"}) {
+    if (!refMeshNextLine(bytes, position, line) || refMeshWords(line) != Words{kMagic}) {
         return refLineError(file, 1, "not a PLY file: it does not start with a \"ply\" line");
     }
     while (refMeshNextLine(bytes, position, line)) {
@@ -204,7 +219,7 @@ std::string refReadPlyHeader(std::string_view bytes, std::string_view name, RefP
         const Words words = refMeshWords(line);
         if (words.empty()) continue;
         std::string problem;
-        if (words[0] == "end_header") {
+        if (words[0] == kEndHeader) {
             header.dataStart = std::min(position, bytes.size());
             header.dataLine = state.line + 1;
             problem = finishHeader(bytes.size() - header.dataStart, state);

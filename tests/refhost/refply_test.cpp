@@ -168,6 +168,9 @@ TEST(RefPly, ReadMeshTakesTheReaderOfTheExtension) {
     EXPECT_TRUE(refReadMesh(folder.narrowFile("b.Off")).good);
     EXPECT_EQ(refReadMesh(folder.narrowFile("none.ply")).error,
               "cannot read " + folder.narrowFile("none.ply") + ": No such file or directory");
+    folder.write("c.off/d", "");
+    EXPECT_EQ(refReadMesh(folder.narrowFile("c.off")).error,
+              "cannot read " + folder.narrowFile("c.off") + ": Is a directory");
 }
 
 }  // namespace

@@ -87,6 +87,11 @@ bool refMeshInteger(std::string_view word, int64_t& value) {
     return problem == std::errc() && stop == end && !word.empty();
 }
 
+std::string refMeshQuoted(std::string_view word) {
+    constexpr size_t kLongest = 40;
+    return "\"" + std::string(word.substr(0, kLongest)) + (word.size() > kLongest ? "...\"" : "\"");
+}
+
 std::string refMeshPolygonProblem(int64_t face, int64_t corners) {
     const std::string polygon = "face " + std::to_string(face);
     if (corners < 0) return polygon + " has a negative vertex count (" + std::to_string(corners) + ")";

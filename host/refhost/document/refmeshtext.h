@@ -25,6 +25,9 @@ bool refMeshDouble(std::string_view word, double& value);
 // A decimal integer as the whole word, with an optional sign.
 bool refMeshInteger(std::string_view word, int64_t& value);
 
+// `word` in double quotes for a message, cut after 40 bytes.
+std::string refMeshQuoted(std::string_view word);
+
 // A polygon has 3 to 255 corners, as in the OBJ reader.
 inline constexpr int64_t kRefMostPolygonCorners = 255;
 

@@ -11,6 +11,9 @@ namespace {
 
 using Words = std::vector<std::string_view>;
 
+constexpr std::string_view kMagic = "OFF";
+constexpr char kComment = '#';
+
 // The lines of an OFF file that hold something, without their comments.
 class OffLines {
 public:
@@ -20,7 +23,7 @@ public:
         std::string_view line;
         while (refMeshNextLine(bytes_, position_, line)) {
             ++line_;
-            words = refMeshWords(line.substr(0, line.find('#')));
+            words = refMeshWords(line.substr(0, line.find(kComment)));
             if (!words.empty()) return true;
         }
         return false;
@@ -43,7 +46,7 @@ struct OffCounts {
 // "OFF", with the counts on its own line or on the next one.
 std::string readCounts(OffLines& lines, OffCounts& counts) {
     Words words;
-    if (!lines.next(words) || words[0] != "OFF") return lines.fail("not an OFF file: it does not start with \"OFF\"");
+    if (!lines.next(words) || words[0] != kMagic) return lines.fail("not an OFF file: it does not start with \"OFF\"");
     words.erase(words.begin());
     if (words.empty() && !lines.next(words)) return lines.fail("the file ends before the counts line");
     const bool read = words.size() >= 2 && refMeshInteger(words[0], counts.vertices) &&

@@ -25,11 +25,6 @@ struct Place {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-std::string quoted(std::string_view word) {
-    constexpr size_t kLongest = 40;
-    return "\"" + std::string(word.substr(0, kLongest)) + (word.size() > kLongest ? "...\"" : "\"");
-}
-
 // ASCII data: one word a value, whatever the line breaks; messages name the
 // line of the word.
 class AsciiData {
@@ -47,12 +42,12 @@ public:
             value = static_cast<double>(whole);
             return true;
         }
-        return fail(quoted(text) + " is not a number of type " + typeName(type));
+        return fail(refMeshQuoted(text) + " is not a number of type " + typeName(type));
     }
     bool integer(RefPlyType, int64_t& value) {
         std::string_view text;
         if (!word(text)) return false;
-        return refMeshInteger(text, value) || fail(quoted(text) + " is not a whole number");
+        return refMeshInteger(text, value) || fail(refMeshQuoted(text) + " is not a whole number");
     }
     bool skip(RefPlyType type, uint64_t count) {
         double ignored = 0;
@@ -211,7 +206,7 @@ bool readVertices(const RefPlyElement& element, Data& data, RefMesh& mesh) {
 // Faces, and the elements the mesh does not use.
 template <class Data>
 bool readOthers(const RefPlyElement& element, int64_t vertexCount, Data& data, RefMesh& mesh) {
-    const bool faces = element.name == "face";
+    const bool faces = element.kind == RefPlyKind::Face;
     std::vector<int64_t> corners;
     for (uint64_t index = 0; index < element.count; ++index) {
         data.place.index = index;
@@ -230,8 +225,8 @@ std::string readData(const RefPlyHeader& header, Data data, RefMesh& mesh) {
     for (const RefPlyElement& element : header.elements) {
         if (element.properties.empty()) continue;  // nothing to read, whatever its count
         data.place = {element.name, 0, element.count};
-        const bool read = element.name == "vertex" ? readVertices(element, data, mesh)
-                                                   : readOthers(element, header.vertexCount, data, mesh);
+        const bool read = element.kind == RefPlyKind::Vertex ? readVertices(element, data, mesh)
+                                                             : readOthers(element, header.vertexCount, data, mesh);
         if (!read) return data.error();
     }
     return {};

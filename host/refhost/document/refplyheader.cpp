@@ -4,6 +4,7 @@
 #include <charconv>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 #include "document/refmeshtext.h"
 #include "session/reflines.h"
@@ -11,6 +12,13 @@
 namespace {
 
 using Words = std::vector<std::string_view>;
+
+constexpr std::string_view kMagic = "ply";
+constexpr std::string_view kEndHeader = "end_header";
+constexpr std::string_view kVertexElement = "vertex";
+constexpr std::string_view kFaceElement = "face";
+constexpr std::string_view kCornerLists[] = {"vertex_indices", "vertex_index"};
+constexpr std::string_view kCoordinates[] = {"x", "y", "z"};
 
 struct TypeName {
     std::string_view name;
@@ -26,16 +34,17 @@ constexpr TypeName kTypeNames[] = {
     {"float64", RefPlyType::Float64},
 };
 
+constexpr std::pair<std::string_view, RefPlyFormat> kFormats[] = {
+    {"ascii", RefPlyFormat::Ascii},
+    {"binary_little_endian", RefPlyFormat::BinaryLittleEndian},
+    {"binary_big_endian", RefPlyFormat::BinaryBigEndian},
+};
+
 struct HeaderState {
     RefPlyHeader& header;
     bool hasFormat = false;
     int line = 1;
 };
-
-std::string quoted(std::string_view word) {
-    constexpr size_t kLongest = 40;
-    return "\"" + std::string(word.substr(0, kLongest)) + (word.size() > kLongest ? "...\"" : "\"");
-}
 
 bool typeNamed(std::string_view word, RefPlyType& type) {
     const auto* found = std::find_if(std::begin(kTypeNames), std::end(kTypeNames),
@@ -45,26 +54,27 @@ bool typeNamed(std::string_view word, RefPlyType& type) {
     return true;
 }
 
-RefPlyRole roleOf(std::string_view element, std::string_view property) {
-    if (element == "vertex" && property == "x") return RefPlyRole::X;
-    if (element == "vertex" && property == "y") return RefPlyRole::Y;
-    if (element == "vertex" && property == "z") return RefPlyRole::Z;
-    if (element == "face" && (property == "vertex_indices" || property == "vertex_index")) return RefPlyRole::Corners;
-    return RefPlyRole::Skip;
+RefPlyKind kindOf(std::string_view element) {
+    if (element == kVertexElement) return RefPlyKind::Vertex;
+    if (element == kFaceElement) return RefPlyKind::Face;
+    return RefPlyKind::Other;
+}
+
+RefPlyRole roleOf(RefPlyKind element, std::string_view property) {
+    for (int axis = 0; axis < 3 && element == RefPlyKind::Vertex; ++axis) {
+        if (property == kCoordinates[axis]) return static_cast<RefPlyRole>(static_cast<int>(RefPlyRole::X) + axis);
+    }
+    const bool corners = property == kCornerLists[0] || property == kCornerLists[1];
+    return element == RefPlyKind::Face && corners ? RefPlyRole::Corners : RefPlyRole::Skip;
 }
 
 std::string readFormat(const Words& words, HeaderState& state) {
     if (state.hasFormat) return "a second format line";
     if (words.size() != 3) return "a format line is \"format ascii|binary_little_endian|binary_big_endian 1.0\"";
-    if (words[1] == "ascii") {
-        state.header.format = RefPlyFormat::Ascii;
-    } else if (words[1] == "binary_little_endian") {
-        state.header.format = RefPlyFormat::BinaryLittleEndian;
-    } else if (words[1] == "binary_big_endian") {
-        state.header.format = RefPlyFormat::BinaryBigEndian;
-    } else {
-        return "unknown format " + quoted(words[1]);
-    }
+    const auto* found = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                     [&](const auto& format) { return format.first == words[1]; });
+    if (found == std::end(kFormats)) return "unknown format " + refMeshQuoted(words[1]);
+    state.header.format = found->second;
     state.hasFormat = true;
     return {};
 }
@@ -74,12 +84,13 @@ std::string readElement(const Words& words, HeaderState& state) {
     if (words.size() != 3) return "an element line is \"element NAME COUNT\"";
     const char* end = words[2].data() + words[2].size();
     const auto [stop, problem] = std::from_chars(words[2].data(), end, count);
-    if (problem != std::errc() || stop != end) return "the count of element " + quoted(words[1]) + " is not a count";
-    const bool known = words[1] == "vertex" || words[1] == "face";
+    if (problem != std::errc() || stop != end)
+        return "the count of element " + refMeshQuoted(words[1]) + " is not a count";
+    const RefPlyKind kind = kindOf(words[1]);
     for (const RefPlyElement& element : state.header.elements) {
-        if (known && element.name == words[1]) return "a second " + element.name + " element";
+        if (kind != RefPlyKind::Other && element.kind == kind) return "a second " + element.name + " element";
     }
-    state.header.elements.push_back({std::string(words[1]), count, state.line, {}});
+    state.header.elements.push_back({std::string(words[1]), kind, count, state.line, {}});
     return {};
 }
 
@@ -89,12 +100,12 @@ std::string readTypes(const Words& words, RefPlyProperty& property, std::string_
     if (list && words.size() != 5) return "a list property line is \"property list COUNTTYPE TYPE NAME\"";
     if (!list && words.size() != 3) return "a property line is \"property TYPE NAME\"";
     const size_t typeWord = list ? 3 : 1;
-    if (list && !typeNamed(words[2], property.countType)) return "unknown type " + quoted(words[2]);
-    if (!typeNamed(words[typeWord], property.type)) return "unknown type " + quoted(words[typeWord]);
+    if (list && !typeNamed(words[2], property.countType)) return "unknown type " + refMeshQuoted(words[2]);
+    if (!typeNamed(words[typeWord], property.type)) return "unknown type " + refMeshQuoted(words[typeWord]);
     name = words.back();
     property.list = list;
     if (list && !refPlyIsInteger(property.countType))
-        return "the count of list " + quoted(name) + " is not an integer type";
+        return "the count of list " + refMeshQuoted(name) + " is not an integer type";
     return {};
 }
 
@@ -104,7 +115,7 @@ std::string readProperty(const Words& words, HeaderState& state) {
     RefPlyProperty property;
     std::string_view name;
     if (std::string problem = readTypes(words, property, name); !problem.empty()) return problem;
-    property.role = roleOf(element.name, name);
+    property.role = roleOf(element.kind, name);
     if (property.role == RefPlyRole::Skip) {
         element.properties.push_back(property);
         return {};
@@ -126,7 +137,7 @@ std::string readStatement(const Words& words, HeaderState& state) {
     if (words[0] == "format") return readFormat(words, state);
     if (words[0] == "element") return readElement(words, state);
     if (words[0] == "property") return readProperty(words, state);
-    return "unknown header line " + quoted(words[0]);
+    return "unknown header line " + refMeshQuoted(words[0]);
 }
 
 bool hasRole(const RefPlyElement& element, RefPlyRole role) {
@@ -137,14 +148,14 @@ bool hasRole(const RefPlyElement& element, RefPlyRole role) {
 // The problem of one element's properties, with state.line at the element.
 std::string checkProperties(const RefPlyElement& element, HeaderState& state) {
     state.line = element.line;
-    if (element.name == "vertex") {
+    if (element.kind == RefPlyKind::Vertex) {
         if (!hasRole(element, RefPlyRole::X)) return "the vertex element has no x property";
         if (!hasRole(element, RefPlyRole::Y)) return "the vertex element has no y property";
         if (!hasRole(element, RefPlyRole::Z)) return "the vertex element has no z property";
         if (element.count > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return "too many vertices";
         state.header.vertexCount = static_cast<int64_t>(element.count);
     }
-    if (element.name == "face" && !hasRole(element, RefPlyRole::Corners)) {
+    if (element.kind == RefPlyKind::Face && !hasRole(element, RefPlyRole::Corners)) {
         return "the face element has no vertex_indices list";
     }
     return {};
@@ -170,7 +181,7 @@ std::string checkCounts(size_t dataBytes, HeaderState& state) {
         if (each == 0) continue;
         if (element.count > left / each) {
             state.line = element.line;
-            return std::to_string(element.count) + " " + quoted(element.name) + " elements cannot fit in the " +
+            return std::to_string(element.count) + " " + refMeshQuoted(element.name) + " elements cannot fit in the " +
                    std::to_string(dataBytes) + " bytes after the header";
         }
         left -= element.count * each;
@@ -200,7 +211,7 @@ std::string refReadPlyHeader(std::string_view bytes, std::string_view name, RefP
     HeaderState state{header};
     size_t position = 0;
     std::string_view line;
-    if (!refMeshNextLine(bytes, position, line) || refMeshWords(line) != Words{"ply"}) {
+    if (!refMeshNextLine(bytes, position, line) || refMeshWords(line) != Words{kMagic}) {
         return refLineError(file, 1, "not a PLY file: it does not start with a \"ply\" line");
     }
     while (refMeshNextLine(bytes, position, line)) {
@@ -208,7 +219,7 @@ std::string refReadPlyHeader(std::string_view bytes, std::string_view name, RefP
         const Words words = refMeshWords(line);
         if (words.empty()) continue;
         std::string problem;
-        if (words[0] == "end_header") {
+        if (words[0] == kEndHeader) {
             header.dataStart = std::min(position, bytes.size());
             header.dataLine = state.line + 1;
             problem = finishHeader(bytes.size() - header.dataStart, state);

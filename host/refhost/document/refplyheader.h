@@ -10,6 +10,8 @@
 
 enum class RefPlyType : uint8_t { Int8, Uint8, Int16, Uint16, Int32, Uint32, Float32, Float64 };
 enum class RefPlyFormat : uint8_t { Ascii, BinaryLittleEndian, BinaryBigEndian };
+// The elements the mesh is made of; the others are skipped.
+enum class RefPlyKind : uint8_t { Other, Vertex, Face };
 // What the reader takes from a property; the rest is skipped.
 enum class RefPlyRole : uint8_t { Skip, X, Y, Z, Corners };
 
@@ -25,6 +27,7 @@ struct RefPlyProperty {
 
 struct RefPlyElement {
     std::string name;
+    RefPlyKind kind = RefPlyKind::Other;
     uint64_t count = 0;
     int line = 0;  // of its "element" line
     std::vector<RefPlyProperty> properties;

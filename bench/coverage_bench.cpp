@@ -1,108 +1,160 @@
-// One render of the visibility buffer at 1200 x 900: a sphere of about 500k
-// triangles with boxes in front of it hiding part of it, seen from a few
-// metres. "optimised" is the tiled fill on two threads; "naive" tests every
-// pixel of each triangle's bounding box on one thread. Both must give the
-// same buffers.
+// The coverage check of examples/scenes/coverage.scene (about 500k triangles
+// with blocks hiding parts of it) on its rig of 3 scanners at 8 turntable
+// angles, all flagged: one render of the visibility buffer at 1200 x 900, the
+// whole check (24 renders, picks, growth, the selection on the model), and
+// loading the scene with the mesh's connectivity reported apart.
+// "optimised" is the tiled fill on two threads; "naive" tests every pixel of
+// each triangle's bounding box on one thread, with the same set-up and fill
+// rule; the two renders must give the same buffers.
+//
+//   coverage_bench [benchmark flags]
+//   coverage_bench --pictures DIR    writes DIR/s{scanner}-a{angle}.png of one check
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <numbers>
-#include <vector>
+#include <cstdio>
+#include <cstring>
+#include <string>
 
-#include "graphics/refgraphics.h"
-#include "graphics/refraster.h"
+#include "cameraselection.h"
+#include "refhost.h"
+#include "session/refscene.h"
+#include "session/refsession.h"
+#include "srml.h"
+#include "srmlrecipe.h"
+#include "srmlscanangle.h"
+#include "srmlscanproperties.h"
 
 namespace {
 
-constexpr int32_t kRings = 500;     // from pole to pole
-constexpr int32_t kSegments = 500;  // around
+constexpr const char* kScene = VESPER_SOURCE_DIR "/examples/scenes/coverage.scene";
+constexpr int32_t kAngles = 8;
+constexpr int32_t kScanners = 3;
 
-struct Scene {
-    std::vector<double> xyz;
-    std::vector<int32_t> triangles;
-    TesMatrix worldToClip;
-
-    int32_t vertex(double x, double y, double z) {
-        xyz.insert(xyz.end(), {x, y, z});
-        return static_cast<int32_t>(xyz.size() / 3 - 1);
-    }
-    void quad(int32_t a, int32_t b, int32_t c, int32_t d) { triangles.insert(triangles.end(), {a, b, c, a, c, d}); }
-    int32_t count() const { return static_cast<int32_t>(triangles.size() / 3); }
-};
-
-// A unit sphere of rings x segments quads, counter-clockwise from outside.
-void addSphere(Scene& scene) {
-    const int32_t first = static_cast<int32_t>(scene.xyz.size() / 3);
-    for (int32_t ring = 0; ring <= kRings; ++ring) {
-        const double polar = std::numbers::pi * ring / kRings;
-        for (int32_t segment = 0; segment < kSegments; ++segment) {
-            const double around = 2 * std::numbers::pi * segment / kSegments;
-            scene.vertex(std::sin(polar) * std::cos(around), std::cos(polar), std::sin(polar) * std::sin(around));
-        }
-    }
-    const auto at = [first](int32_t ring, int32_t segment) { return first + ring * kSegments + segment % kSegments; };
-    for (int32_t ring = 0; ring < kRings; ++ring) {
-        for (int32_t segment = 0; segment < kSegments; ++segment) {
-            scene.quad(at(ring, segment), at(ring, segment + 1), at(ring + 1, segment + 1), at(ring + 1, segment));
-        }
-    }
-}
-
-void addBox(Scene& scene, double x, double y, double z, double half) {
-    int32_t corner[8];
-    for (int32_t i = 0; i < 8; ++i) {
-        corner[i] = scene.vertex(x + (i & 1 ? half : -half), y + (i & 2 ? half : -half), z + (i & 4 ? half : -half));
-    }
-    scene.quad(corner[4], corner[5], corner[7], corner[6]);
-    scene.quad(corner[0], corner[2], corner[3], corner[1]);
-    scene.quad(corner[1], corner[3], corner[7], corner[5]);
-    scene.quad(corner[0], corner[4], corner[6], corner[2]);
-    scene.quad(corner[2], corner[6], corner[7], corner[3]);
-    scene.quad(corner[0], corner[1], corner[5], corner[4]);
-}
-
-const Scene& scene() {
-    static const Scene built = [] {
-        Scene s;
-        addSphere(s);
-        addBox(s, -0.4, 0.3, 1.4, 0.25);
-        addBox(s, 0.5, -0.2, 1.6, 0.2);
-        addBox(s, 0.0, -0.6, 1.2, 0.15);
-        IPtr<RefCamera> camera(new RefCamera);
-        camera->clipping()->setNear(0.01);
-        camera->lookAt({0.3, 0.4, 3.0}, {-0.1, -0.13, -1}, {0, 1, 0});
-        s.worldToClip = camera->projection() * camera->orientation();
-        return s;
+RefHost& host() {
+    static RefHost* made = [] {
+        auto* created = new RefHost;
+        created->installInLibrary();
+        return created;
     }();
-    return built;
+    return *made;
 }
 
-void render(RefRaster& raster, int32_t threads, RefRaster::Fill fill) {
-    const Scene& s = scene();
+bool loadScene(benchmark::State* state) {
+    const RefSceneResult loaded = refLoadScene(host(), kScene);
+    if (!loaded.good) {
+        if (state != nullptr) state->SkipWithError(loaded.error.c_str());
+        std::fprintf(stderr, "%s\n", loaded.error.c_str());
+    }
+    return loaded.good;
+}
+
+RefObject& reference() { return *host().document().find(u"RefObject"); }
+
+IPtr<ITesSRMLRecipe> everyScannerFlagged() {
+    IPtr<ITesSRMLRecipe> recipe(new SRMLRecipe);
+    for (int32_t a = 0; a < kAngles; ++a) {
+        IPtr<SRMLScanAngle> angle(new SRMLScanAngle);
+        angle->setAngle(a * 360 / kAngles);
+        for (int32_t scanner = 0; scanner < kScanners; ++scanner) {
+            IPtr<SRMLScanProperties> properties(new SRMLScanProperties);
+            properties->setFlag(1);
+            angle->scanners().push_back(scanner);
+            angle->scannerProperties().emplace_back(properties.get());
+        }
+        recipe->angles().emplace_back(angle.get());
+    }
+    return recipe;
+}
+
+// One check: selects what the rig sees on the reference object; the number of
+// triangles selected.
+int32_t check(ITesSRMLRecipe* recipe) {
+    SRML document;
+    document.initFromReferenceObject(true);
+    CameraSelection selection;
+    selection.setUp(&reference(), document.modelData());
+    BitVector seen;
+    selection.visibleFromRecipe(recipe, seen);
+    selection.selectOnModel(seen, false);
+    return seen.count();
+}
+
+RefDrawStyle styleOf(bool optimised) {
+    return optimised ? RefDrawStyle{} : RefDrawStyle{RefRaster::Fill::BoundingBox, 1};
+}
+
+void render(RefRaster& raster, const TesMatrix& worldToClip, const RefDrawStyle& style) {
+    const RefMesh& mesh = *reference().mesh();
     raster.clear();
-    raster.drawTriangles(s.xyz.data(), s.triangles.data(), s.count(), s.worldToClip, threads, fill);
+    raster.drawTriangles(mesh.vertices.data(), mesh.triangles.data(), mesh.triangleCount(), worldToClip, style.threads,
+                         style.fill);
 }
 
-void BM_CoverageRender(benchmark::State& state, int32_t threads, RefRaster::Fill fill) {
-    RefRaster raster(1200, 900), reference(1200, 900);
-    render(raster, threads, fill);
-    render(reference, 1, RefRaster::Fill::BoundingBox);
-    if (raster.ids() != reference.ids() || raster.depths() != reference.depths()) {
+// From the front scanner at angle 0, as the check renders it.
+void BM_CoverageRender(benchmark::State& state, bool optimised) {
+    if (!loadScene(&state)) return;
+    IPtr<ITesSRMLRecipe> recipe = everyScannerFlagged();
+    check(recipe.get());
+    const RefRenderCamera camera = host().visBuffers().lastLog()[1].camera;
+    const TesMatrix worldToClip = camera.projection * camera.orientation;
+    RefRaster raster(camera.width, camera.height), baseline(camera.width, camera.height);
+    render(raster, worldToClip, styleOf(optimised));
+    render(baseline, worldToClip, styleOf(false));
+    if (raster.ids() != baseline.ids() || raster.depths() != baseline.depths()) {
         state.SkipWithError("the optimised and the naive buffers differ");
         return;
     }
     for (auto _ : state) {
-        render(raster, threads, fill);
+        render(raster, worldToClip, styleOf(optimised));
         benchmark::DoNotOptimize(raster.ids().data());
     }
-    state.counters["triangles"] = scene().count();
+    state.counters["triangles"] = reference().mesh()->triangleCount();
+}
+
+void BM_CoverageCheck(benchmark::State& state, bool optimised) {
+    if (!loadScene(&state)) return;
+    IPtr<ITesSRMLRecipe> recipe = everyScannerFlagged();
+    host().visBuffers().setDrawStyle(styleOf(optimised));
+    int32_t selected = 0;
+    for (auto _ : state) selected = check(recipe.get());
+    host().visBuffers().setDrawStyle({});
+    state.counters["renders"] = static_cast<double>(host().visBuffers().lastLog().size());
+    state.counters["selected"] = selected;
+}
+
+// The scene with its generated mesh; the connectivity is built on first use.
+void BM_CoverageLoad(benchmark::State& state, bool withComplex) {
+    for (auto _ : state) {
+        if (!loadScene(&state)) return;
+        if (withComplex) benchmark::DoNotOptimize(reference().meshModel()->surfaceData());
+    }
+}
+
+// The pictures of one optimised check, through the session runner.
+int writePictures(const std::string& folder) {
+    if (!loadScene(nullptr)) return 1;
+    IPtr<ITesSRMLRecipe> recipe = everyScannerFlagged();
+    check(recipe.get());
+    RefSession session(host(), stdout);
+    const RefSessionResult result = session.runLines(refSplitLines("pictures \"" + folder + "/\"\n", "pictures"), "pictures", "");
+    if (!result.good) std::fprintf(stderr, "%s\n", result.error.c_str());
+    return result.good ? 0 : 1;
 }
 
 }  // namespace
 
-BENCHMARK_CAPTURE(BM_CoverageRender, optimised, 2, RefRaster::Fill::Tiled)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_CoverageRender, naive, 1, RefRaster::Fill::BoundingBox)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CoverageRender, optimised, true)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CoverageRender, naive, false)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CoverageCheck, optimised, true)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CoverageCheck, naive, false)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CoverageLoad, mesh, false)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CoverageLoad, meshAndComplex, true)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--pictures") == 0) return writePictures(argv[2]);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

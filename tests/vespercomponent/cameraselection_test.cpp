@@ -10,10 +10,12 @@
 #include "freshprocess.h"
 #include "pluginhost.h"
 #include "session/refscene.h"
+#include "session/refsession.h"
 #include "srml.h"
 #include "srmlrecipe.h"
 #include "srmlscanangle.h"
 #include "srmlscanproperties.h"
+#include "tempfolder.h"
 
 namespace {
 
@@ -21,7 +23,7 @@ constexpr const char* kRig =
     "object RefObject type Mesh\n"
     "subcsys Turntable origin 0 0 0 x 1 0 0 y 0 1 0 z 0 0 1\n"
     "subcsys Above origin 0 0 10 x 1 0 0 y 0 -1 0 z 0 0 -1\n"
-    "subcsys Side origin 10 0 0 x 0 1 0 y 0 0 1 z -1 0 0\n";
+    "subcsys Side origin 10 0 0 x 0 -1 0 y 0 0 1 z -1 0 0\n";
 
 struct Shot {
     int32_t angle;
@@ -195,6 +197,39 @@ TEST_F(CameraSelectionTest, CameraTakesTheLiteralPose) {
         const TesVector look = RefCamera::lookOf(log[i].camera.orientation);
         EXPECT_NEAR((look - pose.column(2).normalized()).length(), 0, 1e-9) << i;
     }
+}
+
+// The session runner's pictures of a run: one per render, named by the
+// scanner and angle the camera stood at, and $OUT/ names shown as such.
+TEST_F(CameraSelectionTest, SessionsPictureTheRun) {
+    load(std::string(kRig) + "geometry box 2 2 2\n");
+    select({{0, {{0, true}}}, {90, {{1, true}, {0, true}}}});
+    TempFolder folder;
+    const auto session = [&folder](const std::string& script, bool withOut, std::string& error) {
+        std::FILE* out = std::tmpfile();
+        RefSession runner(host(), out);
+        if (withOut) runner.setOutputFolder(folder.narrowFile());
+        error = runner.runLines(refSplitLines(script, "s"), "s", "").error;
+        std::string text(static_cast<size_t>(std::ftell(out)), '\0');
+        std::rewind(out);
+        text.resize(std::fread(text.data(), 1, text.size(), out));
+        std::fclose(out);
+        return text;
+    };
+    std::string error;
+    const std::string transcript = session("picture $OUT/view.png\npictures $OUT/cov\ndump coverage\n", true, error);
+    EXPECT_EQ(error, "");
+    for (const char* expected : {"picture $OUT/view.png", "scanner 0 angle 0 eye 0 0 10 picked 2 visible 2 $OUT/cov-s0-a0.png",
+                                 "scanner 1 angle 90 eye 10 0 0", "scanner 0 angle 90", "selected 4: ",
+                                 "notifications: 1"}) {
+        EXPECT_NE(transcript.find(expected), std::string::npos) << expected << "\n" << transcript;
+    }
+    EXPECT_EQ(transcript.find(folder.narrowFile()), std::string::npos);
+    for (const char* file : {"view.png", "cov-s0-a0.png", "cov-s1-a90.png", "cov-s0-a90.png"}) {
+        EXPECT_EQ(folder.read(file).substr(1, 3), "PNG") << file;
+    }
+    session("picture $OUT/view.png\n", false, error);
+    EXPECT_NE(error.find("no output folder"), std::string::npos) << error;
 }
 
 // Without a visibility buffer factory every pose is skipped: the result is

@@ -4,8 +4,6 @@
 
 namespace {
 
-// Render threads; the buffers do not depend on it.
-constexpr int32_t kThreads = 2;
 // How far behind the nearest surface, relative to its depth, an item still
 // counts as seen: enough for the neighbours of a picked triangle on the same
 // surface, far less than the gap to a surface behind it.
@@ -40,7 +38,7 @@ RefRenderCamera refRenderCamera(RefCamera& camera, int32_t width, int32_t height
 }
 
 std::vector<RefDrawnObject> refDrawDocument(RefRaster& raster, RefDocument& document, RefGenGfxService& graphics,
-                                            const RefRenderCamera& camera) {
+                                            const RefRenderCamera& camera, const RefDrawStyle& style) {
     raster.clear();
     std::vector<RefDrawnObject> drawn;
     int32_t nextId = 1;
@@ -53,7 +51,7 @@ std::vector<RefDrawnObject> refDrawDocument(RefRaster& raster, RefDocument& docu
             const RefMesh& mesh = item.mesh->mesh();
             item.itemCount = mesh.triangleCount();
             raster.drawTriangles(mesh.vertices.data(), mesh.triangles.data(), mesh.triangleCount(), item.worldToClip,
-                                 kThreads, RefRaster::Fill::Tiled, nextId);
+                                 style.threads, style.fill, nextId);
         } else {
             item.itemCount = item.points->pointCount();
             raster.drawPoints(item.points->points(), item.points->pointCount(), item.worldToClip, nextId);
@@ -75,8 +73,8 @@ void RefVisBuffer::render(RefDocument& document, RefGenGfxService& graphics, con
     if (!raster_ || raster_->width() != camera.width || raster_->height() != camera.height) {
         raster_ = std::make_unique<RefRaster>(camera.width, camera.height);
     }
-    drawn_ = refDrawDocument(*raster_, document, graphics, camera);
-    log_->push_back({camera, 0, 0});
+    drawn_ = refDrawDocument(*raster_, document, graphics, camera, style_);
+    log_->push_back({camera, 0, 0, {}});
 }
 
 ITesUnknown* RefVisBuffer::pickRect(int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -85,12 +83,14 @@ ITesUnknown* RefVisBuffer::pickRect(int32_t x, int32_t y, int32_t width, int32_t
     std::map<ITesObject*, RefPick::Found> found;
     RefRenderRecord& record = log_->back();
     record.picked = record.visible = 0;
+    record.visibleItems.clear();
     for (const RefDrawnObject& drawn : drawn_) {
         RefPick::Found& items = found[drawn.object.get()];
         setOwnIds(items.picked, owners, drawn);
         setItems(items.visible, visibleItems(*raster_, drawn));
         record.picked += items.picked.count();
         record.visible += items.visible.count();
+        record.visibleItems.emplace_back(drawn.object, items.visible);
     }
     return new RefPick(std::move(found));
 }
@@ -128,7 +128,7 @@ const char* RefVisBufferFactory::className() const { return "RefVisBufferFactory
 
 ITesUnknown* RefVisBufferFactory::createBuffer(int32_t) {
     log_ = std::make_shared<RefRenderLog>();
-    return static_cast<ITesPickVisibleRect*>(new RefVisBuffer(log_));
+    return static_cast<ITesPickVisibleRect*>(new RefVisBuffer(log_, style_));
 }
 
 void RefGfxDoc::queryInterface(const char* name, void** out) {

@@ -35,23 +35,32 @@ struct RefRenderCamera {
 
 RefRenderCamera refRenderCamera(RefCamera& camera, int32_t width, int32_t height);
 
+// How renders fill triangles: tiled on two threads, or the bounding-box
+// baseline on one that the benchmark measures against. Same buffers.
+struct RefDrawStyle {
+    RefRaster::Fill fill = RefRaster::Fill::Tiled;
+    int32_t threads = 2;
+};
+
 // Draws every object of `document` with a mesh or points and not excluded,
 // placed by `graphics`, into a cleared `raster` of the camera's size.
 std::vector<RefDrawnObject> refDrawDocument(RefRaster& raster, RefDocument& document, RefGenGfxService& graphics,
-                                            const RefRenderCamera& camera);
+                                            const RefRenderCamera& camera, const RefDrawStyle& style = {});
 
 // What one render of a selection run saw.
 struct RefRenderRecord {
     RefRenderCamera camera;
     int32_t picked = 0;   // items owning a pixel of the last pick
     int32_t visible = 0;  // items the last pick found visible
+    // The items of each object the last pick found visible.
+    std::vector<std::pair<IPtr<RefObject>, BitVector>> visibleItems;
 };
 
 using RefRenderLog = std::vector<RefRenderRecord>;
 
 class RefVisBuffer : public ITesPickVisibleRect {
 public:
-    explicit RefVisBuffer(std::shared_ptr<RefRenderLog> log) : log_(std::move(log)) {}
+    RefVisBuffer(std::shared_ptr<RefRenderLog> log, RefDrawStyle style) : log_(std::move(log)), style_(style) {}
     void queryInterface(const char* name, void** out) override;
     const char* className() const override;
     ITesUnknown* pickRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
@@ -60,6 +69,7 @@ public:
 
 private:
     std::shared_ptr<RefRenderLog> log_;
+    RefDrawStyle style_;
     std::unique_ptr<RefRaster> raster_;
     std::vector<RefDrawnObject> drawn_;
 };
@@ -93,9 +103,12 @@ public:
     ITesUnknown* createBuffer(int32_t capacity) override;
 
     const RefRenderLog& lastLog() const { return *log_; }
+    // For the buffers made from now on.
+    void setDrawStyle(const RefDrawStyle& style) { style_ = style; }
 
 private:
     std::shared_ptr<RefRenderLog> log_ = std::make_shared<RefRenderLog>();
+    RefDrawStyle style_;
 };
 
 // "IGfxDoc": keeps every notification, in order.

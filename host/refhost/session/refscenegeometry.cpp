@@ -39,6 +39,9 @@ RefFeature* readSphere(const std::u16string& name, RefStatement& statement) {
     return statement.good() ? RefFeature::sphere(name, centre, radius, direction) : nullptr;
 }
 
+// Beyond what a scene needs, and short of what memory holds.
+constexpr int32_t kRefMaxSphereTriangles = 20000000;
+
 // "at X Y Z", or the origin.
 TesVector readPlace(RefStatement& statement) {
     return statement.next("at") ? statement.vector("at") : TesVector::zero();
@@ -61,6 +64,9 @@ bool addShape(RefMesh& mesh, const std::string& kind, RefStatement& statement) {
     if (kind == "sphere") {
         const double radius = positiveLength(statement, "radius");
         const int32_t triangles = positiveCount(statement, "triangle count");
+        if (statement.good() && triangles > kRefMaxSphereTriangles) {
+            statement.fail("a sphere has at most " + std::to_string(kRefMaxSphereTriangles) + " triangles");
+        }
         const TesVector centre = readPlace(statement);
         if (statement.good()) refAddSphere(mesh, radius, triangles, centre);
     } else {

@@ -26,10 +26,13 @@
 //                              the graphics document's notifications)
 //   picture FILE               a PNG of the user's view: black background,
 //                              objects grey, their selections green
-//   pictures PREFIX            a PNG of every render of the last selection
-//                              run, PREFIX-s{scanner}-a{angle}.png, scanner
-//                              and angle of RefObject's rig that the render's
-//                              camera stood at, and one line each
+//   pictures PREFIX            for every render of the last selection run, a
+//                              PNG of the user's view with what it saw in
+//                              green, PREFIX-s{scanner}-a{angle}.png by the
+//                              scanner and angle of RefObject's rig its camera
+//                              stood at (a PREFIX ending in / names files in
+//                              that folder: s{scanner}-a{angle}.png), and a
+//                              line each
 //   view ...                   a stored view, as in scene files
 //   callback KIND TYPE         the view manager calls its callbacks of KIND
 //                              with mouse data of TYPE (a command must run)

@@ -1,7 +1,8 @@
-// Pictures of what the renderer saw and the selection a camera selection
-// left: the user's view, every render of the last selection run, and the
-// dump of the reference object's selection.
+// Pictures from the user's view: the objects' selections, and what each
+// render of the last selection of visible surface saw; the dump of the
+// reference object's selection.
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 #include "graphics/refpicture.h"
@@ -29,12 +30,15 @@ TesMatrix poseOf(RefSubObject& subObject) {
     return system != nullptr ? system->matrix() : TesMatrix();
 }
 
-// The scanner pose of the camera: up is minus the camera's second row, the
-// viewing axis minus its third (the camera's right axis is L x U).
-TesMatrix cameraPose(const TesMatrix& orientation) {
+// The scanner pose a camera took: up is minus the camera's second row, the
+// viewing axis minus its third (the camera's right axis is L x U); the first
+// axis follows from them with the handedness of the scanner's frame.
+TesMatrix cameraPose(const TesMatrix& orientation, const TesMatrix& scanner) {
     const TesVector up{-orientation(1, 0), -orientation(1, 1), -orientation(1, 2)};
     const TesVector axis{-orientation(2, 0), -orientation(2, 1), -orientation(2, 2)};
-    return TesMatrix::fromColumns(cross(up, axis), up, axis, RefCamera::eyeOf(orientation));
+    const bool rightHanded = dot(cross(scanner.column(0), scanner.column(1)), scanner.column(2)) >= 0;
+    const TesVector first = rightHanded ? cross(up, axis) : cross(axis, up);
+    return TesMatrix::fromColumns(first, up, axis, RefCamera::eyeOf(orientation));
 }
 
 double distance(const TesMatrix& a, const TesMatrix& b) {
@@ -57,10 +61,10 @@ RigShot rigShot(RefHost& host, const TesMatrix& orientation) {
             scanners.push_back(poseOf(*subObject));
         }
     }
-    const TesMatrix pose = cameraPose(orientation);
     RigShot best;
     double bestDistance = 0;
     for (size_t s = 0; s < scanners.size(); ++s) {
+        const TesMatrix pose = cameraPose(orientation, scanners[s]);
         const TesMatrix turn = turntable.inverse() * scanners[s].inverse() * pose * turntable;
         const double degrees = std::round(std::atan2(turn(1, 0), turn(0, 0)) * 180 / std::numbers::pi);
         const double radians = degrees * std::numbers::pi / 180;
@@ -74,12 +78,15 @@ RigShot rigShot(RefHost& host, const TesMatrix& orientation) {
     return best;
 }
 
+// Whether item `item` of `object` is to be green.
+using RefGreen = std::function<bool(const RefDrawnObject& drawn, int32_t item)>;
+
 bool isSelected(const RefDrawnObject& drawn, int32_t item) {
     return drawn.mesh ? drawn.mesh->selection().test(item) : drawn.points->selection().test(item);
 }
 
-// The document from `camera` with each object's selection in green.
-std::vector<uint8_t> selectionPicture(RefHost& host, const RefRenderCamera& camera) {
+// The document from `camera`, the items `green` names in green.
+std::vector<uint8_t> greenPicture(RefHost& host, const RefRenderCamera& camera, const RefGreen& green) {
     RefRaster raster(camera.width, camera.height);
     const std::vector<RefDrawnObject> drawn = refDrawDocument(raster, host.document(), host.graphics(), camera);
     std::vector<float> shading;
@@ -94,16 +101,32 @@ std::vector<uint8_t> selectionPicture(RefHost& host, const RefRenderCamera& came
                        camera.orientation * host.graphics().objectTransform(item.object.get()));
         shading.insert(shading.end(), own.begin(), own.end());
     }
-    return refPicture(raster, shading, [&drawn](int32_t id) {
+    return refPicture(raster, shading, [&drawn, &green](int32_t id) {
         for (const RefDrawnObject& item : drawn) {
-            if (id >= item.firstId && id - item.firstId < item.itemCount) return isSelected(item, id - item.firstId + 1);
+            if (id >= item.firstId && id - item.firstId < item.itemCount) return green(item, id - item.firstId + 1);
         }
         return false;
     });
 }
 
+// What one render saw of each object.
+RefGreen seenBy(const RefRenderRecord& record) {
+    return [&record](const RefDrawnObject& drawn, int32_t item) {
+        for (const auto& [object, items] : record.visibleItems) {
+            if (object.get() == drawn.object.get()) return items.test(item);
+        }
+        return false;
+    };
+}
+
+// To a thousandth: the eye of a pose carries rounding noise.
+RefRenderCamera userCamera(RefHost& host) {
+    return refRenderCamera(host.views().userScene().refCamera(), 1200, 900);
+}
+
 std::string vectorText(const TesVector& v) {
-    return refFormatDouble(v.x) + " " + refFormatDouble(v.y) + " " + refFormatDouble(v.z);
+    const auto rounded = [](double value) { return refFormatDouble(std::round(value * 1000) / 1000 + 0.0); };
+    return rounded(v.x) + " " + rounded(v.y) + " " + rounded(v.z);
 }
 
 }  // namespace
@@ -113,8 +136,8 @@ std::string RefSession::picture(const Words& words) {
     std::string error;
     const std::string path = resolve(words[1], &error);
     if (!error.empty()) return error;
-    const RefRenderCamera camera = refRenderCamera(host_.views().userScene().refCamera(), 1200, 900);
-    if (!refWritePng(path, camera.width, camera.height, selectionPicture(host_, camera), &error)) return error;
+    const RefRenderCamera camera = userCamera(host_);
+    if (!refWritePng(path, camera.width, camera.height, greenPicture(host_, camera, isSelected), &error)) return error;
     print("picture " + path + "\n");
     return {};
 }
@@ -124,12 +147,15 @@ std::string RefSession::pictures(const Words& words) {
     std::string error;
     const std::string prefix = resolve(words[1], &error);
     if (!error.empty()) return error;
+    if (prefix.empty()) return "pictures needs a file prefix";
     const RefRenderLog log = host_.visBuffers().lastLog();
+    const RefRenderCamera camera = userCamera(host_);
     print("pictures: " + std::to_string(log.size()) + " render(s)\n");
     for (const RefRenderRecord& record : log) {
         const RigShot shot = rigShot(host_, record.camera.orientation);
-        const std::string path = prefix + "-s" + std::to_string(shot.scanner) + "-a" + std::to_string(shot.angle) + ".png";
-        if (!refWritePng(path, record.camera.width, record.camera.height, selectionPicture(host_, record.camera), &error)) {
+        const std::string path = prefix + (prefix.back() == '/' ? "s" : "-s") + std::to_string(shot.scanner) + "-a" +
+                                 std::to_string(shot.angle) + ".png";
+        if (!refWritePng(path, camera.width, camera.height, greenPicture(host_, camera, seenBy(record)), &error)) {
             return error;
         }
         print("  scanner " + std::to_string(shot.scanner) + " angle " + std::to_string(shot.angle) + " eye " +

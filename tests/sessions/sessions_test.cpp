@@ -40,6 +40,27 @@ TEST(Sessions, ExampleTranscriptsMatchTheGoldenOnes) {
     EXPECT_EQ(runTool(toolPath("vesper-host"), all, {}, VESPER_SOURCE_DIR).output, joined);
 }
 
+// The recipe editor's tour writes into the output folder: a recipe file the
+// checker accepts and a picture of each coverage render.
+TEST(Sessions, SrmlEditorTranscript) {
+    TempFolder folder;
+    const ToolRun run = runTool(toolPath("vesper-host"),
+                                {"run", "--out", folder.path().string(), "examples/sessions/srml-editor.session"}, {},
+                                VESPER_SOURCE_DIR);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output, readFile(VESPER_SOURCE_DIR "/tests/golden/srml-editor.out"));
+    EXPECT_EQ(runTool(toolPath("srmltool"), {"check", folder.narrowFile("rig.srml")}).exitCode, 0);
+    int pictures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        if (entry.path().extension() != ".png") continue;
+        const std::string png = readFile(entry.path().string());
+        ASSERT_GE(png.size(), 24u);
+        EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x04\xb0\0\0\x03\x84", 8)) << entry.path();
+        ++pictures;
+    }
+    EXPECT_EQ(pictures, 2);
+}
+
 TEST(Sessions, BadScriptsStopWithFileAndLine) {
     TempFolder folder;
     std::ofstream(folder.file("range.session")) << "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"

@@ -65,6 +65,9 @@ TEST(Sessions, BadScriptsStopWithFileAndLine) {
     TempFolder folder;
     std::ofstream(folder.file("range.session")) << "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"
                                                    "command GenSetCameraCmd\nset ZoomLevel 100001\n";
+    std::ofstream(folder.file("unused.session")) << "echo a\nanswer yes\nfile cancel\n";
+    std::ofstream(folder.file("spin.session")) << "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"
+                                                  "command GenSetCameraCmd\nspin ZoomLevel 1.5\n";
     const std::pair<std::string, const char*> cases[] = {
         {"tests/data/sessions/unknown-statement.session", "unknown-statement.session:2: unknown statement: jump"},
         {"tests/data/sessions/missing-control.session", "missing-control.session:3: no control NoSuchKey"},
@@ -74,6 +77,8 @@ TEST(Sessions, BadScriptsStopWithFileAndLine) {
         {"tests/data/sessions/unknown-class.session", "unknown-class.session:1: no class named GenNothingCmd"},
         {"tests/data/sessions/unterminated.session", "unterminated.session:1: unterminated quote"},
         {folder.narrowFile("range.session"), "range.session:3: 100001 is outside the range of ZoomLevel"},
+        {folder.narrowFile("unused.session"), "unused.session:2: the session ended with 2 unused answer(s)"},
+        {folder.narrowFile("spin.session"), "spin.session:3: not a whole number: 1.5"},
     };
     for (const auto& [script, message] : cases) {
         const ToolRun run = runSession(script);

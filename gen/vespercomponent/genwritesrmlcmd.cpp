@@ -44,7 +44,9 @@ int32_t lastSeparator(const TesString& path) {
 const char* rigProblem(ITesObject* object) {
     if (object == nullptr) return "There is no reference object";
     ITesSubObjectMgr* manager = srmlSubObjects(object);
-    if (manager == nullptr || manager->count() == 0) return "The reference object does not contain any coordinate systems";
+    if (manager == nullptr || manager->count() == 0) {
+        return "The reference object does not contain any coordinate systems";
+    }
     if (tesQuery<ITesCSysSubObject>(manager->subObjectByName(kTurntable), "ITesCSysSubObject") == nullptr) {
         return "The reference object does not contain a Turntable coordinate system";
     }

@@ -5,6 +5,7 @@
 #include "gendefineviewcmd.h"
 #include "gensetcameracmd.h"
 #include "genwritesrmlautomationcmd.h"
+#include "genwritesrmlcmd.h"
 #include "hostapi/srml.h"
 #include "matrixwidget.h"
 #include "servicelookup.h"
@@ -17,6 +18,7 @@
 namespace {
 
 constexpr TesClassId kSetCameraId = TesClassId::parse("9f75fbbf-d8e3-4b0c-abb4-cfea6deaf5b9");
+constexpr TesClassId kEditorId = TesClassId::parse("1849726d-f099-41ae-ba18-fa614c1cc847");
 constexpr TesClassId kAutomationId = TesClassId::parse("08703760-42bb-46cf-bdcd-608b7f24b1cb");
 constexpr TesClassId kDefineViewId = TesClassId::parse("ccbac68d-51dc-4a40-a41e-ca6df7e3f5a7");
 constexpr TesClassId kMatrixWidgetId = TesClassId::parse("96d67206-02c5-4643-9c13-e236cec49466");
@@ -39,6 +41,7 @@ void registerComponentClasses() {
     tesRegisterClass<GenSetCameraCmd>("GenSetCameraCmd", kSetCameraId);
     tesRegisterClass<MatrixWidget>("MatrixWidget", kMatrixWidgetId);
     registerMatrixWidgetService();
+    tesRegisterClass<GenWriteSRMLCmd>("GenWriteSRMLCmd", kEditorId);
     tesRegisterClass<GenWriteSRMLAutomationCmd>("GenWriteSRMLAutomationCmd", kAutomationId);
     tesRegisterClass<GenDefineViewCmd>("GenDefineViewCmd", kDefineViewId);
     tesRegisterClass<SRMLModelData>("SRMLModelData", kSRMLModelDataClassId);

@@ -29,17 +29,16 @@ TesMatrix poseOf(ITesUnknown* subObject) {
     return TesMatrix::fromColumns(system->xAxis(), system->yAxis(), system->zAxis(), system->origin());
 }
 
-ITesSubObjectMgr* referenceSubObjects() {
-    ITesObject* object = srmlReferenceObject();
-    ITesUnknown* component = object != nullptr ? object->component(kSubObjectMgrId) : nullptr;
-    return tesQuery<ITesSubObjectMgr>(component, "ITesSubObjectMgr");
-}
-
 }  // namespace
 
 ITesObject* srmlReferenceObject() {
     SPtr<ITesDoc> document("ITesDoc");
     return document ? document->objectByName(kReferenceObject) : nullptr;
+}
+
+ITesSubObjectMgr* srmlSubObjects(ITesObject* object) {
+    ITesUnknown* component = object != nullptr ? object->component(kSubObjectMgrId) : nullptr;
+    return tesQuery<ITesSubObjectMgr>(component, "ITesSubObjectMgr");
 }
 
 SRML::SRML() : modelData_(new SRMLModelData) {}
@@ -65,7 +64,7 @@ bool SRML::initFromReferenceObject(bool create) {
     recipe->rename(kFirstRecipeName, true);
     recipes_.emplace_back(recipe.get());
 
-    ITesSubObjectMgr* manager = referenceSubObjects();
+    ITesSubObjectMgr* manager = srmlSubObjects(srmlReferenceObject());
     IPtr<ITesSubObjectIter> iterator(manager != nullptr ? manager->iterator(1) : nullptr);
     if (!iterator) return false;
     ITesSRMLModelData& model = ensureModelData();

@@ -28,7 +28,11 @@ private:
 };
 
 class ITesObject;
+class ITesSubObjectMgr;
 
 // The document's object "RefObject", whose sub-objects are the scanning rig
 // (the turntable and the scanners); null when the host has none.
 ITesObject* srmlReferenceObject();
+// The sub-object manager of `object` (the rig's coordinate systems); null
+// for a null object or one without sub-objects.
+ITesSubObjectMgr* srmlSubObjects(ITesObject* object);

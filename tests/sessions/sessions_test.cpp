@@ -40,10 +40,33 @@ TEST(Sessions, ExampleTranscriptsMatchTheGoldenOnes) {
     EXPECT_EQ(runTool(toolPath("vesper-host"), all, {}, VESPER_SOURCE_DIR).output, joined);
 }
 
+// The recipe editor's tour writes into the output folder: a recipe file the
+// checker accepts and a picture of each coverage render.
+TEST(Sessions, SrmlEditorTranscript) {
+    TempFolder folder;
+    const ToolRun run = runTool(toolPath("vesper-host"),
+                                {"run", "--out", folder.path().string(), "examples/sessions/srml-editor.session"}, {},
+                                VESPER_SOURCE_DIR);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output, readFile(VESPER_SOURCE_DIR "/tests/golden/srml-editor.out"));
+    EXPECT_EQ(runTool(toolPath("srmltool"), {"check", folder.narrowFile("rig.srml")}).exitCode, 0);
+    int pictures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        if (entry.path().extension() != ".png") continue;
+        const std::string png = readFile(entry.path().string()) + std::string(24, '\0');
+        EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x04\xb0\0\0\x03\x84", 8)) << entry.path();
+        ++pictures;
+    }
+    EXPECT_EQ(pictures, 2);
+}
+
 TEST(Sessions, BadScriptsStopWithFileAndLine) {
     TempFolder folder;
     std::ofstream(folder.file("range.session")) << "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"
                                                    "command GenSetCameraCmd\nset ZoomLevel 100001\n";
+    std::ofstream(folder.file("unused.session")) << "echo a\nanswer yes\nfile cancel\n";
+    std::ofstream(folder.file("spin.session")) << "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"
+                                                  "command GenSetCameraCmd\nspin ZoomLevel 1.5\n";
     const std::pair<std::string, const char*> cases[] = {
         {"tests/data/sessions/unknown-statement.session", "unknown-statement.session:2: unknown statement: jump"},
         {"tests/data/sessions/missing-control.session", "missing-control.session:3: no control NoSuchKey"},
@@ -53,6 +76,8 @@ TEST(Sessions, BadScriptsStopWithFileAndLine) {
         {"tests/data/sessions/unknown-class.session", "unknown-class.session:1: no class named GenNothingCmd"},
         {"tests/data/sessions/unterminated.session", "unterminated.session:1: unterminated quote"},
         {folder.narrowFile("range.session"), "range.session:3: 100001 is outside the range of ZoomLevel"},
+        {folder.narrowFile("unused.session"), "unused.session:2: the session ended with 2 unused answer(s)"},
+        {folder.narrowFile("spin.session"), "spin.session:3: not a whole number: 1.5"},
     };
     for (const auto& [script, message] : cases) {
         const ToolRun run = runSession(script);

@@ -32,6 +32,12 @@ int32_t RefSimpleDlg::show(int32_t kind, const char16_t* message, const char16_t
     return answer;
 }
 
+std::vector<RefDialogShown> RefSimpleDlg::takeShown() {
+    std::vector<RefDialogShown> recent(shown_.begin() + static_cast<std::ptrdiff_t>(taken_), shown_.end());
+    taken_ = shown_.size();
+    return recent;
+}
+
 void RefGuiUtil::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out, {kGuiUtilClass, this, this, {{"IGuiUtil", static_cast<IGuiUtil*>(this)}}});
 }

@@ -30,10 +30,13 @@ public:
     void queueAnswer(int32_t answer) { answers_.push_back(answer); }
     size_t unusedAnswers() const { return answers_.size(); }
     const std::vector<RefDialogShown>& shown() const { return shown_; }
+    // What was shown since the last call.
+    std::vector<RefDialogShown> takeShown();
 
 private:
     std::deque<int32_t> answers_;
     std::vector<RefDialogShown> shown_;
+    size_t taken_ = 0;
 };
 
 // A scripted file dialog answer: a path, or cancel when `chosen` is false.

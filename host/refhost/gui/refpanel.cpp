@@ -22,6 +22,10 @@ std::string describe(const RefControl& control) {
         line += " range=" + refFormatDouble(control.minimum) + ".." + refFormatDouble(control.maximum) +
                 " step=" + refFormatDouble(control.step) + " value=" + refFormatDouble(control.value);
     }
+    if (control.ranged) {
+        line += " range=" + refFormatDouble(control.minimum) + ".." + refFormatDouble(control.maximum) +
+                " step=" + refFormatDouble(control.step);
+    }
     if (control.kind == "check" || control.kind == "radio" || control.kind == "group") {
         line += control.checked ? " checked" : "";
     }
@@ -106,6 +110,17 @@ void RefPanel::setIcon(int32_t id, int32_t icon) {
     RefControl* control = findId(id);
     const auto name = icons_.find(icon);
     if (control != nullptr) control->icon = name != icons_.end() ? name->second : "#" + std::to_string(icon);
+}
+
+// A numeric field takes the new range as its own; other kinds keep it for
+// the dump.
+void RefPanel::setRange(int32_t id, double minimum, double maximum, double step) {
+    RefControl* control = findId(id);
+    if (control == nullptr) return;
+    control->minimum = minimum;
+    control->maximum = maximum;
+    control->step = step;
+    control->ranged = control->kind != "numeric";
 }
 
 void RefPanel::addRadio(const char* key, int32_t id, const char16_t* label, bool firstOfGroup) {

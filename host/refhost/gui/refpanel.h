@@ -17,6 +17,7 @@ struct RefControl {
     std::u16string label;
     std::u16string text;
     double minimum = 0, maximum = 0, step = 0;
+    bool ranged = false;  // a range set on a control other than a numeric field
     int32_t precision = 0;
     double value = 0;
     bool checked = false;
@@ -86,6 +87,7 @@ public:
     void setSelection(int32_t id, int32_t index) override;
     int32_t getSelection(int32_t id) override;
     void setIcon(int32_t id, int32_t icon) override;
+    void setRange(int32_t id, double minimum, double maximum, double step) override;
 
     // Lookup for sessions and tests: by key, or by id written in decimal. A
     // control of the panel's own goes before an embedded widget of that id.

@@ -1,5 +1,7 @@
 #include "session/refsession.h"
 
+#include <algorithm>
+
 #include "hostapi/commands.h"
 #include "infrastructure/reftext.h"
 #include "refhost.h"
@@ -29,6 +31,7 @@ const std::map<std::string, RefSession::Handler>& RefSession::handlers() {
         {"answer", &RefSession::queueAnswer},
         {"file", &RefSession::queueFile},
         {"echo", &RefSession::echo},
+        {"show", &RefSession::showFile},
         {"command", &RefSession::startCommand},
         {"ok", &RefSession::endCommand},
         {"cancel", &RefSession::endCommand},
@@ -39,6 +42,7 @@ const std::map<std::string, RefSession::Handler>& RefSession::handlers() {
         {"type", &RefSession::typeText},
         {"set", &RefSession::setValue},
         {"value", &RefSession::setValue},
+        {"spin", &RefSession::spin},
         {"expect", &RefSession::expect},
         {"widget", &RefSession::buildWidget},
         {"matrix", &RefSession::showMatrix},
@@ -105,7 +109,8 @@ RefSessionResult RefSession::runLines(const RefLineFile& script, const std::stri
     // in the script: they would answer the next script's questions.
     const size_t unused = host_.dialogs().unusedAnswers() + host_.fileDialogs().unusedAnswers();
     if (unused > 0) {
-        result.error = refLineError(name, script.lines.empty() ? 0 : script.lines.back().number,
+        const int line = firstUnusedAnswerLine();
+        result.error = refLineError(name, line > 0 ? line : script.lines.back().number,
                                     "the session ended with " + std::to_string(unused) + " unused answer(s)");
         return result;
     }
@@ -114,9 +119,24 @@ RefSessionResult RefSession::runLines(const RefLineFile& script, const std::stri
 }
 
 std::string RefSession::execute(const RefLine& line) {
+    line_ = line.number;
     const auto found = handlers().find(line.words[0]);
     if (found == handlers().end()) return "unknown statement: " + line.words[0];
     return (this->*found->second)(line.words);
+}
+
+// Each queue hands out its answers oldest first, so the unused ones are the
+// last ones this session queued.
+int RefSession::firstUnusedAnswerLine() const {
+    int first = 0;
+    const auto oldest = [&first](const std::vector<int>& lines, size_t unused) {
+        if (unused == 0 || lines.empty()) return;
+        const int line = lines[lines.size() - std::min(unused, lines.size())];
+        if (first == 0 || line < first) first = line;
+    };
+    oldest(answerLines_, host_.dialogs().unusedAnswers());
+    oldest(fileLines_, host_.fileDialogs().unusedAnswers());
+    return first;
 }
 
 IComponentCommand* RefSession::running(const std::string& verb, std::string& error) {

@@ -10,6 +10,8 @@
 //   click KEY [on|off]         press a button or toggle a check box
 //   select KEY INDEX           select a combo or list entry
 //   set KEY VALUE              type a number into a field and commit it
+//   spin KEY VALUE             step a numeric field to a whole VALUE; the
+//                              command hears it as a selection change
 //   value KEY VALUE            change a field without notifying the command
 //   type KEY TEXT              edit the text of a field or editable combo
 //   redraw                     the panel asks for a redraw
@@ -21,7 +23,8 @@
 //                              (not while a command runs)
 //   matrix V1 ... V16          show a matrix in that widget
 //   dump panel|camera|settings|dialogs|states|prompt|container|workflows|files|views|animation|selection|commands|coverage
-//                              (files: the file dialogs asked since the last one;
+//                              (dialogs: the messages and questions shown since
+//                              the last one; files: the file dialogs asked since the last one;
 //                              coverage: RefObject's model, its selection and
 //                              the graphics document's notifications)
 //   picture FILE               a PNG of the user's view: black background,
@@ -53,6 +56,7 @@
 //   withdraw NAME...           the host stops offering these services (a
 //                              component that already holds one keeps it)
 //   echo TEXT
+//   show FILE                  print a text file into the transcript
 //
 // File words starting with $OUT/ name files in the run's output folder
 // (vesper-host run --out DIR); the transcript shows them as $OUT/..., and
@@ -60,7 +64,7 @@
 //
 // KEY is a control key or id. A failed statement or expectation stops the
 // session with "file:line: message"; so does an answer or file queued for a
-// dialog that never came.
+// dialog that never came, at the line that queued the first of them.
 #pragma once
 
 #include <cstdio>
@@ -107,6 +111,9 @@ private:
     std::string queueAnswer(const Words& words);
     std::string queueFile(const Words& words);
     std::string echo(const Words& words);
+    std::string showFile(const Words& words);
+    // The line that queued the oldest answer no dialog took, or 0.
+    int firstUnusedAnswerLine() const;
 
     // Commands (refsession.cpp).
     std::string startCommand(const Words& words);
@@ -122,6 +129,7 @@ private:
     std::string select(const Words& words);
     std::string typeText(const Words& words);
     std::string setValue(const Words& words);
+    std::string spin(const Words& words);
     std::string expect(const Words& words);
     std::string buildWidget(const Words& words);
     std::string showMatrix(const Words& words);
@@ -158,6 +166,10 @@ private:
     std::FILE* out_;
     std::string folder_;
     std::string outFolder_;
+    // Lines that queued answers and file answers, oldest first.
+    int line_ = 0;
+    std::vector<int> answerLines_;
+    std::vector<int> fileLines_;
     // The panel statements act on: the running command's, or the widget's.
     IPtr<RefPanel> panel_;
     IPtr<RefContainer> container_;

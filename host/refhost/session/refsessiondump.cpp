@@ -31,7 +31,7 @@ std::string settingsText(RefHost& host) {
 
 std::string dialogsText(RefHost& host) {
     std::string text = "dialogs:\n";
-    for (const RefDialogShown& shown : host.dialogs().shown()) {
+    for (const RefDialogShown& shown : host.dialogs().takeShown()) {
         text += "  kind " + std::to_string(shown.kind) + " \"" + refUtf8(shown.message) + "\" -> " +
                 std::to_string(shown.answer) + "\n";
     }

@@ -1,5 +1,8 @@
 // Session statements that set up the host: scenes, settings, services, the
 // answers of the next dialogs.
+#include <fstream>
+#include <sstream>
+
 #include "hostapi/gui.h"
 #include "infrastructure/reftext.h"
 #include "refhost.h"
@@ -31,6 +34,7 @@ std::string RefSession::queueAnswer(const Words& words) {
     static const std::map<std::string, int32_t> answers = {{"yes", kAnswerYes}, {"cancel", kAnswerCancel}, {"no", 2}};
     if (words.size() != 2 || !answers.count(words[1])) return "answer yes, no or cancel";
     host_.dialogs().queueAnswer(answers.at(words[1]));
+    answerLines_.push_back(line_);
     return {};
 }
 
@@ -41,11 +45,27 @@ std::string RefSession::queueFile(const Words& words) {
     const std::string path = chosen ? resolve(words[1], &error) : std::string();
     if (!error.empty()) return error;
     host_.fileDialogs().queueAnswer({chosen, refWide(path)});
+    fileLines_.push_back(line_);
     return {};
 }
 
 std::string RefSession::echo(const Words& words) {
     for (size_t i = 1; i < words.size(); ++i) print((i > 1 ? " " : "") + words[i]);
     print("\n");
+    return {};
+}
+
+std::string RefSession::showFile(const Words& words) {
+    if (words.size() != 2) return "show needs a file";
+    std::string error;
+    const std::string path = resolve(words[1], &error);
+    if (!error.empty()) return error;
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream.is_open()) return "cannot read " + path;
+    std::ostringstream text;
+    text << stream.rdbuf();
+    std::string shown = text.str();
+    if (!shown.empty() && shown.back() != '\n') shown += '\n';
+    print("show " + words[1] + ":\n" + shown);
     return {};
 }

@@ -80,8 +80,10 @@ std::string RefSession::typeText(const Words& words) {
     IGuiReceiver* receiver = nullptr;
     RefControl* target = usableControl(words, 3, &receiver, error);
     if (target == nullptr) return error;
-    panel_->setText(target->id, refWide(words[2]).c_str());
-    receiver->onTextEdited(target->id, panel_->getText(target->id));
+    // The typed text itself: an emptied combo box reads back its selected item.
+    const std::u16string typed = refWide(words[2]);
+    panel_->setText(target->id, typed.c_str());
+    receiver->onTextEdited(target->id, typed.c_str());
     return {};
 }
 
@@ -98,6 +100,22 @@ std::string RefSession::setValue(const Words& words) {
     }
     panel_->setValue(target->id, value);
     if (words[0] == "set") receiver->onEditFinished(target->id);
+    return {};
+}
+
+// The arrows of a numeric field: a whole number inside its range, heard as a
+// selection change (the field's value is the "index").
+std::string RefSession::spin(const Words& words) {
+    std::string error;
+    IGuiReceiver* receiver = nullptr;
+    RefControl* target = usableControl(words, 3, &receiver, error);
+    if (target == nullptr) return error;
+    if (target->kind != "numeric") return "spin: " + words[1] + " is not a numeric field";
+    int value = 0;
+    if (!refParseInt(words[2], &value)) return "not a whole number: " + words[2];
+    if (value < target->minimum || value > target->maximum) return words[2] + " is outside the range of " + words[1];
+    panel_->setValue(target->id, value);
+    receiver->onSelectionChanged(target->id, value);
     return {};
 }
 

@@ -74,6 +74,12 @@ public:
     virtual ITesObject* activeObject() = 0;
 };
 
+// "IDialogRemover": a command that lets the host take its panel down.
+class IDialogRemover : public virtual ITesUnknown {
+public:
+    virtual bool mayRemoveDialog() = 0;
+};
+
 // Carries the command enumerations; no data and no operations.
 class IComponentCommandEnum {
 public:

@@ -133,6 +133,8 @@ public:
     virtual int32_t getSelection(int32_t id) = 0;
     // Shows the registered icon `icon` on control `id`.
     virtual void setIcon(int32_t id, int32_t icon) = 0;
+    // Gives control `id` a range and step, whatever its kind.
+    virtual void setRange(int32_t id, double minimum, double maximum, double step) = 0;
 };
 
 // "IGuiSimpleDlg": a message box. Kinds and answers below.

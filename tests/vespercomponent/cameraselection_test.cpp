@@ -159,7 +159,8 @@ TEST_F(CameraSelectionTest, GrowthNeedsConnectivity) {
     EXPECT_GT(grown.seen.count(), log[0].picked);
     EXPECT_LE(grown.seen.count(), log[0].visible);
     load(std::string(kRig) + "geometry sphere 4 400000 nocomplex\n");
-    EXPECT_EQ(select({{0, {{0, true}}}}).seen.count(), host().visBuffers().lastLog()[0].picked);
+    const int32_t seen = select({{0, {{0, true}}}}).seen.count();
+    EXPECT_EQ(seen, host().visBuffers().lastLog()[0].picked);
 }
 
 TEST_F(CameraSelectionTest, PointsAreSelectedOnThePointModel) {

@@ -1,6 +1,7 @@
 #include "refraster.h"
 
 #include <algorithm>
+#include <memory>
 #include <thread>
 
 #include "refrasterfill.h"
@@ -19,13 +20,18 @@ void runParts(int32_t parts, const Work& work) {
     for (std::thread& helper : helpers) helper.join();
 }
 
-// Vertices 0 ... the largest index, or 0 when an index is negative (nothing
-// can then be told about the triangle's vertices, so the whole triangle is
-// skipped, and the count only has to cover the others).
-int32_t vertexCountOf(const int32_t* triangles, int32_t triangleCount) {
-    int32_t largest = -1;
-    for (int64_t i = 0; i < int64_t{triangleCount} * 3; ++i) largest = std::max(largest, triangles[i]);
-    return largest + 1;
+// The largest index of triangles begin ... end - 1 (-1 for none): the vertex
+// count. A triangle with a negative index is skipped, so the count only has
+// to cover the others. Four running maxima keep the loop from waiting on
+// itself.
+int32_t largestIndex(const int32_t* triangles, int32_t begin, int32_t end) {
+    int32_t largest[4] = {-1, -1, -1, -1};
+    int64_t i = int64_t{begin} * 3;
+    for (; i + 4 <= int64_t{end} * 3; i += 4) {
+        for (int lane = 0; lane < 4; ++lane) largest[lane] = std::max(largest[lane], triangles[i + lane]);
+    }
+    for (; i < int64_t{end} * 3; ++i) largest[0] = std::max(largest[0], triangles[i]);
+    return std::max({largest[0], largest[1], largest[2], largest[3]});
 }
 
 // Screen positions of vertices begin ... end - 1. A vertex that needs
@@ -40,24 +46,86 @@ void transformVertices(const Viewport& view, const double* xyz, const TesMatrix&
     }
 }
 
-void fillBand(const Band& band, const Viewport& view, const std::vector<ScreenVertex>& screen, const double* xyz,
-              const int32_t* triangles, int32_t triangleCount, const TesMatrix& worldToClip) {
-    for (int32_t k = 0; k < triangleCount; ++k) {
-        const int32_t* corner = triangles + int64_t{k} * 3;
-        if (std::min({corner[0], corner[1], corner[2]}) < 0) continue;
-        const ScreenVertex& a = screen[corner[0]];
-        const ScreenVertex& b = screen[corner[1]];
-        const ScreenVertex& c = screen[corner[2]];
-        const uint32_t any = a.code | b.code | c.code;
-        if ((any & kNonFinite) != 0 || (a.code & b.code & c.code & kOutsideFrustum) != 0) continue;
-        if ((any & kNeedsClip) == 0) {
-            fillTriangle(band, a, b, c, k + 1);
-        } else {
-            const auto clip = [&](int32_t index) { return toClip(worldToClip, xyz + int64_t{index} * 3); };
-            clipAndFill(band, view, clip(corner[0]), clip(corner[1]), clip(corner[2]), k + 1);
+// One drawTriangles call on `parts` threads: the vertices are transformed
+// once, then each thread sorts a range of triangles into the bands they
+// reach (back faces and triangles off the screen go nowhere), then each band
+// draws its triangles in their order.
+class TriangleDraw {
+public:
+    TriangleDraw(const Band& buffer, const double* xyz, const int32_t* triangles, int32_t triangleCount,
+                 const TesMatrix& worldToClip, int32_t parts, int32_t height)
+        : buffer_(buffer), view_(buffer.width, height), xyz_(xyz), triangles_(triangles),
+          triangleCount_(triangleCount), worldToClip_(worldToClip), parts_(parts), height_(height),
+          bins_(static_cast<size_t>(parts) * parts) {}
+
+    void run() {
+        std::vector<int32_t> largest(static_cast<size_t>(parts_));
+        runParts(parts_, [&](int32_t part) {
+            largest[part] = largestIndex(triangles_, share(triangleCount_, part), share(triangleCount_, part + 1));
+        });
+        const int32_t vertexCount = *std::max_element(largest.begin(), largest.end()) + 1;
+        // Left uninitialised: every vertex is written before it is read.
+        screen_.reset(new ScreenVertex[static_cast<size_t>(vertexCount)]);
+        runParts(parts_, [this, vertexCount](int32_t part) {
+            transformVertices(view_, xyz_, worldToClip_, share(vertexCount, part), share(vertexCount, part + 1),
+                              screen_.get());
+        });
+        runParts(parts_, [this](int32_t part) { sort(part); });
+        runParts(parts_, [this](int32_t band) { draw(band); });
+    }
+
+private:
+    int32_t share(int32_t total, int32_t part) const { return static_cast<int32_t>(int64_t{total} * part / parts_); }
+
+    void sort(int32_t part) {
+        for (int32_t k = share(triangleCount_, part); k < share(triangleCount_, part + 1); ++k) {
+            const int32_t* corner = triangles_ + int64_t{k} * 3;
+            if (std::min({corner[0], corner[1], corner[2]}) < 0) continue;
+            const ScreenVertex& a = screen_[corner[0]];
+            const ScreenVertex& b = screen_[corner[1]];
+            const ScreenVertex& c = screen_[corner[2]];
+            const uint32_t any = a.code | b.code | c.code;
+            if ((any & kNonFinite) != 0 || (a.code & b.code & c.code & kOutsideFrustum) != 0) continue;
+            PixelBox box{0, 0, 0, height_ - 1};
+            if ((any & kNeedsClip) == 0 && !frontBox(a, b, c, buffer_.width, 0, height_, box)) continue;
+            for (int32_t band = 0; band < parts_; ++band) {
+                if (box.minY < share(height_, band + 1) && box.maxY >= share(height_, band)) {
+                    bins_[static_cast<size_t>(part) * parts_ + band].push_back(k);
+                }
+            }
         }
     }
-}
+
+    void draw(int32_t band) {
+        Band rows = buffer_;
+        rows.rowBegin = share(height_, band);
+        rows.rowEnd = share(height_, band + 1);
+        for (int32_t part = 0; part < parts_; ++part) {
+            for (int32_t k : bins_[static_cast<size_t>(part) * parts_ + band]) {
+                const int32_t* corner = triangles_ + int64_t{k} * 3;
+                const ScreenVertex& a = screen_[corner[0]];
+                const ScreenVertex& b = screen_[corner[1]];
+                const ScreenVertex& c = screen_[corner[2]];
+                if (((a.code | b.code | c.code) & kNeedsClip) == 0) {
+                    fillTriangle(rows, a, b, c, k + 1);
+                } else {
+                    const auto clip = [this](int32_t index) { return toClip(worldToClip_, xyz_ + int64_t{index} * 3); };
+                    clipAndFill(rows, view_, clip(corner[0]), clip(corner[1]), clip(corner[2]), k + 1);
+                }
+            }
+        }
+    }
+
+    const Band buffer_;
+    const Viewport view_;
+    const double* xyz_;
+    const int32_t* triangles_;
+    const int32_t triangleCount_;
+    const TesMatrix& worldToClip_;
+    const int32_t parts_, height_;
+    std::unique_ptr<ScreenVertex[]> screen_;
+    std::vector<std::vector<int32_t>> bins_;  // part by band
+};
 
 }  // namespace
 
@@ -83,19 +151,8 @@ float RefRaster::depth(int32_t x, int32_t y) const {
 void RefRaster::drawTriangles(const double* xyz, const int32_t* triangles, int32_t triangleCount,
                               const TesMatrix& worldToClip, int32_t threads, Fill fill) {
     if (triangleCount <= 0) return;
-    const int32_t parts = std::clamp(threads, 1, height_);
-    const Viewport view(width_, height_);
-    const int32_t vertexCount = vertexCountOf(triangles, triangleCount);
-    std::vector<ScreenVertex> screen(static_cast<size_t>(vertexCount));
-    runParts(parts, [&](int32_t part) {
-        transformVertices(view, xyz, worldToClip, static_cast<int32_t>(int64_t{vertexCount} * part / parts),
-                          static_cast<int32_t>(int64_t{vertexCount} * (part + 1) / parts), screen.data());
-    });
-    runParts(parts, [&](int32_t part) {
-        const Band band{ids_.data(), depths_.data(), width_, static_cast<int32_t>(int64_t{height_} * part / parts),
-                        static_cast<int32_t>(int64_t{height_} * (part + 1) / parts), fill};
-        fillBand(band, view, screen, xyz, triangles, triangleCount, worldToClip);
-    });
+    const Band buffer{ids_.data(), depths_.data(), width_, 0, height_, fill};
+    TriangleDraw(buffer, xyz, triangles, triangleCount, worldToClip, std::clamp(threads, 1, height_), height_).run();
 }
 
 void RefRaster::drawPoints(const double* xyz, int32_t count, const TesMatrix& worldToClip) {

@@ -35,6 +35,15 @@ struct Band {
     RefRaster::Fill fill;
 };
 
+// The pixels whose centres a triangle may cover, within rows rowBegin ...
+// rowEnd - 1 and columns 0 ... width - 1; false when it is back-facing or
+// surely covers none of them.
+struct PixelBox {
+    int32_t minX, maxX, minY, maxY;
+};
+bool frontBox(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int32_t width, int32_t rowBegin,
+              int32_t rowEnd, PixelBox& box);
+
 // Draws a triangle whose vertices are in front of the near plane and inside
 // the guard band, unless it is back-facing or covers no pixel centre.
 void fillTriangle(const Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int32_t id);

@@ -67,11 +67,12 @@ TEST(RefRaster, PicksAndSeesOnlyWhatFacesTheEyeUnhidden) {
     const TesMatrix toClip = cameraAt({0, 0, 6});
     Mesh scene = box({-0.5, -0.5, -3}, {0.5, 0.5, -2});  // behind the cube, drawn first
     scene.add(box({-1, -1, -1}, {1, 1, 1}));
+    scene.add(box({-1, -1, -1}, {1, 1, 1}));  // as near: the first copy keeps its pixels
     // Smaller than a pixel, on the cube's front face, drawn after it.
     scene.add({{0.0101, 0.0101, 1, 0.0103, 0.0101, 1, 0.0101, 0.0103, 1}, {0, 1, 2}});
     const RefRaster raster = drawn(scene, toClip);
     EXPECT_EQ(raster.picked(-5, -5, 200, 200), (std::vector<int32_t>{13, 14}));
-    EXPECT_EQ(visible(raster, scene, toClip), (std::vector<int32_t>{13, 14, 25}));
+    EXPECT_EQ(visible(raster, scene, toClip), (std::vector<int32_t>{13, 14, 25, 26, 37}));
     EXPECT_EQ(raster.picked(0, 0, 1, 1), std::vector<int32_t>{});
     EXPECT_NEAR(raster.depth(60, 45), 1 / 5.0, 1e-6);
 }

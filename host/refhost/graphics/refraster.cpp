@@ -1,6 +1,7 @@
 #include "refraster.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -10,14 +11,24 @@ using namespace refraster;
 
 namespace {
 
-// Runs work(part) for part 0 ... parts - 1, the first on the calling thread.
+// Runs work(piece) for piece 0 ... pieces - 1 on up to `threads` threads, the
+// calling one among them, each taking the next piece not yet taken: a thread
+// that the machine holds back leaves its share to the others.
 template <typename Work>
-void runParts(int32_t parts, const Work& work) {
+void runPieces(int32_t threads, int32_t pieces, const Work& work) {
+    std::atomic<int32_t> next{0};
+    const auto worker = [&] {
+        for (int32_t piece = next++; piece < pieces; piece = next++) work(piece);
+    };
     std::vector<std::thread> helpers;
-    helpers.reserve(static_cast<size_t>(parts - 1));
-    for (int32_t part = 1; part < parts; ++part) helpers.emplace_back(work, part);
-    work(0);
+    for (int32_t helper = 1; helper < std::min(threads, pieces); ++helper) helpers.emplace_back(worker);
+    worker();
     for (std::thread& helper : helpers) helper.join();
+}
+
+// Piece `piece` of `pieces` of 0 ... total - 1 starts here.
+int32_t share(int32_t total, int32_t piece, int32_t pieces) {
+    return static_cast<int32_t>(int64_t{total} * piece / pieces);
 }
 
 // The largest index of triangles begin ... end - 1 (-1 for none): the vertex
@@ -46,39 +57,41 @@ void transformVertices(const Viewport& view, const double* xyz, const TesMatrix&
     }
 }
 
-// One drawTriangles call on `parts` threads: the vertices are transformed
-// once, then each thread sorts a range of triangles into the bands they
-// reach (back faces and triangles off the screen go nowhere), then each band
-// draws its triangles in their order.
+// One drawTriangles call on `threads` threads: the vertices are transformed
+// once, then runs of triangles are sorted into the row bands they reach (back
+// faces and triangles off the screen go nowhere), then each band draws its
+// triangles in their order. Every piece of work is cut finer than the thread
+// count, so no thread waits long for another; a pixel's value depends only on
+// the order of the triangles over it, so the pieces' order does not matter.
 class TriangleDraw {
 public:
     TriangleDraw(const Band& buffer, const double* xyz, const int32_t* triangles, int32_t triangleCount,
-                 const TesMatrix& worldToClip, int32_t parts, int32_t height)
+                 const TesMatrix& worldToClip, int32_t threads, int32_t height)
         : buffer_(buffer), view_(buffer.width, height), xyz_(xyz), triangles_(triangles),
-          triangleCount_(triangleCount), worldToClip_(worldToClip), parts_(parts), height_(height),
-          bins_(static_cast<size_t>(parts) * parts) {}
+          triangleCount_(triangleCount), worldToClip_(worldToClip), threads_(threads),
+          runs_(threads == 1 ? 1 : 8 * threads), bands_(std::min(threads == 1 ? 1 : 4 * threads, height)),
+          height_(height), bins_(static_cast<size_t>(runs_) * bands_) {}
 
     void run() {
-        std::vector<int32_t> largest(static_cast<size_t>(parts_));
-        runParts(parts_, [&](int32_t part) {
-            largest[part] = largestIndex(triangles_, share(triangleCount_, part), share(triangleCount_, part + 1));
+        std::vector<int32_t> largest(static_cast<size_t>(runs_));
+        runPieces(threads_, runs_, [&](int32_t run) {
+            largest[run] = largestIndex(triangles_, share(triangleCount_, run, runs_),
+                                        share(triangleCount_, run + 1, runs_));
         });
         const int32_t vertexCount = *std::max_element(largest.begin(), largest.end()) + 1;
         // Left uninitialised: every vertex is written before it is read.
         screen_.reset(new ScreenVertex[static_cast<size_t>(vertexCount)]);
-        runParts(parts_, [this, vertexCount](int32_t part) {
-            transformVertices(view_, xyz_, worldToClip_, share(vertexCount, part), share(vertexCount, part + 1),
-                              screen_.get());
+        runPieces(threads_, runs_, [this, vertexCount](int32_t run) {
+            transformVertices(view_, xyz_, worldToClip_, share(vertexCount, run, runs_),
+                              share(vertexCount, run + 1, runs_), screen_.get());
         });
-        runParts(parts_, [this](int32_t part) { sort(part); });
-        runParts(parts_, [this](int32_t band) { draw(band); });
+        runPieces(threads_, runs_, [this](int32_t run) { sort(run); });
+        runPieces(threads_, bands_, [this](int32_t band) { draw(band); });
     }
 
 private:
-    int32_t share(int32_t total, int32_t part) const { return static_cast<int32_t>(int64_t{total} * part / parts_); }
-
-    void sort(int32_t part) {
-        for (int32_t k = share(triangleCount_, part); k < share(triangleCount_, part + 1); ++k) {
+    void sort(int32_t run) {
+        for (int32_t k = share(triangleCount_, run, runs_); k < share(triangleCount_, run + 1, runs_); ++k) {
             const int32_t* corner = triangles_ + int64_t{k} * 3;
             if (std::min({corner[0], corner[1], corner[2]}) < 0) continue;
             const ScreenVertex& a = screen_[corner[0]];
@@ -88,20 +101,25 @@ private:
             if ((any & kNonFinite) != 0 || (a.code & b.code & c.code & kOutsideFrustum) != 0) continue;
             PixelBox box{0, 0, 0, height_ - 1};
             if ((any & kNeedsClip) == 0 && !frontBox(a, b, c, buffer_.width, 0, height_, box)) continue;
-            for (int32_t band = 0; band < parts_; ++band) {
-                if (box.minY < share(height_, band + 1) && box.maxY >= share(height_, band)) {
-                    bins_[static_cast<size_t>(part) * parts_ + band].push_back(k);
-                }
-            }
+            const int32_t first = bandOf(box.minY), last = bandOf(box.maxY);
+            for (int32_t band = first; band <= last; ++band) bins_[static_cast<size_t>(run) * bands_ + band].push_back(k);
         }
+    }
+
+    // The band holding row y: the last one starting at or before it.
+    int32_t bandOf(int32_t y) const {
+        int32_t band = static_cast<int32_t>(int64_t{y} * bands_ / height_);
+        while (band + 1 < bands_ && share(height_, band + 1, bands_) <= y) ++band;
+        while (share(height_, band, bands_) > y) --band;
+        return band;
     }
 
     void draw(int32_t band) {
         Band rows = buffer_;
-        rows.rowBegin = share(height_, band);
-        rows.rowEnd = share(height_, band + 1);
-        for (int32_t part = 0; part < parts_; ++part) {
-            for (int32_t k : bins_[static_cast<size_t>(part) * parts_ + band]) {
+        rows.rowBegin = share(height_, band, bands_);
+        rows.rowEnd = share(height_, band + 1, bands_);
+        for (int32_t run = 0; run < runs_; ++run) {
+            for (int32_t k : bins_[static_cast<size_t>(run) * bands_ + band]) {
                 const int32_t* corner = triangles_ + int64_t{k} * 3;
                 const ScreenVertex& a = screen_[corner[0]];
                 const ScreenVertex& b = screen_[corner[1]];
@@ -122,7 +140,10 @@ private:
     const int32_t* triangles_;
     const int32_t triangleCount_;
     const TesMatrix& worldToClip_;
-    const int32_t parts_, height_;
+    const int32_t threads_;
+    const int32_t runs_;   // of triangles and of vertices
+    const int32_t bands_;  // of rows
+    const int32_t height_;
     std::unique_ptr<ScreenVertex[]> screen_;
     std::vector<std::vector<int32_t>> bins_;  // part by band
 };

@@ -38,9 +38,9 @@ DepthPlane depthPlane(const ScreenVertex& a, const ScreenVertex& b, const Screen
     const double x1 = static_cast<double>(b.x - a.x) / kSub, y1 = static_cast<double>(b.y - a.y) / kSub;
     const double x2 = static_cast<double>(c.x - a.x) / kSub, y2 = static_cast<double>(c.y - a.y) / kSub;
     const double w1 = b.invW - a.invW, w2 = c.invW - a.invW;
-    const double det = x1 * y2 - y1 * x2;
-    return {a.invW, (w1 * y2 - y1 * w2) / det, (x1 * w2 - w1 * x2) / det, 0.5 - static_cast<double>(a.x) / kSub,
-            0.5 - static_cast<double>(a.y) / kSub};
+    const double inverse = 1.0 / (x1 * y2 - y1 * x2);
+    return {a.invW, (w1 * y2 - y1 * w2) * inverse, (x1 * w2 - w1 * x2) * inverse,
+            0.5 - static_cast<double>(a.x) / kSub, 0.5 - static_cast<double>(a.y) / kSub};
 }
 
 struct Setup {
@@ -175,7 +175,7 @@ void clipAndFill(const Band& band, const Viewport& view, const ClipPoint& a, con
     polygon = clipPolygon(polygon, [gy](const ClipPoint& p) { return gy * p.w - p.y; });
     std::array<ScreenVertex, kMaxPolygon> screen;
     for (int i = 0; i < polygon.count; ++i) {
-        if (!(polygon.points[i].w > 0)) return;
+        if (!(polygon.points[i].w > kMinW)) return;
         screen[i] = project(view, polygon.points[i], 0);
     }
     for (int i = 1; i + 1 < polygon.count; ++i) fillTriangle(band, screen[0], screen[i], screen[i + 1], id);

@@ -20,10 +20,13 @@ struct ScreenVertex {
     double invW;
 };
 
+// One division a vertex: multiplying by 1 / w is as exact as dividing for
+// positions rounded to 1/256 pixel.
 inline ScreenVertex project(const Viewport& view, const ClipPoint& c, uint32_t code) {
     constexpr double scale = 1 << kSubPixelBits;
-    return {static_cast<int32_t>(std::floor(view.screenX(c) * scale + 0.5)),
-            static_cast<int32_t>(std::floor(view.screenY(c) * scale + 0.5)), code, 1.0 / c.w};
+    const double invW = 1.0 / c.w;
+    return {static_cast<int32_t>(std::floor((c.x * invW + 1.0) * view.halfWidth * scale + 0.5)),
+            static_cast<int32_t>(std::floor((1.0 - c.y * invW) * view.halfHeight * scale + 0.5)), code, invW};
 }
 
 // Rows rowBegin ... rowEnd - 1 of the buffers, which are `width` wide.

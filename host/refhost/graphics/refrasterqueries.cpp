@@ -36,7 +36,7 @@ bool visibleTriangle(const RefRaster& raster, const Viewport& view, const std::a
     uint32_t all = ~0u;
     for (const ClipPoint& corner : c) {
         const uint32_t code = view.outcode(corner);
-        if ((code & (kNonFinite | kNear)) != 0 || !(corner.w > 0)) return false;
+        if ((code & (kNonFinite | kNear)) != 0 || !(corner.w > kMinW)) return false;
         all &= code;
     }
     if ((all & kOutsideFrustum) != 0 || !frontFacing(view, c)) return false;

@@ -25,8 +25,9 @@
 class RefRaster {
 public:
     // How a triangle's pixels are found: 8 x 8 tiles rejected or accepted
-    // whole (the normal way), or every pixel of its bounding box tested (the
-    // baseline the benchmark measures against). Both give the same buffers.
+    // whole (the normal way; a triangle within a tile's size just tests its
+    // box), or every pixel of its bounding box tested (the baseline the
+    // benchmark measures against). Both give the same buffers.
     enum class Fill { Tiled, BoundingBox };
 
     // Widths and heights are clamped to 1 ... kMaxSize.
@@ -42,7 +43,8 @@ public:
     // Draws `triangleCount` triangles, three vertex indices each into `xyz`
     // (x, y, z per vertex; every index must have its vertex there); triangle
     // k writes id k + 1. A triangle with a negative index draws nothing.
-    // `threads` (at least 1 is used) split the rows into bands, one per thread.
+    // Up to `threads` threads (at least 1) share the work; the rows are drawn
+    // in bands, each by one thread at a time.
     void drawTriangles(const double* xyz, const int32_t* triangles, int32_t triangleCount,
                        const TesMatrix& worldToClip, int32_t threads, Fill fill = Fill::Tiled);
     // Writes the pixel under each point inside the frustum (-w <= x, y, z <= w,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 #include "refrasterfill.h"
@@ -21,7 +22,11 @@ void runPieces(int32_t threads, int32_t pieces, const Work& work) {
         for (int32_t piece = next++; piece < pieces; piece = next++) work(piece);
     };
     std::vector<std::thread> helpers;
-    for (int32_t helper = 1; helper < std::min(threads, pieces); ++helper) helpers.emplace_back(worker);
+    try {
+        for (int32_t helper = 1; helper < std::min(threads, pieces); ++helper) helpers.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // Fewer threads than asked for: the ones there take every piece.
+    }
     worker();
     for (std::thread& helper : helpers) helper.join();
 }

@@ -100,7 +100,9 @@ void BM_CoverageRender(benchmark::State& state, int32_t threads, RefRaster::Fill
 
 }  // namespace
 
-BENCHMARK_CAPTURE(BM_CoverageRender, optimised, 2, RefRaster::Fill::Tiled)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CoverageRender, optimised, 2, RefRaster::Fill::Tiled)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_CoverageRender, naive, 1, RefRaster::Fill::BoundingBox)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);

@@ -36,9 +36,9 @@ int32_t share(int32_t total, int32_t piece, int32_t pieces) {
     return static_cast<int32_t>(int64_t{total} * piece / pieces);
 }
 
-// The largest index of triangles begin ... end - 1 (-1 for none): the vertex
-// count. A triangle with a negative index is skipped, so the count only has
-// to cover the others. Four running maxima keep the loop from waiting on
+// The largest index of triangles begin ... end - 1 (-1 for none); one more
+// is the vertex count. A triangle with a negative index is skipped, so the
+// count only has to cover the others. Four running maxima keep the loop from waiting on
 // itself.
 int32_t largestIndex(const int32_t* triangles, int32_t begin, int32_t end) {
     int32_t largest[4] = {-1, -1, -1, -1};
@@ -53,8 +53,8 @@ int32_t largestIndex(const int32_t* triangles, int32_t begin, int32_t end) {
 // Screen positions of vertices begin ... end - 1. A vertex that needs
 // clipping keeps only its outcode: the few triangles through it are clipped
 // from their clip coordinates, computed again.
-void transformVertices(const Viewport& view, const double* xyz, const TesMatrix& worldToClip, int32_t begin, int32_t end,
-               ScreenVertex* screen) {
+void transformVertices(const Viewport& view, const double* xyz, const TesMatrix& worldToClip, int32_t begin,
+                       int32_t end, ScreenVertex* screen) {
     for (int32_t i = begin; i < end; ++i) {
         const ClipPoint c = toClip(worldToClip, xyz + int64_t{i} * 3);
         const uint32_t code = view.outcode(c);
@@ -107,7 +107,8 @@ private:
             PixelBox box{0, 0, 0, height_ - 1};
             if ((any & kNeedsClip) == 0 && !frontBox(a, b, c, buffer_.width, 0, height_, box)) continue;
             const int32_t first = bandOf(box.minY), last = bandOf(box.maxY);
-            for (int32_t band = first; band <= last; ++band) bins_[static_cast<size_t>(run) * bands_ + band].push_back(k);
+            std::vector<int32_t>* bins = &bins_[static_cast<size_t>(run) * bands_];
+            for (int32_t band = first; band <= last; ++band) bins[band].push_back(k);
         }
     }
 
@@ -132,12 +133,13 @@ private:
                 if (((a.code | b.code | c.code) & kNeedsClip) == 0) {
                     fillTriangle(rows, a, b, c, k + 1);
                 } else {
-                    const auto clip = [this](int32_t index) { return toClip(worldToClip_, xyz_ + int64_t{index} * 3); };
-                    clipAndFill(rows, view_, clip(corner[0]), clip(corner[1]), clip(corner[2]), k + 1);
+                    clipAndFill(rows, view_, clipPoint(corner[0]), clipPoint(corner[1]), clipPoint(corner[2]), k + 1);
                 }
             }
         }
     }
+
+    ClipPoint clipPoint(int32_t index) const { return toClip(worldToClip_, xyz_ + int64_t{index} * 3); }
 
     const Band buffer_;
     const Viewport view_;
@@ -150,7 +152,7 @@ private:
     const int32_t bands_;  // of rows
     const int32_t height_;
     std::unique_ptr<ScreenVertex[]> screen_;
-    std::vector<std::vector<int32_t>> bins_;  // part by band
+    std::vector<std::vector<int32_t>> bins_;  // run by band
 };
 
 }  // namespace
@@ -178,7 +180,8 @@ void RefRaster::drawTriangles(const double* xyz, const int32_t* triangles, int32
                               const TesMatrix& worldToClip, int32_t threads, Fill fill) {
     if (triangleCount <= 0) return;
     const Band buffer{ids_.data(), depths_.data(), width_, 0, height_, fill};
-    TriangleDraw(buffer, xyz, triangles, triangleCount, worldToClip, std::clamp(threads, 1, height_), height_).run();
+    const int32_t used = std::clamp(threads, 1, kMaxThreads);
+    TriangleDraw(buffer, xyz, triangles, triangleCount, worldToClip, used, height_).run();
 }
 
 void RefRaster::drawPoints(const double* xyz, int32_t count, const TesMatrix& worldToClip) {

@@ -32,6 +32,7 @@ public:
 
     // Widths and heights are clamped to 1 ... kMaxSize.
     static constexpr int32_t kMaxSize = 1 << 16;
+    static constexpr int32_t kMaxThreads = 64;
 
     RefRaster(int32_t width, int32_t height);
 
@@ -43,8 +44,8 @@ public:
     // Draws `triangleCount` triangles, three vertex indices each into `xyz`
     // (x, y, z per vertex; every index must have its vertex there); triangle
     // k writes id k + 1. A triangle with a negative index draws nothing.
-    // Up to `threads` threads (at least 1) share the work; the rows are drawn
-    // in bands, each by one thread at a time.
+    // Up to `threads` threads (1 ... kMaxThreads) share the work; the rows
+    // are drawn in bands, each by one thread at a time.
     void drawTriangles(const double* xyz, const int32_t* triangles, int32_t triangleCount,
                        const TesMatrix& worldToClip, int32_t threads, Fill fill = Fill::Tiled);
     // Writes the pixel under each point inside the frustum (-w <= x, y, z <= w,

@@ -9,8 +9,8 @@ namespace {
 constexpr int64_t kSub = int64_t{1} << kSubPixelBits;
 constexpr int32_t kTile = 8;
 
-// An edge function, exact in 64 bits: positive inside, and 0 on the edge only
-// where the top-left rule gives the pixel to this triangle.
+// An edge function, exact in 64 bits: not negative inside; on the edge itself
+// only where the top-left rule gives the pixel to this triangle.
 struct Edge {
     int64_t atOrigin;  // at the centre of pixel (0, 0)
     int64_t stepX, stepY;

@@ -35,7 +35,7 @@ std::vector<uint8_t> refPicture(const RefRaster& raster, const std::vector<float
         const size_t index = static_cast<size_t>(id - 1);
         // Kept above a third, so that faces seen edge-on still show.
         const float light = 0.35f + 0.65f * (index < shading.size() ? shading[index] : 1.0f);
-        const bool green = selected(id);
+        const bool green = selected && selected(id);
         rgb[i * 3] = static_cast<uint8_t>(light * (green ? 60 : 200));
         rgb[i * 3 + 1] = static_cast<uint8_t>(light * (green ? 230 : 200));
         rgb[i * 3 + 2] = static_cast<uint8_t>(light * (green ? 60 : 200));

@@ -15,6 +15,6 @@ std::vector<float> refShading(const double* xyz, const int32_t* triangles, int32
                               const TesMatrix& worldToCamera);
 
 // Three bytes a pixel, row by row from the top. Ids beyond `shading` (points)
-// are drawn at full brightness.
+// are drawn at full brightness. An empty `selected` selects nothing.
 std::vector<uint8_t> refPicture(const RefRaster& raster, const std::vector<float>& shading,
                                 const std::function<bool(int32_t id)>& selected);

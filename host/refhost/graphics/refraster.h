@@ -25,12 +25,14 @@
 class RefRaster {
 public:
     // How a triangle's pixels are found: 8 x 8 tiles rejected or accepted
-    // whole (the normal way), or every pixel of its bounding box tested (the
-    // baseline the benchmark measures against). Both give the same buffers.
+    // whole (the normal way; a triangle within a tile's size just tests its
+    // box), or every pixel of its bounding box tested (the baseline the
+    // benchmark measures against). Both give the same buffers.
     enum class Fill { Tiled, BoundingBox };
 
     // Widths and heights are clamped to 1 ... kMaxSize.
     static constexpr int32_t kMaxSize = 1 << 16;
+    static constexpr int32_t kMaxThreads = 64;
 
     RefRaster(int32_t width, int32_t height);
 
@@ -42,8 +44,9 @@ public:
     // Draws `triangleCount` triangles, three vertex indices each into `xyz`
     // (x, y, z per vertex; every index must have its vertex there); triangle
     // k writes id firstId + k, so that several meshes can share the buffers.
-    // A triangle with a negative index draws nothing. `threads` (at least 1
-    // is used) split the rows into bands, one per thread.
+    // A triangle with a negative index draws nothing. Up to `threads` threads
+    // (1 ... kMaxThreads) share the work; the rows are drawn in bands, each by
+    // one thread at a time.
     void drawTriangles(const double* xyz, const int32_t* triangles, int32_t triangleCount,
                        const TesMatrix& worldToClip, int32_t threads, Fill fill = Fill::Tiled, int32_t firstId = 1);
     // Writes the pixel under each point inside the frustum (-w <= x, y, z <= w,

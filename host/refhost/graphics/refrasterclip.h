@@ -21,6 +21,9 @@ constexpr uint32_t kOutsideFrustum = kLeft | kRight | kBottom | kTop | kNear | k
 constexpr uint32_t kNeedsClip = 64;  // behind the near plane or outside the guard band
 constexpr uint32_t kNonFinite = 128;
 
+// The smallest w drawn: 1 / w then stays far inside the range of a float.
+constexpr double kMinW = 1e-30;
+
 inline ClipPoint toClip(const TesMatrix& m, const double* p) {
     const double* r = m.data();
     return {r[0] * p[0] + r[1] * p[1] + r[2] * p[2] + r[3], r[4] * p[0] + r[5] * p[1] + r[6] * p[2] + r[7],
@@ -45,7 +48,7 @@ struct Viewport {
         if (!(std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z) && std::isfinite(c.w))) return kNonFinite;
         uint32_t code = (c.x < -c.w ? kLeft : 0u) | (c.x > c.w ? kRight : 0u) | (c.y < -c.w ? kBottom : 0u) |
                         (c.y > c.w ? kTop : 0u) | (c.z < -c.w ? kNear : 0u) | (c.z > c.w ? kFar : 0u);
-        const bool inGuard = c.w > 0 && std::fabs(c.x) <= guardX * c.w && std::fabs(c.y) <= guardY * c.w;
+        const bool inGuard = c.w > kMinW && std::fabs(c.x) <= guardX * c.w && std::fabs(c.y) <= guardY * c.w;
         if ((code & kNear) != 0 || !inGuard) code |= kNeedsClip;
         return code;
     }
@@ -57,9 +60,9 @@ struct Viewport {
     }
 };
 
-// Inside the frustum, as drawn points must be.
+// Inside the frustum, as drawn points must be, and not too near the eye's plane.
 inline bool insideFrustum(const Viewport& view, const ClipPoint& c) {
-    return c.w > 0 && (view.outcode(c) & (kOutsideFrustum | kNonFinite)) == 0;
+    return c.w > kMinW && (view.outcode(c) & (kOutsideFrustum | kNonFinite)) == 0;
 }
 
 }  // namespace refraster

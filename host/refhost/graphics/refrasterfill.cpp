@@ -9,8 +9,8 @@ namespace {
 constexpr int64_t kSub = int64_t{1} << kSubPixelBits;
 constexpr int32_t kTile = 8;
 
-// An edge function, exact in 64 bits: positive inside, and 0 on the edge only
-// where the top-left rule gives the pixel to this triangle.
+// An edge function, exact in 64 bits: not negative inside; on the edge itself
+// only where the top-left rule gives the pixel to this triangle.
 struct Edge {
     int64_t atOrigin;  // at the centre of pixel (0, 0)
     int64_t stepX, stepY;
@@ -38,15 +38,15 @@ DepthPlane depthPlane(const ScreenVertex& a, const ScreenVertex& b, const Screen
     const double x1 = static_cast<double>(b.x - a.x) / kSub, y1 = static_cast<double>(b.y - a.y) / kSub;
     const double x2 = static_cast<double>(c.x - a.x) / kSub, y2 = static_cast<double>(c.y - a.y) / kSub;
     const double w1 = b.invW - a.invW, w2 = c.invW - a.invW;
-    const double det = x1 * y2 - y1 * x2;
-    return {a.invW, (w1 * y2 - y1 * w2) / det, (x1 * w2 - w1 * x2) / det, 0.5 - static_cast<double>(a.x) / kSub,
-            0.5 - static_cast<double>(a.y) / kSub};
+    const double inverse = 1.0 / (x1 * y2 - y1 * x2);
+    return {a.invW, (w1 * y2 - y1 * w2) * inverse, (x1 * w2 - w1 * x2) * inverse,
+            0.5 - static_cast<double>(a.x) / kSub, 0.5 - static_cast<double>(a.y) / kSub};
 }
 
 struct Setup {
     std::array<Edge, 3> edges;
     DepthPlane depth;
-    int32_t minX, maxX, minY, maxY;  // pixels whose centres may be inside, within the band
+    PixelBox box;
 };
 
 // Pixels i with a centre i * kSub + kSub / 2 in [low, high].
@@ -81,10 +81,11 @@ void fillRect(const Band& band, const Setup& s, int32_t id, int32_t x0, int32_t 
 // Walks the 8 x 8 tiles of the box: a tile wholly outside one edge is
 // skipped, one wholly inside all three is filled without edge tests.
 void fillTiles(const Band& band, const Setup& s, int32_t id) {
-    for (int32_t ty = s.minY - s.minY % kTile; ty <= s.maxY; ty += kTile) {
-        const int32_t y0 = std::max(ty, s.minY), y1 = std::min(ty + kTile - 1, s.maxY);
-        for (int32_t tx = s.minX - s.minX % kTile; tx <= s.maxX; tx += kTile) {
-            const int32_t x0 = std::max(tx, s.minX), x1 = std::min(tx + kTile - 1, s.maxX);
+    const PixelBox& box = s.box;
+    for (int32_t ty = box.minY - box.minY % kTile; ty <= box.maxY; ty += kTile) {
+        const int32_t y0 = std::max(ty, box.minY), y1 = std::min(ty + kTile - 1, box.maxY);
+        for (int32_t tx = box.minX - box.minX % kTile; tx <= box.maxX; tx += kTile) {
+            const int32_t x0 = std::max(tx, box.minX), x1 = std::min(tx + kTile - 1, box.maxX);
             bool outside = false, partial = false;
             for (const Edge& e : s.edges) {
                 const int64_t value = e.at(x0, y0), across = e.stepX * (x1 - x0), down = e.stepY * (y1 - y0);
@@ -98,25 +99,31 @@ void fillTiles(const Band& band, const Setup& s, int32_t id) {
 
 }  // namespace
 
-void fillTriangle(const Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int32_t id) {
-    const int64_t minY = std::min({a.y, b.y, c.y}), maxY = std::max({a.y, b.y, c.y});
-    Setup s;
-    s.minY = std::max(firstCentre(minY), band.rowBegin);
-    s.maxY = std::min(lastCentre(maxY), band.rowEnd - 1);
-    if (s.minY > s.maxY) return;
+bool frontBox(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int32_t width, int32_t rowBegin,
+              int32_t rowEnd, PixelBox& box) {
+    box.minY = std::max(firstCentre(std::min({a.y, b.y, c.y})), rowBegin);
+    box.maxY = std::min(lastCentre(std::max({a.y, b.y, c.y})), rowEnd - 1);
+    if (box.minY > box.maxY) return false;
     // Counter-clockwise on the screen is clockwise with y down: a negative area.
     const int64_t area = (int64_t{b.x} - a.x) * (int64_t{c.y} - a.y) - (int64_t{b.y} - a.y) * (int64_t{c.x} - a.x);
-    if (area >= 0) return;
-    const int64_t minX = std::min({a.x, b.x, c.x}), maxX = std::max({a.x, b.x, c.x});
-    s.minX = std::max(firstCentre(minX), 0);
-    s.maxX = std::min(lastCentre(maxX), band.width - 1);
-    if (s.minX > s.maxX) return;
+    if (area >= 0) return false;
+    box.minX = std::max(firstCentre(std::min({a.x, b.x, c.x})), 0);
+    box.maxX = std::min(lastCentre(std::max({a.x, b.x, c.x})), width - 1);
+    return box.minX <= box.maxX;
+}
+
+void fillTriangle(const Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int32_t id) {
+    Setup s;
+    if (!frontBox(a, b, c, band.width, band.rowBegin, band.rowEnd, s.box)) return;
     s.edges = {edge(a, c), edge(c, b), edge(b, a)};
     s.depth = depthPlane(a, c, b);
-    if (band.fill == RefRaster::Fill::Tiled) {
+    const PixelBox& box = s.box;
+    // Most triangles of a fine mesh fit in a tile: testing tiles would not pay.
+    const bool small = box.maxX - box.minX < kTile && box.maxY - box.minY < kTile;
+    if (band.fill == RefRaster::Fill::Tiled && !small) {
         fillTiles(band, s, id);
     } else {
-        fillRect(band, s, id, s.minX, s.maxX, s.minY, s.maxY, true);
+        fillRect(band, s, id, box.minX, box.maxX, box.minY, box.maxY, true);
     }
 }
 
@@ -168,7 +175,7 @@ void clipAndFill(const Band& band, const Viewport& view, const ClipPoint& a, con
     polygon = clipPolygon(polygon, [gy](const ClipPoint& p) { return gy * p.w - p.y; });
     std::array<ScreenVertex, kMaxPolygon> screen;
     for (int i = 0; i < polygon.count; ++i) {
-        if (!(polygon.points[i].w > 0)) return;
+        if (!(polygon.points[i].w > kMinW)) return;
         screen[i] = project(view, polygon.points[i], 0);
     }
     for (int i = 1; i + 1 < polygon.count; ++i) fillTriangle(band, screen[0], screen[i], screen[i + 1], id);

@@ -20,10 +20,13 @@ struct ScreenVertex {
     double invW;
 };
 
+// One division a vertex: multiplying by 1 / w is as exact as dividing for
+// positions rounded to 1/256 pixel.
 inline ScreenVertex project(const Viewport& view, const ClipPoint& c, uint32_t code) {
     constexpr double scale = 1 << kSubPixelBits;
-    return {static_cast<int32_t>(std::floor(view.screenX(c) * scale + 0.5)),
-            static_cast<int32_t>(std::floor(view.screenY(c) * scale + 0.5)), code, 1.0 / c.w};
+    const double invW = 1.0 / c.w;
+    return {static_cast<int32_t>(std::floor((c.x * invW + 1.0) * view.halfWidth * scale + 0.5)),
+            static_cast<int32_t>(std::floor((1.0 - c.y * invW) * view.halfHeight * scale + 0.5)), code, invW};
 }
 
 // Rows rowBegin ... rowEnd - 1 of the buffers, which are `width` wide.
@@ -34,6 +37,15 @@ struct Band {
     int32_t rowBegin, rowEnd;
     RefRaster::Fill fill;
 };
+
+// The pixels whose centres a triangle may cover, within rows rowBegin ...
+// rowEnd - 1 and columns 0 ... width - 1; false when it is back-facing or
+// surely covers none of them.
+struct PixelBox {
+    int32_t minX, maxX, minY, maxY;
+};
+bool frontBox(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int32_t width, int32_t rowBegin,
+              int32_t rowEnd, PixelBox& box);
 
 // Draws a triangle whose vertices are in front of the near plane and inside
 // the guard band, unless it is back-facing or covers no pixel centre.

@@ -36,7 +36,7 @@ bool visibleTriangle(const RefRaster& raster, const Viewport& view, const std::a
     uint32_t all = ~0u;
     for (const ClipPoint& corner : c) {
         const uint32_t code = view.outcode(corner);
-        if ((code & (kNonFinite | kNear)) != 0 || !(corner.w > 0)) return false;
+        if ((code & (kNonFinite | kNear)) != 0 || !(corner.w > kMinW)) return false;
         all &= code;
     }
     if ((all & kOutsideFrustum) != 0 || !frontFacing(view, c)) return false;
@@ -50,7 +50,8 @@ bool visibleTriangle(const RefRaster& raster, const Viewport& view, const std::a
 
 std::vector<int32_t> RefRaster::picked(int32_t x, int32_t y, int32_t width, int32_t height) const {
     const int64_t x0 = std::max(x, 0), y0 = std::max(y, 0);
-    const int64_t x1 = std::min(int64_t{x} + width, int64_t{width_}), y1 = std::min(int64_t{y} + height, int64_t{height_});
+    const int64_t x1 = std::min(int64_t{x} + width, int64_t{width_});
+    const int64_t y1 = std::min(int64_t{y} + height, int64_t{height_});
     std::vector<int32_t> found;
     for (int64_t row = y0; row < y1; ++row) {
         for (int64_t column = x0; column < x1; ++column) {

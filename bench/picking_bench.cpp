@@ -119,12 +119,12 @@ int32_t bruteForceTriangle(const Sphere& sphere, const RefPickRay& ray) {
 }
 
 int32_t bruteForcePoint(const std::vector<double>& xyz, const RefPickProjector& projector, double x, double y) {
-    double bestPixels = kRefPointPickPixels, bestDepth = std::numeric_limits<double>::infinity();
+    double bestPixels = kRefPointPickPixels * kRefPointPickPixels, bestDepth = std::numeric_limits<double>::infinity();
     int32_t best = -1;
     for (size_t i = 0; i < xyz.size() / 3; ++i) {
         double px = 0, py = 0, depth = 0;
         if (!projector.project(&xyz[3 * i], &px, &py, &depth)) continue;
-        const double pixels = std::hypot(px - x, py - y);
+        const double pixels = (px - x) * (px - x) + (py - y) * (py - y);  // squared
         if (pixels < bestPixels || (pixels == bestPixels && depth < bestDepth)) {
             bestPixels = pixels, bestDepth = depth, best = static_cast<int32_t>(i);
         }

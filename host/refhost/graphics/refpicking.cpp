@@ -81,6 +81,16 @@ struct RefMeshPicker::Scene {
 
 namespace {
 
+// Where the ray meets the plane of the triangle, in double precision (the
+// scene found the triangle in single); `fallback` for a ray along the plane.
+TesVector crossing(const RefPickRay& ray, const TesVector& a, const TesVector& b, const TesVector& c,
+                   const TesVector& fallback) {
+    const TesVector normal = cross(b - a, c - a);
+    const double along = dot(normal, ray.direction);
+    if (along == 0) return fallback;
+    return ray.origin + ray.direction * (dot(normal, a - ray.origin) / along);
+}
+
 bool indicesInRange(const int32_t* triangles, int32_t triangleCount, int32_t vertexCount) {
     return std::all_of(triangles, triangles + 3 * static_cast<int64_t>(triangleCount),
                        [vertexCount](int32_t index) { return index >= 0 && index < vertexCount; });
@@ -165,11 +175,9 @@ RefPickHit RefMeshPicker::pick(const RefPickCamera& camera, double x, double y, 
     rtcIntersect1(scene_->scene, &context, &query);
     if (query.hit.geomID == RTC_INVALID_GEOMETRY_ID) return result;
 
-    // The point from the barycentric coordinates on the double vertices.
     const int32_t* corners = scene_->triangles + 3 * static_cast<int64_t>(query.hit.primID);
-    const double u = query.hit.u, v = query.hit.v;
-    result.point = at(scene_->xyz, corners[0]) * (1.0 - u - v) + at(scene_->xyz, corners[1]) * u +
-                   at(scene_->xyz, corners[2]) * v;
+    const TesVector a = at(scene_->xyz, corners[0]), b = at(scene_->xyz, corners[1]), c = at(scene_->xyz, corners[2]);
+    result.point = crossing(ray, a, b, c, a * (1.0 - query.hit.u - query.hit.v) + b * query.hit.u + c * query.hit.v);
     result.id = static_cast<int32_t>(query.hit.primID);
     result.distance = (result.point - ray.origin).length();
     result.hit = true;

@@ -74,7 +74,8 @@ public:
     // False for an index out of range, a coordinate that is not finite, or a
     // scene Embree refused; such a picker never hits.
     bool good() const { return scene_ != nullptr; }
-    // The first triangle along the click's ray.
+    // The first triangle along the click's ray; the point is where the ray
+    // meets that triangle's plane, in double precision.
     RefPickHit pick(const RefPickCamera& camera, double x, double y, const TesMatrix& pose) const;
 
 private:
@@ -94,7 +95,8 @@ public:
     bool good() const { return tree_ != nullptr; }
     // The point whose position is nearest the click, within
     // kRefPointPickPixels; of equally near ones the one nearer the eye.
-    // An affine pose only (else no hit).
+    // An affine pose only (else no hit); the tree speeds up poses that keep
+    // angles (rotation, uniform scale, translation), others test every point.
     RefPickHit pick(const RefPickCamera& camera, double x, double y, const TesMatrix& pose) const;
 
 private:

@@ -7,7 +7,6 @@
 #include <limits>
 #include <vector>
 
-
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();

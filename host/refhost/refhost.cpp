@@ -35,7 +35,8 @@ RefHost::RefHost(const RefHostOptions& options)
       memChecker_(new RefMemChecker), progress_(new RefProgress), random_(new RefRandom),
       pointArrayFactory_(new RefRealPArrayFactory), pointColors_(new RefPointExtraInfo),
       preselect_(new RefPreselectMgr), selectors_(std::make_shared<RefSelectorRegistry>()),
-      commandAccess_(new RefCommandAccess(document_.get(), views_.get(), graphics_.get())) {
+      commandAccess_(new RefCommandAccess(document_.get(), views_.get(), graphics_.get())),
+      picking_(new RefPickOnModel(views_.get(), graphics_.get())) {
     manager_->addService(memoryManager_.get(), {"ITesMManager"});
     manager_->addService(errors_.get(), {"ITesErrorService"});
     manager_->addService(asserts_.get(), {"ITesAssertHandlerCB"});
@@ -66,7 +67,17 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addServiceFactory("ITesFeatureSelectorWidget", [selectors = selectors_] {
         return static_cast<ITesUnknown*>(static_cast<ITesFeatureSelectorWidget*>(selectors->create()));
     });
+    registerComputation();
     refSeedSettings(*this);
+}
+
+// The aligner, its input, the normal calculator and the pick on a model.
+void RefHost::registerComputation() {
+    manager_->addService(aligner_.get(), {"IAligner"});
+    manager_->addServiceFactory("IAligner_Input_Dummy",
+                                [] { return static_cast<ITesUnknown*>(new RefAlignerInput); });
+    manager_->addService(normals_.get(), {"IPointNormalCalculator"});
+    manager_->addService(picking_.get(), {"ITesPickOnModel"});
 }
 
 // The views, the theme of stored views, the layout, the camera animator,

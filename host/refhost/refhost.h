@@ -29,6 +29,9 @@
 #include "infrastructure/refrandom.h"
 #include "document/refcommandaccess.h"
 #include "gui/refselection.h"
+#include "computation/refaligner.h"
+#include "computation/refnormals.h"
+#include "graphics/refpicking.h"
 
 struct RefLoadedComponent {
     bool good = false;
@@ -94,6 +97,11 @@ public:
     RefPreselectMgr& preselect() { return *preselect_; }
     RefSelectorRegistry& selectors() { return *selectors_; }
     RefCommandAccess& commandAccess() { return *commandAccess_; }
+    // "IAligner" (each lookup of "IAligner_Input_Dummy" makes a new input),
+    // "IPointNormalCalculator" and "ITesPickOnModel".
+    RefAligner& aligner() { return *aligner_; }
+    RefPointNormalCalculator& normals() { return *normals_; }
+    RefPickOnModel& picking() { return *picking_; }
 
     // Reads the translation table at `path` (format in reftranslator.h); the
     // first success offers "ITesTranslatorService", so a host that never loads
@@ -124,6 +132,7 @@ public:
 private:
     void offerPoolOnce();
     void registerViews();
+    void registerComputation();
 
     RefHostOptions options_;
     IPtr<RefComponentManager> manager_;
@@ -162,6 +171,9 @@ private:
     // Shared with the selector factory, which the manager may keep longer.
     std::shared_ptr<RefSelectorRegistry> selectors_;
     IPtr<RefCommandAccess> commandAccess_;
+    IPtr<RefAligner> aligner_{new RefAligner};
+    IPtr<RefPointNormalCalculator> normals_{new RefPointNormalCalculator};
+    IPtr<RefPickOnModel> picking_;
     std::string failure_;
 };
 

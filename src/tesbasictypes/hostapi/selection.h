@@ -1,6 +1,6 @@
 // Selection and picking: the host's preselection (what the mouse would pick,
-// highlighted before the click) and the feature selectors that commands embed
-// in their panels.
+// highlighted before the click), the feature selectors that commands embed
+// in their panels, and the pick of a point on an object.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,8 @@
 
 class IGfxMouseEvent;
 class ITesKeyEvent;
+class ITesObject;
+struct TesVector;
 
 // Decides whether the preselection may offer an object. The meaning of the
 // kind and the three values is the host's.
@@ -79,4 +81,17 @@ public:
     // The CAD face of the selection; -1 before a face was picked.
     virtual int32_t faceIndex() = 0;
     virtual void clearSelection() = 0;
+};
+
+// "ITesPickOnModel": the point of an object under a click, through the camera
+// of the pane the user works in.
+class ITesPickOnModel : public virtual ITesUnknown {
+public:
+    // The click the next pick looks through; the service keeps a reference.
+    virtual void setEvent(IGfxMouseEvent* event) = 0;
+    // The point of `object` under the click, in the object's own (model)
+    // coordinates: the first surface hit on a mesh, the point nearest the
+    // click within a few pixels on a point set. False, leaving *point as it
+    // was, when there is no event or the click misses the object.
+    virtual bool pick(ITesObject* object, TesVector* point) = 0;
 };

@@ -11,12 +11,14 @@
 #include <fstream>
 #include <string_view>
 
+#include "document/refmeshtext.h"
 #include "document/refply.h"
 #include "session/reflines.h"
 
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// The blanks the OBJ library splits words at.
 constexpr std::string_view kBlanks = " \t";
 // The library counts the vertices of a polygon in a byte.
 constexpr size_t kMostPolygonVertices = 255;
@@ -48,17 +50,6 @@ bool readText(const std::string& path, std::string& text, std::string& error) {
     return true;
 }
 
-std::vector<std::string_view> splitBlanks(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t start = line.find_first_not_of(kBlanks);
-    while (start != std::string_view::npos) {
-        const size_t end = std::min(line.find_first_of(kBlanks, start), line.size());
-        words.push_back(line.substr(start, end - start));
-        start = line.find_first_not_of(kBlanks, end);
-    }
-    return words;
-}
-
 // A decimal number with a finite value, as the whole word.
 bool isFiniteNumber(std::string_view word) {
     if (word.size() > 1 && word[0] == '+' && word[1] != '-') word.remove_prefix(1);
@@ -77,7 +68,7 @@ std::string scanObjLines(std::string_view text, const std::string& path, ObjLine
     int number = 0;
     for (size_t start = 0; start < text.size();) {
         const size_t end = std::min(text.find_first_of("\r\n", start), text.size());
-        const std::vector<std::string_view> words = splitBlanks(text.substr(start, end - start));
+        const std::vector<std::string_view> words = refMeshWords(text.substr(start, end - start), kBlanks);
         start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
         ++number;
         const std::string_view statement = words.empty() ? std::string_view() : words[0];

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t\v\f\r";
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -57,13 +56,13 @@ bool refMeshNextLine(std::string_view text, size_t& position, std::string_view& 
     return true;
 }
 
-std::vector<std::string_view> refMeshWords(std::string_view line) {
+std::vector<std::string_view> refMeshWords(std::string_view line, std::string_view blanks) {
     std::vector<std::string_view> words;
-    size_t start = line.find_first_not_of(kBlanks);
+    size_t start = line.find_first_not_of(blanks);
     while (start != std::string_view::npos) {
-        const size_t end = std::min(line.find_first_of(kBlanks, start), line.size());
+        const size_t end = std::min(line.find_first_of(blanks, start), line.size());
         words.push_back(line.substr(start, end - start));
-        start = line.find_first_not_of(kBlanks, end);
+        start = line.find_first_not_of(blanks, end);
     }
     return words;
 }

@@ -15,8 +15,11 @@
 // `position` moves past the line end. False at the end of the text.
 bool refMeshNextLine(std::string_view text, size_t& position, std::string_view& line);
 
-// The words of a line, separated by blanks (space, tab, vertical tab, form feed, CR).
-std::vector<std::string_view> refMeshWords(std::string_view line);
+// Space, tab, vertical tab, form feed and CR.
+inline constexpr std::string_view kRefMeshBlanks = " \t\v\f\r";
+
+// The words of a line, separated by any of `blanks`.
+std::vector<std::string_view> refMeshWords(std::string_view line, std::string_view blanks = kRefMeshBlanks);
 
 // A decimal number as the whole word, with the value strtod gives it (a
 // literal beyond the range of double is an infinity or a zero); "nan" and

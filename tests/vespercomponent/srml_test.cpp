@@ -35,16 +35,6 @@ TEST_F(SrmlModel, NewObjectsStartUnset) {
     EXPECT_TRUE(document->recipes().empty());
 }
 
-TEST_F(SrmlModel, ClassesAnswerTheirOwnNames) {
-    for (const auto& [id, name] : {std::pair{kSRMLClassId, "SRML"}, {kSRMLRecipeClassId, "SRMLRecipe"},
-                                   {kSRMLModelDataClassId, "SRMLModelData"}, {kSRMLScanAngleClassId, "SRMLScanAngle"},
-                                   {kSRMLScanPropertiesClassId, "SRMLScanProperties"}}) {
-        const IPtr<ITesUnknown> object = pluginMake(id);
-        ASSERT_TRUE(object) << name;
-        EXPECT_STREQ(object->className(), name);
-    }
-}
-
 TEST(SrmlRecipe, RenameSetsTheEditorsDefaultsOnlyWhenAsked) {
     IPtr<SRMLRecipe> recipe(new SRMLRecipe);
     recipe->rename(TesString(u"Plain"), false);

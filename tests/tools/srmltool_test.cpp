@@ -133,7 +133,7 @@ TEST_F(SrmlTool, CheckNamesTheFirstBrokenRuleWithItsLine) {
 }
 
 // The example files are already in the writer's form; a file that does not
-// read fails without leaving a file (a place that cannot be written: srmloutput_test).
+// read or a place that cannot be written fails without leaving a file.
 TEST_F(SrmlTool, RoundTripWritesWhatThePluginReadsBack) {
     const std::string out = folder.narrowFile("out.srml");
     ASSERT_EQ(run("roundtrip " + kUntidy + " " + out).exitCode, 0);
@@ -145,6 +145,9 @@ TEST_F(SrmlTool, RoundTripWritesWhatThePluginReadsBack) {
     const std::string broken = write("broken.srml", "<SRML><Model/></SRML>");
     EXPECT_EQ(run("roundtrip " + broken + " " + folder.narrowFile("x.srml")).exitCode, 1);
     EXPECT_FALSE(std::filesystem::exists(folder.file("x.srml")));
+    const ToolRun unwritable = run("roundtrip " + example + " " + folder.narrowFile("no/folder/x.srml"));
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_NE(unwritable.output.find("cannot write the file"), std::string::npos) << unwritable.output;
 }
 
 TEST_F(SrmlTool, NewPutsEveryScannerOnEachAngle) {

@@ -329,8 +329,6 @@ TEST(RealPArray, VertexArrayHoldsTheArrayAndKeepsTheCountAtCreation) {
     float single[3];
     vertices->vertex(1, single);
     EXPECT_EQ(single[0], 4.0f);
-    EXPECT_STREQ(vertices->className(), "VertexArrayImp");
-    EXPECT_EQ(tesQuery<VertexArrayImp>(vertices.get(), "VertexArrayImp"), vertices.get());
     vertices.reset();
     EXPECT_EQ(array->refCount(), references);
 }

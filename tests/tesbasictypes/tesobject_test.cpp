@@ -3,13 +3,8 @@
 #include "enumeration.h"
 #include "iptr.h"
 #include "infrastructure/refcomponentmanager.h"
-#include "neldatareceiver.h"
-#include "progress.h"
 #include "servicelookup.h"
 #include "tesclcbinary.h"
-#include "tesfileread.h"
-#include "tesfilewrite.h"
-#include "translator.h"
 
 namespace {
 
@@ -96,23 +91,6 @@ TEST(TesObject, QueryAnswersClassNameRootAndInterfaces) {
         EXPECT_EQ(out, row.face) << row.name;
     }
     EXPECT_EQ(object.refCount(), 0u);
-}
-
-// Library classes behind the object model answer their own class name.
-TEST(TesObject, LibraryClassesAnswerTheirOwnNames) {
-    const std::pair<IPtr<ITesUnknown>, const char*> rows[] = {
-        {IPtr<ITesUnknown>(new TesFileRead), "TesFileRead"},
-        {IPtr<ITesUnknown>(new TesFileWrite), "TesFileWrite"},
-        {IPtr<ITesUnknown>(new NelDataReceiver), "NelDataReceiver"},
-        {IPtr<ITesUnknown>(new ITesProgressObject), "ITesProgressObject"},
-        {IPtr<ITesUnknown>(new TesClcBinary(nullptr, 0)), "TesClcBinary"},
-        {IPtr<ITesUnknown>(new TesTrivialTranslator), "TesTrivialTranslator"},
-    };
-    for (const auto& [object, name] : rows) {
-        EXPECT_STREQ(object->className(), name);
-        EXPECT_NE(tesQuery<void>(object.get(), name), nullptr) << name;
-        EXPECT_EQ(tesQuery<void>(object.get(), "NoSuchName"), nullptr) << name;
-    }
 }
 
 TEST(TesObject, ClcBinaryHoldsItsOwnCopy) {

@@ -30,8 +30,6 @@ TEST(CompBaseCmd, DefaultsOfEverySlot) {
     EXPECT_FALSE(command->isAvailable(nullptr));
     EXPECT_TRUE(command->start() && command->isInteractive() && command->onOk() && command->onCancel());
     EXPECT_EQ(command->repeatCount(), 1);
-    EXPECT_STREQ(command->className(), "CompBaseCmd");
-    EXPECT_STREQ(IPtr<RichCommand>(new RichCommand)->className(), "CompBaseCmdInt");
     EXPECT_FALSE(command->applyEnabled() || command->okEnabled() || command->cancelEnabled() || command->undoEnabled());
     IPtr<PlainContainer> container(new PlainContainer);
     EXPECT_EQ(command->setContainer(container.get()), container.get());

@@ -17,8 +17,6 @@ TEST(Component, BaseComponentDiffersOnlyInNameAndVersion) {
     EXPECT_EQ(base->version(), nullptr);
     EXPECT_STREQ(staticBase->version(), kComponentVersion);
     EXPECT_NE(tesQuery<void>(base.get(), "TesBaseComponent"), nullptr);
-    EXPECT_STREQ(base->className(), "TesBaseComponent");
-    EXPECT_STREQ(staticBase->className(), "TesStaticBaseComponent");
     EXPECT_EQ(tesQuery<void>(base.get(), "TesStaticBaseComponent"), nullptr);
     auto* internal = tesQuery<ITesCompInternal>(base.get(), "ITesCompInternal");
     ASSERT_NE(internal, nullptr);

@@ -30,7 +30,6 @@ TEST(DefineView, NewViewNames) {
         std::string views;
         const char* expected;
     } rows[] = {
-        {"", "items=[\"View 1\"] selection=0"},
         {views({"View 1", "View 7", "Front"}), "\"Front\", \"View 8\"] selection=3"},
         {views({"View 0x1F"}), "\"View 32\"]"},
         {views({"View 010"}), "\"View 9\"]"},

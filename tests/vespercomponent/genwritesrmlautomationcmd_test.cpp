@@ -20,8 +20,6 @@ TEST(SrmlAutomation, ScriptTable) {
         int32_t angle;
         const char* expected;
     } rows[] = {
-        {u"C:\\scans\\rig.srml", u"Fine", 0.05, 5, "srmlPath = \"C:\\\\scans\\\\rig.srml\"\nrecipeName = \"Fine\"\n"
-                                                     "distanceTol = 0.050000\nangleTol = 5\n"},
         {u"/d/SRMLPATH.srml", u"r", 1, 0, "srmlPath = \"/d/SRMLPATH.srml\""},
         {u"/d/RECIPENAME.srml", u"Fine", 1, 0, "srmlPath = \"/d/Fine.srml\""},
         {u"p", u"Say \"hi\"", 1, 0, "recipeName = \"Say \"hi\"\""},

@@ -115,6 +115,12 @@ TEST(NelCString, LessComparesUnsignedBytesWithNullFirst) {
     EXPECT_FALSE(NelCString("ab") == "abc");
 }
 
+TEST(NelCString, HashOverSignedBytes) {
+    EXPECT_EQ(NelCString().hash(), 0u);
+    EXPECT_EQ(NelCString("").hash(), 5381u);
+    EXPECT_EQ(NelCString("a\xff").hash(), (5381u * 33 + 'a') * 33 - 1);
+}
+
 TEST(NelCString, IsPrimeAgreesWithTrialDivision) {
     for (uint32_t n = 0; n < 100000; ++n) {
         bool prime = true;  // the library's rule counts 0 and 1 in

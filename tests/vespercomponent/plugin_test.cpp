@@ -45,6 +45,17 @@ TEST_F(Plugin, ClassesAndTheServiceClassAreRegisteredOnce) {
     EXPECT_EQ(host().manager().serviceClasses().count("ITesMatrixWidget"), 1u);
 }
 
+TEST_F(Plugin, TestServiceNameBreakFlagAndClassName) {
+    internal()->setTestServiceName("tester");
+    EXPECT_STREQ(internal()->testServiceName(), "tester");
+    internal()->setTestServiceName("");
+    const bool original = internal()->breakEnabled();
+    internal()->setBreakEnabled(!original);
+    EXPECT_EQ(internal()->breakEnabled(), !original);
+    internal()->setBreakEnabled(original);
+    EXPECT_STREQ(component()->className(), "TesStaticBaseComponent");
+}
+
 TEST_F(Plugin, DescriptorIsOneLastingBlob) {
     ITesClcBinary* descriptor = component()->descriptor();
     ASSERT_NE(descriptor, nullptr);

@@ -49,7 +49,7 @@ TEST(NelCString, AccessAndSearchesAtTheEnds) {
         {"null text", hello.find(nullptr), 0},               {"empty text in null", none.find(""), 0},
         {"last whole text", hello.rfind("hello"), 0},        {"last text too long", hello.rfind("hello!"), -1},
         {"last empty text", hello.rfind(""), 5},             {"last empty in null", none.rfind(""), 0},
-        {"text from its position", hello.find("l", 3), 3},   {"last char", hello.rfind('l'), 3},
+        {"text from its position", hello.find("l", 3), 3},   {"text ending at the end", hello.find("lo", 3), 3},   {"last char", hello.rfind('l'), 3},
     };
     for (const auto& [name, result, expected] : rows) EXPECT_EQ(result, expected) << name;
     std::vector<std::string> reports;
@@ -74,7 +74,7 @@ TEST(NelCString, ReplaceAndMid) {
     const NelCString text("abcdef");
     const std::tuple<NelCString, const char*> rows[] = {
         {text.mid(4, 10), "ef"},   {text.mid(0, INT32_MAX), "abcdef"}, {text.mid(5, 1), "f"}, {text.mid(6, 1), nullptr},
-        {text.mid(-1, 2), nullptr}, {text.mid(2, -3), nullptr},        {none.mid(0, 3), nullptr},
+        {text.mid(-1, 2), nullptr}, {text.mid(2, -3), nullptr},        {text.mid(2, 0), nullptr},        {none.mid(0, 3), nullptr},
     };
     for (const auto& [piece, expected] : rows) EXPECT_STREQ(piece.data(), expected);
 }

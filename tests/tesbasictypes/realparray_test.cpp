@@ -163,9 +163,10 @@ TEST(RealPArray, MaxAbsCoordinateIsAtLeast1em16AndPassesOverNaN) {
 }
 
 TEST(RealPArray, EqualityWantsSameCountPointsAndColours) {
-    TesVectorArray a = pointsOf({{1, 2, 3}}), b = pointsOf({{1, 2, 4}, {5, 5, 5}});
+    TesVectorArray a = pointsOf({{1, 2, 3}}), b = pointsOf({{1, 2, 3}, {5, 5, 5}});
     EXPECT_FALSE(a == b) << "counts differ";
     b.removeLast(1);
+    b.set(1, 1, 2, 4);
     EXPECT_FALSE(a == b) << "points differ";
     b.set(1, 1, 2, 3);
     EXPECT_TRUE(a == b) << "what lies beyond the count does not matter";
@@ -222,6 +223,7 @@ TEST(RealPArray, ColourAccessGoesThroughEntryIndexMinusOne) {
     EXPECT_TRUE(array.pointAndGray(1, out));
     EXPECT_EQ(out[0], 1.0f);
     EXPECT_NEAR(out[3], 0.3f, 1e-6f) << "red";
+    EXPECT_TRUE(array.pointAndGray(3, out)) << "the last";
     EXPECT_FALSE(array.pointAndGray(4, out)) << "beyond the count";
     EXPECT_FALSE(pointsOf({{1, 2, 3}}).pointAndGray(1, out)) << "no colours";
 }

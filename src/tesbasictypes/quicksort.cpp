@@ -1,75 +1,17 @@
 #include "quicksort.h"
 
-#include <utility>
+#include "quicksorter.h"
 
 namespace {
 
-constexpr int32_t kTemporary = -1;
-// Ranges this short are finished by insertion.
-constexpr int32_t kInsertionLength = 12;
-
-class Sorter {
+// The steps through the two callback interfaces.
+class VirtualSteps {
 public:
-    Sorter(QuickSort_Compare& compare, QuickSort_Assign& assign) : compare_(compare), assign_(assign) {}
-
-    void sort(int32_t first, int32_t last) {
-        // Recursing into the shorter part keeps the depth below log2(n).
-        while (last - first + 1 > kInsertionLength) {
-            const int32_t pivot = partition(first, last);
-            if (pivot - first < last - pivot) {
-                sort(first, pivot - 1);
-                first = pivot + 1;
-            } else {
-                sort(pivot + 1, last);
-                last = pivot - 1;
-            }
-        }
-        insertion(first, last);
-    }
+    VirtualSteps(QuickSort_Compare& compare, QuickSort_Assign& assign) : compare_(compare), assign_(assign) {}
+    int compare(int32_t i, int32_t j) { return compare_.compare(i, j); }
+    void assign(int32_t destination, int32_t source) { assign_.assign(destination, source); }
 
 private:
-    void swap(int32_t a, int32_t b) {
-        if (a == b) return;
-        assign_.assign(kTemporary, a);
-        assign_.assign(a, b);
-        assign_.assign(b, kTemporary);
-    }
-
-    bool less(int32_t a, int32_t b) { return compare_.compare(a, b) < 0; }
-
-    // Leaves the median of first, middle and last at `last`.
-    void medianToLast(int32_t first, int32_t last) {
-        const int32_t middle = first + (last - first) / 2;
-        if (less(middle, first)) swap(middle, first);
-        if (less(last, first)) swap(last, first);
-        if (less(middle, last)) swap(middle, last);
-    }
-
-    // The pivot stays at `last` while both scans run, so every comparison is
-    // between two real elements; both scans stop on equal elements, which
-    // splits runs of equal keys evenly. Returns the pivot's final index.
-    int32_t partition(int32_t first, int32_t last) {
-        medianToLast(first, last);
-        int32_t low = first;
-        int32_t high = last - 1;
-        while (true) {
-            while (low < last && less(low, last)) ++low;
-            while (high > low && less(last, high)) --high;
-            if (low >= high) break;
-            swap(low, high);
-            ++low;
-            --high;
-        }
-        swap(low, last);
-        return low;
-    }
-
-    void insertion(int32_t first, int32_t last) {
-        for (int32_t i = first + 1; i <= last; ++i) {
-            for (int32_t j = i; j > first && less(j, j - 1); --j) swap(j, j - 1);
-        }
-    }
-
     QuickSort_Compare& compare_;
     QuickSort_Assign& assign_;
 };
@@ -81,5 +23,6 @@ QuickSort_Assign::~QuickSort_Assign() = default;
 
 void tesQuickSort(int32_t first, int32_t last, QuickSort_Compare& compare, QuickSort_Assign& assign) {
     if (first < 0 || last <= first) return;
-    Sorter(compare, assign).sort(first, last);
+    VirtualSteps steps(compare, assign);
+    tesquicksort::QuickSorter<VirtualSteps>(steps).sort(first, last);
 }

@@ -33,11 +33,6 @@ constexpr int32_t kColorPiece = 1024;
 
 const TesVector kOrigin{};
 
-int compareCoordinate(double a, double b) {
-    if (a < b) return -1;
-    return a > b ? 1 : 0;
-}
-
 // Calls run(first, end) for each stretch of entries 0 ... entries - 1 with no
 // bit set in `skip`.
 template <class Run>
@@ -107,9 +102,7 @@ int RealPArray::Compare::compare(int32_t i, int32_t j) {
     TesVector b;
     array_->get(i, a);
     array_->get(j, b);
-    if (const int order = compareCoordinate(a.x, b.x)) return order;
-    if (const int order = compareCoordinate(a.y, b.y)) return order;
-    return compareCoordinate(a.z, b.z);
+    return order(a, b);
 }
 
 void RealPArray::Assign::assign(int32_t destination, int32_t source) {

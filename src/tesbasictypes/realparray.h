@@ -31,8 +31,21 @@ public:
     public:
         explicit Compare(const IRealPArray* array) : array_(array) {}
         int compare(int32_t i, int32_t j) override;
+        // The order compare gives points a and b; inline for the direct
+        // sort of TesVectorArray.
+        static int order(const TesVector& a, const TesVector& b) {
+            if (const int byX = coordinateOrder(a.x, b.x)) return byX;
+            if (const int byY = coordinateOrder(a.y, b.y)) return byY;
+            return coordinateOrder(a.z, b.z);
+        }
+        const IRealPArray* array() const { return array_; }
 
     private:
+        static int coordinateOrder(double a, double b) {
+            if (a < b) return -1;
+            return a > b ? 1 : 0;
+        }
+
         const IRealPArray* array_;
     };
 
@@ -40,6 +53,9 @@ public:
     public:
         explicit Assign(IRealPArray* array) : array_(array) {}
         void assign(int32_t destination, int32_t source) override;
+        IRealPArray* array() const { return array_; }
+        // The point held for index -1.
+        TesVector& temporary() { return temporary_; }
 
     private:
         IRealPArray* array_;

@@ -197,7 +197,30 @@ private:
 };
 
 template <class Unit>
+bool isWildcardSymbol(Unit unit) {
+    return unit == Unit('*') || unit == Unit('?') || unit == Unit('[') || unit == Unit(']');
+}
+
+// A match must spell out the pattern's literal units before its first and
+// after its last "*", "?", "[" or "]": each of those positions is reached
+// only from the one before it, by that very unit. Checking both ends first
+// turns most misses away before the states are set up.
+template <class Unit>
+bool literalEndsFit(std::basic_string_view<Unit> pattern, std::basic_string_view<Unit> text) {
+    size_t head = 0;
+    for (; head < pattern.size() && !isWildcardSymbol(pattern[head]); ++head) {
+        if (head >= text.size() || text[head] != pattern[head]) return false;
+    }
+    if (head == pattern.size()) return true;  // no wildcard: the matcher compares the lengths
+    for (size_t p = pattern.size(), t = text.size(); !isWildcardSymbol(pattern[p - 1]); --p, --t) {
+        if (t == 0 || text[t - 1] != pattern[p - 1]) return false;
+    }
+    return true;
+}
+
+template <class Unit>
 bool matchWildcard(std::basic_string_view<Unit> pattern, std::basic_string_view<Unit> text) {
+    if (!literalEndsFit(pattern, text)) return false;
     if (pattern.size() <= kShortPattern) return matchShort(pattern, text);
     return LongMatcher<Unit>(pattern).matches(text);
 }

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <typeinfo>
 #include <utility>
 
 #include "binio.h"
 #include "queryinterface.h"
+#include "quicksorter.h"
 
 namespace {
 
@@ -139,13 +141,14 @@ void TesVectorArray::reserve(int32_t count) { growTo(count); }
 
 IRealPArray* TesVectorArray::clone() const { return new TesVectorArray(*this); }
 
-TesVector TesVectorArray::fetch(int64_t index) const {
+// fetch and store are inline: the direct sort steps below go through them.
+inline TesVector TesVectorArray::fetch(int64_t index) const {
     if (index < 0 || index >= capacity_) return kOrigin;
     const TesVector* entries = chunk(pageOf(index));
     return entries != nullptr ? entries[offsetOf(index)] : kOrigin;
 }
 
-bool TesVectorArray::store(int64_t index, const TesVector& point) {
+inline bool TesVectorArray::store(int64_t index, const TesVector& point) {
     if (index < 0 || index > kMaxIndex) return false;
     growTo(index + 1);
     const int32_t page = pageOf(index);
@@ -318,3 +321,36 @@ bool TesVectorArray::read(BinInput& in) {
 }
 
 bool TesVectorArray::isVectorArrayMagic(int32_t word) { return BinMagic(word).tag() == kMagicTag; }
+
+// RealPArray::Compare and RealPArray::Assign on the array's own storage.
+class TesVectorArraySortSteps {
+public:
+    TesVectorArraySortSteps(TesVectorArray& array, TesVector& temporary) : array_(array), temporary_(temporary) {}
+
+    int compare(int32_t i, int32_t j) const { return RealPArray::Compare::order(array_.fetch(i), array_.fetch(j)); }
+
+    void assign(int32_t destination, int32_t source) {
+        const TesVector point = source != tesquicksort::kTemporary ? array_.fetch(source) : temporary_;
+        if (destination == tesquicksort::kTemporary) {
+            temporary_ = point;
+        } else {
+            array_.store(destination, point);
+        }
+    }
+
+private:
+    TesVectorArray& array_;
+    TesVector& temporary_;
+};
+
+void tesQuickSort(int32_t first, int32_t last, RealPArray::Compare& compare, RealPArray::Assign& assign) {
+    auto* array = dynamic_cast<TesVectorArray*>(assign.array());
+    const bool own = array != nullptr && typeid(*array) == typeid(TesVectorArray) && compare.array() == assign.array();
+    if (!own) {
+        tesQuickSort(first, last, static_cast<QuickSort_Compare&>(compare), static_cast<QuickSort_Assign&>(assign));
+        return;
+    }
+    if (first < 0 || last <= first) return;
+    TesVectorArraySortSteps steps(*array, assign.temporary());
+    tesquicksort::QuickSorter<TesVectorArraySortSteps>(steps).sort(first, last);
+}

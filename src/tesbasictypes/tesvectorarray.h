@@ -112,6 +112,8 @@ public:
     static bool isVectorArrayMagic(int32_t word);
 
 private:
+    friend class TesVectorArraySortSteps;
+
     TesVector fetch(int64_t index) const;
     bool store(int64_t index, const TesVector& point);
     // Storage and capacity for `elements` elements (at most kMaxElements).
@@ -125,3 +127,9 @@ private:
     int32_t count_ = 0;
     int32_t capacity_ = 0;
 };
+
+// tesQuickSort with RealPArray's steps. When both steps work on one
+// TesVectorArray (not a subclass, which may store points its own way), its
+// points are compared and moved without virtual calls, in the same order and
+// with the same results; otherwise the steps are called as tesQuickSort does.
+void tesQuickSort(int32_t first, int32_t last, RealPArray::Compare& compare, RealPArray::Assign& assign);

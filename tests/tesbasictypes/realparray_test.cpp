@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <utility>
@@ -126,6 +127,27 @@ TEST(RealPArray, QuickSortStepsSortThePointsAndLeaveElementZero) {
     tesQuickSort(1, array.count(), compare, assign);
     EXPECT_TRUE(array == pointsOf({{1, 2, -1}, {1, 2, 3}, {1, 5, 0}, {2, 0, 0}}));
     EXPECT_EQ(array.at(0), TesVector());
+}
+
+// The direct steps on a TesVectorArray leave every bit of every point as the
+// virtual steps do, with NaNs, -0 and ties among them.
+TEST(RealPArray, QuickSortOnTheLibrarysOwnArrayMatchesTheVirtualSteps) {
+    TesVectorArray direct;
+    for (int32_t i = 0; i < 3000; ++i) {
+        direct.add(TesVector(i % 7 ? (i * 37) % 11 : kNaN, (i * 13) % 5, i % 3 ? 0.0 : -0.0));
+    }
+    TesVectorArray throughVirtuals(direct);
+    RealPArray::Compare compare(&direct);
+    RealPArray::Assign assign(&direct);
+    RealPArray::Compare virtualCompare(&throughVirtuals);
+    RealPArray::Assign virtualAssign(&throughVirtuals);
+    tesQuickSort(1, direct.count(), compare, assign);
+    tesQuickSort(1, direct.count(), static_cast<QuickSort_Compare&>(virtualCompare), virtualAssign);
+    for (int32_t i = 0; i <= direct.count(); ++i) {
+        const TesVector a = direct.at(i);
+        const TesVector b = throughVirtuals.at(i);
+        ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << i;
+    }
 }
 
 TEST(RealPArray, BoundingBoxOfASelectionPassesOverNaNAndBitsOutsideTheCount) {

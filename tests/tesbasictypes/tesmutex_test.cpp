@@ -67,6 +67,27 @@ TEST(TesMutex, LockForWaitsAtLeastOneMillisecondAndWakesWhenTheHolderReleases) {
     EXPECT_TRUE(mutex.lockFor(kPatience) && mutex.unlock());
 }
 
+// Lockers that find the mutex held sleep until it is free; a holder thread
+// that ends holding it wakes them too.
+TEST(TesMutex, ContendedLockersTakeTurnsAndAnEndingHolderWakesThem) {
+    TesMutex mutex;
+    int counter = 0;
+    std::vector<std::jthread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 5000; ++i) EXPECT_TRUE(mutex.lock() && ++counter && mutex.unlock());
+        });
+    }
+    threads.clear();
+    EXPECT_EQ(counter, 20000);
+    std::atomic<bool> held{false};
+    std::jthread holder([&] {
+        held = mutex.lock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the lock below is asleep by now
+    });
+    EXPECT_TRUE(waitUntil([&] { return held.load(); }) && mutex.lock() && mutex.unlock());
+}
+
 // Escaped bytes and cut long names must not make two names one mutex.
 TEST(TesMutexNamed, AnyBytesNameADistinctMutexThatLastsWhileAHandleIsOpen) {
     const std::string stem = uniqueName("n");

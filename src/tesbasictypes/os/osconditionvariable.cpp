@@ -21,7 +21,7 @@ bool releaseAndPark(TesOsConditionVariable& variable, TesOsMutex* mutex, uint32_
         variable.waiters.remove(waiter);
         return false;
     }
-    return variable.waiters.park(variable.lock, waiter, tesOsDeadlineAfter(milliseconds));
+    return variable.waiters.park(hold, waiter, tesOsDeadlineAfter(milliseconds));
 }
 
 }  // namespace

@@ -54,6 +54,6 @@ TesOsWait tesOsEventWait(TesOsEvent* event, uint32_t milliseconds) {
     if (milliseconds == 0) return TesOsWait::timeout;
     TesOsWaiter waiter;
     event->waiters.push(waiter);
-    const bool granted = event->waiters.park(event->lock, waiter, tesOsDeadlineAfter(milliseconds));
+    const bool granted = event->waiters.park(hold, waiter, tesOsDeadlineAfter(milliseconds));
     return granted ? TesOsWait::acquired : TesOsWait::timeout;
 }

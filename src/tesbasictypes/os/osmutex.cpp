@@ -2,13 +2,16 @@
 
 #include <new>
 
+#include "osfutexmutex.h"
 #include "osownedmutex.h"
 #include "ossharedmutex.h"
 
+// Unnamed mutexes take the futex mutex of this process; named ones the robust
+// pthread mutex in shared memory, whose holder's death the kernel reports.
 struct TesOsMutex {
-    TesOsOwnedMutex* owned = nullptr;    // &own, or the one in shared memory
-    TesOsOwnedMutex own;
+    TesOsFutexMutex local;
     TesOsSharedMutex* shared = nullptr;  // named mutexes only
+    TesOsOwnedMutex* owned = nullptr;    // the one in shared memory
 };
 
 namespace {
@@ -27,16 +30,7 @@ TesOsMutex* openShared(const char* name, bool create, bool inheritable) {
 
 }  // namespace
 
-TesOsMutex* tesOsMutexCreate() {
-    auto* handle = new (std::nothrow) TesOsMutex;
-    if (handle == nullptr) return nullptr;
-    if (!tesOsOwnedMutexInit(handle->own, false)) {
-        delete handle;
-        return nullptr;
-    }
-    handle->owned = &handle->own;
-    return handle;
-}
+TesOsMutex* tesOsMutexCreate() { return new (std::nothrow) TesOsMutex; }
 
 TesOsMutex* tesOsMutexCreateNamed(const char* name, bool inheritable) { return openShared(name, true, inheritable); }
 
@@ -47,20 +41,23 @@ void tesOsMutexClose(TesOsMutex* handle) {
     if (handle->shared != nullptr) {
         tesOsSharedMutexClose(handle->shared);
     } else {
-        tesOsOwnedMutexDestroy(handle->own);
+        tesOsFutexMutexDestroy(handle->local);
     }
     delete handle;
 }
 
 TesOsWait tesOsMutexWait(TesOsMutex* handle, uint32_t milliseconds) {
     if (handle == nullptr) return TesOsWait::failed;
+    if (handle->shared == nullptr) return tesOsFutexMutexWait(handle->local, milliseconds);
     const TesOsWait result = tesOsOwnedMutexWait(*handle->owned, milliseconds);
-    if (handle->shared != nullptr && tesOsWaitAcquired(result)) tesOsSharedMutexNoteAcquired(handle->shared);
+    if (tesOsWaitAcquired(result)) tesOsSharedMutexNoteAcquired(handle->shared);
     return result;
 }
 
 bool tesOsMutexRelease(TesOsMutex* handle) {
-    if (handle == nullptr || !tesOsOwnedMutexRelease(*handle->owned)) return false;
-    if (handle->shared != nullptr) tesOsSharedMutexNoteReleased(handle->shared);
+    if (handle == nullptr) return false;
+    if (handle->shared == nullptr) return tesOsFutexMutexRelease(handle->local);
+    if (!tesOsOwnedMutexRelease(*handle->owned)) return false;
+    tesOsSharedMutexNoteReleased(handle->shared);
     return true;
 }

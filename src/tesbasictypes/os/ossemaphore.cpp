@@ -20,8 +20,8 @@ bool takeFree(TesOsSemaphore& semaphore) {
     return true;
 }
 
-TesOsWait parkQueued(TesOsSemaphore& semaphore, TesOsWaiter& waiter, uint32_t milliseconds) {
-    const bool granted = semaphore.waiters.park(semaphore.lock, waiter, tesOsDeadlineAfter(milliseconds));
+TesOsWait parkQueued(TesOsSemaphore& semaphore, TesOsLock& hold, TesOsWaiter& waiter, uint32_t milliseconds) {
+    const bool granted = semaphore.waiters.park(hold, waiter, tesOsDeadlineAfter(milliseconds));
     return granted ? TesOsWait::acquired : TesOsWait::timeout;
 }
 
@@ -49,7 +49,7 @@ TesOsWait tesOsSemaphoreWait(TesOsSemaphore* semaphore, uint32_t milliseconds) {
     if (milliseconds == 0) return TesOsWait::timeout;
     TesOsWaiter waiter;
     semaphore->waiters.push(waiter);
-    return parkQueued(*semaphore, waiter, milliseconds);
+    return parkQueued(*semaphore, hold, waiter, milliseconds);
 }
 
 bool tesOsSemaphoreRelease(TesOsSemaphore* semaphore, int32_t count, int32_t* previousCount) {
@@ -80,5 +80,5 @@ TesOsWait tesOsSemaphoreReleaseMutexAndWait(TesOsMutex* mutex, TesOsSemaphore* s
         semaphore->waiters.remove(waiter);
         return TesOsWait::timeout;
     }
-    return parkQueued(*semaphore, waiter, milliseconds);
+    return parkQueued(*semaphore, hold, waiter, milliseconds);
 }

@@ -1,7 +1,6 @@
 #include "oswaitlist.h"
 
-#include <cerrno>
-
+#include "osfutex.h"
 #include "oswait.h"
 
 namespace {
@@ -33,18 +32,8 @@ TesOsDeadline tesOsDeadlineAfter(uint32_t milliseconds) {
 
 timespec tesOsRealtimeAfter(uint32_t milliseconds) { return clockAfter(CLOCK_REALTIME, milliseconds); }
 
-TesOsWaiter::TesOsWaiter() {
-    pthread_condattr_t attributes;
-    pthread_condattr_init(&attributes);
-    pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
-    pthread_cond_init(&wake_, &attributes);
-    pthread_condattr_destroy(&attributes);
-}
-
-TesOsWaiter::~TesOsWaiter() { pthread_cond_destroy(&wake_); }
-
 void TesOsWaitList::push(TesOsWaiter& waiter) {
-    waiter.granted_ = false;
+    waiter.granted_.store(0, std::memory_order_relaxed);
     waiter.next_ = nullptr;
     waiter.previous_ = tail_;
     if (tail_ != nullptr) {
@@ -74,8 +63,10 @@ bool TesOsWaitList::grantFirst() {
     TesOsWaiter* first = head_;
     if (first == nullptr) return false;
     remove(*first);
-    first->granted_ = true;
-    pthread_cond_signal(&first->wake_);
+    // Once granted the waiter may return and its memory go; a wake that lands
+    // on the reused word is spurious, and futex waiters check again.
+    first->granted_.store(1, std::memory_order_release);
+    tesOsFutexWake(first->granted_, 1);
     return true;
 }
 
@@ -83,14 +74,15 @@ void TesOsWaitList::grantAll() {
     while (grantFirst()) continue;
 }
 
-bool TesOsWaitList::park(pthread_mutex_t& lock, TesOsWaiter& waiter, const TesOsDeadline& deadline) {
-    while (!waiter.granted_) {
-        if (deadline.unlimited) {
-            pthread_cond_wait(&waiter.wake_, &lock);
-        } else if (pthread_cond_timedwait(&waiter.wake_, &lock, &deadline.at) == ETIMEDOUT) {
-            break;
-        }
+bool TesOsWaitList::park(TesOsLock& hold, TesOsWaiter& waiter, const TesOsDeadline& deadline) {
+    hold.unlock();
+    bool timedOut = false;
+    while (waiter.granted_.load(std::memory_order_acquire) == 0 && !timedOut) {
+        timedOut = !tesOsFutexWait(waiter.granted_, 0, deadline);
     }
-    if (!waiter.granted_) remove(waiter);
-    return waiter.granted_;
+    if (waiter.granted_.load(std::memory_order_acquire) != 0) return true;
+    hold.lock();
+    const bool granted = waiter.granted_.load(std::memory_order_acquire) != 0;
+    if (!granted) remove(waiter);
+    return granted;
 }

@@ -17,6 +17,9 @@
 #include "srmlscanproperties.h"
 #include "tempfolder.h"
 
+// The fixture takes the name of the unit under test, which the namespace
+// keeps apart from the class itself.
+namespace coverage {
 namespace {
 
 constexpr const char* kRig =
@@ -64,7 +67,7 @@ struct Outcome {
     BitVector selection;
 };
 
-class CameraSelectionTest : public PluginTest {
+class CameraSelection : public PluginTest {
 protected:
     void SetUp() override {
         PluginTest::SetUp();
@@ -89,7 +92,7 @@ protected:
         Outcome result;
         const size_t before = host().graphicsDocument().notifications().size();
         {
-            CameraSelection selection;
+            ::CameraSelection selection;
             selection.setUp(&reference(), document.modelData());
             selection.visibleFromRecipe(recipe.get(), result.seen);
             result.changed = selection.selectOnModel(result.seen, false);
@@ -101,7 +104,7 @@ protected:
     }
 };
 
-TEST_F(CameraSelectionTest, WhatTheFlaggedScannersSee) {
+TEST_F(CameraSelection, WhatTheFlaggedScannersSee) {
     const auto top = [](const TesVector& v) { return v.z > 0.99; };
     const auto upperBox = [](const TesVector& v) { return v.z > -3; };
     const struct {
@@ -134,7 +137,7 @@ TEST_F(CameraSelectionTest, WhatTheFlaggedScannersSee) {
 
 // The model's selection is replaced by an empty result once; a second run
 // finds it equal and tells nobody.
-TEST_F(CameraSelectionTest, EmptyResultReplacesTheSelectionOnce) {
+TEST_F(CameraSelection, EmptyResultReplacesTheSelectionOnce) {
     load(std::string(kRig) + "geometry box 2 2 2\n");
     BitVector old;
     old.set(3);
@@ -150,7 +153,7 @@ TEST_F(CameraSelectionTest, EmptyResultReplacesTheSelectionOnce) {
 
 // Growth adds visible neighbours of the picked triangles, only with the
 // mesh's connectivity; a fine sphere has triangles below a pixel.
-TEST_F(CameraSelectionTest, GrowthNeedsConnectivity) {
+TEST_F(CameraSelection, GrowthNeedsConnectivity) {
     load(std::string(kRig) + "geometry sphere 4 400000\n");
     const Outcome grown = select({{0, {{0, true}}}});
     const RefRenderLog log = host().visBuffers().lastLog();
@@ -163,7 +166,7 @@ TEST_F(CameraSelectionTest, GrowthNeedsConnectivity) {
     EXPECT_EQ(seen, host().visBuffers().lastLog()[0].picked);
 }
 
-TEST_F(CameraSelectionTest, PointsAreSelectedOnThePointModel) {
+TEST_F(CameraSelection, PointsAreSelectedOnThePointModel) {
     load("object RefObject type Point\n"
          "subcsys Turntable origin 0 0 0 x 1 0 0 y 0 1 0 z 0 0 1\n"
          "subcsys Above origin 0 0 10 x 1 0 0 y 0 -1 0 z 0 0 -1\n"
@@ -175,7 +178,7 @@ TEST_F(CameraSelectionTest, PointsAreSelectedOnThePointModel) {
 
 // The camera sits at the literal pose scanner x (turntable x Rz(a) x
 // turntable^-1) at every angle, and the user's view is back afterwards.
-TEST_F(CameraSelectionTest, CameraTakesTheLiteralPose) {
+TEST_F(CameraSelection, CameraTakesTheLiteralPose) {
     load("object RefObject type Mesh\n"
          "subcsys Turntable origin 3 1 -2 x 1 0 0 y 0 0.6 0.8 z 0 -0.8 0.6\n"
          "subcsys Above origin 0 0 10 x 1 0 0 y 0 -1 0 z 0 0 -1\n"
@@ -202,7 +205,7 @@ TEST_F(CameraSelectionTest, CameraTakesTheLiteralPose) {
 
 // The session runner's pictures of a run: one per render, named by the
 // scanner and angle the camera stood at, and $OUT/ names shown as such.
-TEST_F(CameraSelectionTest, SessionsPictureTheRun) {
+TEST_F(CameraSelection, SessionsPictureTheRun) {
     load(std::string(kRig) + "geometry box 2 2 2\n");
     select({{0, {{0, true}}}, {90, {{1, true}, {0, true}}}});
     TempFolder folder;
@@ -236,7 +239,7 @@ TEST_F(CameraSelectionTest, SessionsPictureTheRun) {
 // Without a visibility buffer factory every pose is skipped: the result is
 // empty and replaces the selection. Service pointers are settled once per
 // process, hence a fresh one.
-TEST_F(CameraSelectionTest, WithoutBufferFactoryNothingIsSeen) {
+TEST_F(CameraSelection, WithoutBufferFactoryNothingIsSeen) {
     EXPECT_IN_FRESH_PROCESS([] {
         host().manager().removeService("IGfxPickVisBufferFact");
         load(std::string(kRig) + "geometry box 2 2 2\n");
@@ -251,3 +254,4 @@ TEST_F(CameraSelectionTest, WithoutBufferFactoryNothingIsSeen) {
 }
 
 }  // namespace
+}  // namespace coverage

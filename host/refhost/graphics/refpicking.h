@@ -126,8 +126,7 @@ public:
     void setEvent(IGfxMouseEvent* event) override { event_ = event; }
     bool pick(ITesObject* object, TesVector* point) override;
 
-    // The hit of the last successful pick.
-    const RefPickHit& lastHit() const { return lastHit_; }
+    // Drops every picker and the objects they keep: the document was replaced.
     void forget() { pickers_.clear(); }
 
 private:
@@ -138,5 +137,4 @@ private:
     IGenGfxService* graphics_;
     IPtr<IGfxMouseEvent> event_;
     std::map<ITesObject*, std::shared_ptr<Pickers>> pickers_;
-    RefPickHit lastHit_;
 };

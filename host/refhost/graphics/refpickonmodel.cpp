@@ -74,7 +74,6 @@ bool RefPickOnModel::pick(ITesObject* object, TesVector* point) {
     const RefPickCamera view{camera->orientation(), camera->projection()};
     const RefPickHit hit = pickers->pick(view, x, y, graphics_->objectTransform(object));
     if (!hit.hit) return false;
-    lastHit_ = hit;
     *point = hit.point;
     return true;
 }

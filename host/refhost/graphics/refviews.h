@@ -104,9 +104,6 @@ public:
     // The main view or an off-screen view of this host.
     IView* replaceCurrentView(IView* view) override;
 
-    // The off-screen view shown instead of the main one, or null.
-    RefOffscreenView* offscreen() const { return tesQuery<RefOffscreenView>(current_.get(), "RefOffscreenView"); }
-
 private:
     RefViewMgr* views_;
     IPtr<RefView> main_;

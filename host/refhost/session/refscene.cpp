@@ -201,6 +201,9 @@ RefSceneResult refLoadSceneLines(RefHost& host, const RefLineFile& file, const s
 // A scene file describes the whole document: what was there goes first.
 RefSceneResult refLoadScene(RefHost& host, const std::string& path) {
     RefLineFile file = refReadLines(path);
-    if (file.good) host.document().clear();
+    if (file.good) {
+        host.document().clear();
+        host.picking().forget();
+    }
     return refLoadSceneLines(host, file, path);
 }

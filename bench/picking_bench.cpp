@@ -161,10 +161,9 @@ void BuildBvh_Cloud(benchmark::State& state) {
     state.counters["MiB"] = kept;
 }
 
-void Pick_MeshBvh(benchmark::State& state) {
-    const Sphere& sphere = mesh();
-    const RefMeshPicker picker(sphere.vertices.data(), static_cast<int32_t>(sphere.vertices.size() / 3),
-                               sphere.triangles.data(), sphere.triangleCount());
+// Picks at the clicks in turn and reports the share that hit.
+template <class Picker>
+void pickClicks(benchmark::State& state, const Picker& picker) {
     size_t next = 0, hits = 0;
     for (auto _ : state) {
         const auto [x, y] = clicks()[next++ % clicks().size()];
@@ -173,6 +172,13 @@ void Pick_MeshBvh(benchmark::State& state) {
         benchmark::DoNotOptimize(hit);
     }
     state.counters["hit share"] = static_cast<double>(hits) / static_cast<double>(state.iterations());
+}
+
+void Pick_MeshBvh(benchmark::State& state) {
+    const Sphere& sphere = mesh();
+    const RefMeshPicker picker(sphere.vertices.data(), static_cast<int32_t>(sphere.vertices.size() / 3),
+                               sphere.triangles.data(), sphere.triangleCount());
+    pickClicks(state, picker);
 }
 
 void Pick_MeshBruteForce(benchmark::State& state) {
@@ -185,14 +191,7 @@ void Pick_MeshBruteForce(benchmark::State& state) {
 
 void Pick_CloudBvh(benchmark::State& state) {
     const RefCloudPicker picker(cloud().data(), kPoints);
-    size_t next = 0, hits = 0;
-    for (auto _ : state) {
-        const auto [x, y] = clicks()[next++ % clicks().size()];
-        const RefPickHit hit = picker.pick(camera(), x, y, TesMatrix());
-        hits += hit.hit;
-        benchmark::DoNotOptimize(hit);
-    }
-    state.counters["hit share"] = static_cast<double>(hits) / static_cast<double>(state.iterations());
+    pickClicks(state, picker);
 }
 
 void Pick_CloudBruteForce(benchmark::State& state) {

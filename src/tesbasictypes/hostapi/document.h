@@ -11,6 +11,7 @@
 
 class BitVector;
 class ITesObjectIter;
+class TesMatrix;
 
 // An object of the document.
 class ITesObject : public virtual ITesUnknown {
@@ -21,6 +22,27 @@ public:
     // A component attached to the object, or null.
     virtual ITesUnknown* component(const TesClassId& classId) = 0;
     virtual bool isExcluded() = 0;
+    // A named flag of the object, such as "Pinned"; `context` is the host's.
+    virtual bool flag(const char* name, int32_t context) = 0;
+    // Whether the object is drawn as a command's working object (1) or not (0).
+    virtual uint8_t displayFlag() = 0;
+    virtual void setDisplayFlag(uint8_t value) = 0;
+    // The highlight a command gave the object; 0 takes it off.
+    virtual void setSecondDisplayFlag(uint8_t value) = 0;
+    // Display properties by name, such as "PrimViewPointColors" and
+    // "PrimViewShadedPoints"; 0 for one the object does not have. `notify`
+    // 1 tells the views.
+    virtual uint8_t displayProperty(const char* name) = 0;
+    virtual void setDisplayProperty(const char* name, uint8_t value, int32_t notify) = 0;
+    // Widens *min and *max by the object's points in model coordinates; the
+    // caller starts them empty (min above max). `flags` 1: shown points only.
+    virtual void boundingBox(int32_t flags, TesVector* min, TesVector* max) = 0;
+    virtual bool hasVertexColors() = 0;
+    // Record an accepted alignment M (the motion a command found, relative to
+    // the pose it started from) on the object it was fixed to and on the one
+    // it moved. The poses themselves are the graphics service's.
+    virtual void acceptAlignmentAsFixed(const TesMatrix& alignment) = 0;
+    virtual void acceptAlignmentAsFloating(const TesMatrix& alignment) = 0;
 };
 
 // Kinds of objectIterator.
@@ -37,6 +59,14 @@ public:
     virtual void removeNamedObject(const char16_t* name) = 0;
     // A new iterator (count 0) over the objects of `kind` in `phase` (-1: all).
     virtual ITesObjectIter* objectIterator(int32_t kind, int32_t phase) = 0;
+    // An alignment of two objects begins in the inspection or the general
+    // profile (the argument is the host's), and ends.
+    virtual void beginInspectionAlignment(int32_t mode) = 0;
+    virtual void beginGeneralAlignment(int32_t mode) = 0;
+    virtual void endInspectionAlignment() = 0;
+    virtual void endGeneralAlignment() = 0;
+    // Brings the views and the object lists up to date; the arguments are the host's.
+    virtual void update(int32_t what, int32_t how) = 0;
 };
 
 class ITesObjectIter : public virtual ITesUnknown {
@@ -76,6 +106,16 @@ public:
     virtual const char16_t* name() = 0;
     virtual uint8_t visibility() = 0;
     virtual void setVisibility(uint8_t visible) = 0;
+};
+
+// The features of an object, carried as its component kFeatureAttachmentId;
+// answers "ITesSubObjectMgr" for the features themselves ("ITesSubObject").
+inline constexpr TesClassId kFeatureAttachmentId = TesClassId::parse("acb43df0-d0ae-43f8-bbfe-3ccbd80c500e");
+
+class ITesFeatureSubObjectMgr : public virtual ITesUnknown {
+public:
+    // True when the object has no features to show.
+    virtual bool isEmpty() = 0;
 };
 
 // "ITesCoordinateSystemV2": an origin and three axes in world coordinates.
@@ -170,6 +210,8 @@ public:
     virtual const double* points() = 0;
     virtual void pointSelection(BitVector* out) = 0;
     virtual void selectPoints(const BitVector& points, bool add) = 0;
+    // Whether every point carries a normal.
+    virtual bool hasNormals() = 0;
 };
 
 // "ITesScan": the points of one scan; numbered from 1 in selections.

@@ -106,7 +106,28 @@ public:
     // second call puts back; null and nothing changed when `view` is null or
     // not one of this layout's.
     virtual IView* replaceCurrentView(IView* view) = 0;
+    // Switches the layout's panes on (1) for a command that arranges them.
+    virtual void activate(int32_t on) = 0;
 };
+
+// One pane of the view manager: the main view, or a pane of a split layout.
+class IGfxPane : public virtual ITesUnknown {
+public:
+    virtual IGfxCamera* camera() = 0;
+    virtual const char16_t* title() = 0;
+    virtual void setTitle(const char16_t* title) = 0;
+    // How the pane's scene is drawn; the values are the host's.
+    virtual int32_t sceneSetting() = 0;
+    virtual void setSceneSetting(int32_t setting, int32_t first, int32_t second) = 0;
+    // How the pane's view behaves; the values are the host's.
+    virtual int32_t viewSetting() = 0;
+    virtual void setViewSetting(int32_t setting) = 0;
+};
+
+// Layouts of IGfxViewMgr::setLayout.
+inline constexpr int32_t kGfxLayoutMain = 0;
+// Four panes: 0 top left, 1 bottom (wide), 2 top right, 3 unused.
+inline constexpr int32_t kGfxLayoutPanes = 4;
 
 // "IGfxViewMgr".
 class IGfxViewMgr : public virtual ITesUnknown {
@@ -115,6 +136,23 @@ public:
     virtual ITesUnknown* currentSceneView() = 0;
     // Makes `view` the graphics view the manager works in.
     virtual void setGraphicsView(ISGfxView* view, int32_t flags) = 0;
+    // The main view, shown while the layout is kGfxLayoutMain.
+    virtual IGfxPane* mainView() = 0;
+    virtual void setLayout(int32_t layout) = 0;
+    virtual int32_t layout() = 0;
+    // Pane `index` of the current layout, or null.
+    virtual IGfxPane* pane(int32_t index) = 0;
+    // The pane the user works in (the last one clicked).
+    virtual IGfxPane* activePane() = 0;
+};
+
+// "ITesObjectVisibilityMgr": which objects a pane shows.
+class ITesObjectVisibilityMgr : public virtual ITesUnknown {
+public:
+    // `hideAll` 1: the pane shows no object until shown one by one.
+    virtual void reset(IGfxPane* pane, int32_t hideAll) = 0;
+    virtual void show(IGfxPane* pane, ITesObject* object) = 0;
+    virtual void hide(IGfxPane* pane, ITesObject* object) = 0;
 };
 
 // Called back by the view manager for the kinds it was registered for.
@@ -194,6 +232,19 @@ public:
     virtual ITesUnknown* pickRect(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
 };
 
+// The graphics node of an object: how the scene draws it.
+class IGfxNode : public virtual ITesUnknown {
+public:
+    // The values are the host's; 0 is plain.
+    virtual int32_t displayMode() = 0;
+    virtual void setDisplayMode(int32_t mode) = 0;
+    // Draws `handle` (a widget's display handle) with the object; `flags` is the host's.
+    virtual void attach(ITesUnknown* handle, int32_t flags) = 0;
+    virtual void detach(ITesUnknown* handle) = 0;
+    // Rebuilds what the node draws; the arguments are the host's.
+    virtual void refresh(int32_t what, int32_t how) = 0;
+};
+
 // "IGfxDoc": the graphics side of the document.
 inline constexpr int32_t kGfxDocSelectionChanged = 1;
 
@@ -201,10 +252,19 @@ class IGfxDoc : public virtual ITesUnknown {
 public:
     // Tells the views that the document changed in the way `what` says.
     virtual void notify(int32_t what) = 0;
+    // The node drawing `object`, or null.
+    virtual IGfxNode* node(ITesObject* object) = 0;
+    // A command hands back the layout it split: the main view returns.
+    virtual void restoreLayout(IViewLayout* layout, int32_t flags) = 0;
 };
 
-// Matrix kinds of IGenGfxService::matrix.
+// Matrix kinds of IGenGfxService. A pane's camera matrix (kinds 0 and 3)
+// maps world to eye coordinates; kind 5 is an object's model-view matrix,
+// its pose followed by the pane's camera.
+inline constexpr int32_t kGfxPaneCamera = 0;
+inline constexpr int32_t kGfxPaneView = 3;
 inline constexpr int32_t kGfxViewTransform = 4;
+inline constexpr int32_t kGfxModelView = 5;
 
 // "IGenGfxService".
 class IGenGfxService : public virtual ITesUnknown {
@@ -215,6 +275,20 @@ public:
     // An object's placement in the world (identity for none).
     virtual TesMatrix objectTransform(ITesObject* object) = 0;
     virtual void setObjectTransform(ITesObject* object, const TesMatrix& transform) = 0;
+    // Brings pane `pane` up to date with the objects it shows; the other
+    // arguments are the host's.
+    virtual void updatePane(int32_t pane, int32_t what, int32_t how) = 0;
+    // An object's matrix of `kind` seen from pane `pane` (kGfxModelView).
+    virtual bool objectMatrix(int32_t kind, ITesObject* object, int32_t pane, TesMatrix* out) = 0;
+    // Sets pane `pane`'s matrix of `kind` (kGfxPaneCamera).
+    virtual void setMatrix(int32_t kind, int32_t pane, const TesMatrix& matrix) = 0;
+    // The point pane `pane`'s camera turns about, in world coordinates.
+    virtual bool cameraCentre(int32_t pane, TesVector* centre) = 0;
+    // Moves pane `pane`'s camera sideways so that it looks at `centre`,
+    // which it turns about from then on.
+    virtual void setCameraCentre(int32_t pane, const TesVector& centre) = 0;
+    // Makes the object's present pose its lasting one.
+    virtual void commitTransform(ITesObject* object) = 0;
 };
 
 // A mouse event in a view.

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "../tesobject.h"
+#include "../tesvector.h"
 
 class IGfxMouseEvent;
 class ITesKeyEvent;
@@ -211,4 +212,55 @@ public:
     virtual ITesUnknown* begin(const char16_t* text, bool cancellable) = 0;
     // True when the user asked to abort the work of the newest block.
     virtual bool abortRequested() = 0;
+};
+
+// "ITesMarkersWidget": numbered markers drawn on an object. The setup
+// operations' argument is the most markers the command places.
+class ITesMarkersWidget : public virtual ITesUnknown {
+public:
+    virtual void setCapacity(int32_t count) = 0;
+    virtual void clear() = 0;
+    virtual int32_t count() = 0;
+    virtual void setLabelCount(int32_t count) = 0;
+    // RGBA, 4 floats.
+    virtual void setFirstColor(const float* rgba) = 0;
+    virtual void setMarkerColor(const float* rgba) = 0;
+    // Inserts a marker before `index`; `flags` is the host's.
+    virtual void insert(int32_t index, const TesVector& point, int32_t flags) = 0;
+    // The marker at `index`; the origin outside 0 .. count - 1.
+    virtual TesVector point(int32_t index) = 0;
+    // What the graphics node draws (IGfxNode::attach).
+    virtual ITesUnknown* displayHandle() = 0;
+};
+
+class ITesObject;
+class ITesObjFilter;
+
+// "ITesObjSelector": a panel widget that holds a choice of document objects.
+// A change of the choice calls the receiver's onWidgetActivated(id, false).
+class ITesObjSelector : public virtual ITesUnknown {
+public:
+    virtual void initialize(IGuiReceiver* receiver, int32_t id) = 0;
+    // Offers only what `filter` accepts; a choice it refuses is dropped and
+    // the first object it accepts chosen. The selector keeps a reference.
+    virtual void setFilter(ITesObjFilter* filter) = 0;
+    // The first chosen object, or null.
+    virtual ITesObject* firstSelected() = 0;
+    // Drops the choice and the filter.
+    virtual void reset() = 0;
+};
+
+// "IGuiThemeMgr": names of keys as the user's theme binds them.
+class IGuiThemeMgr : public virtual ITesUnknown {
+public:
+    // The key that runs command `command` ("Undo", "Redo"), such as "Ctrl+Z".
+    virtual const char16_t* commandKeyName(const char* command) = 0;
+    // The name of a key of the host's; 1 is the key that aborts work.
+    virtual const char16_t* keyName(int32_t key) = 0;
+};
+
+// "IUpdateGui": the host's own hint shown with a command's prompt.
+class IUpdateGui : public virtual ITesUnknown {
+public:
+    virtual const char16_t* hintText() = 0;
 };

@@ -356,3 +356,11 @@ public:
     // a kind the factory does not know.
     virtual IRealPArray* create(int32_t magicWord, int32_t chunkLength) = 0;
 };
+
+// "ITesProgressSplit": the progress of work done in equal parts.
+class ITesProgressSplit : public virtual ITesUnknown {
+public:
+    virtual void split(int32_t parts) = 0;
+    // One part is done; false when the user asked to stop.
+    virtual bool advance() = 0;
+};

@@ -95,3 +95,9 @@ public:
     // was, when there is no event or the click misses the object.
     virtual bool pick(ITesObject* object, TesVector* point) = 0;
 };
+
+// Decides which objects an object selector ("ITesObjSelector") offers.
+class ITesObjFilter : public virtual ITesUnknown {
+public:
+    virtual bool accepts(ITesObject* object) = 0;
+};

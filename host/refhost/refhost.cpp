@@ -30,7 +30,7 @@ RefHost::RefHost(const RefHostOptions& options)
       document_(new RefDocument), commandState_(new RefCommandState(document_.get())), views_(new RefViewMgr),
       graphics_(new RefGenGfxService(views_.get())),
       renderer_(new RefRenderer(document_.get(), views_.get(), graphics_.get())),
-      visBuffers_(new RefVisBufferFactory), graphicsDocument_(new RefGfxDoc),
+      visBuffers_(new RefVisBufferFactory), graphicsDocument_(new RefGfxDoc(views_.get())),
       strSupport_(new RefStrSupport), units_(new RefUnitService), directories_(new RefDirService),
       memChecker_(new RefMemChecker), progress_(new RefProgress), random_(new RefRandom),
       pointArrayFactory_(new RefRealPArrayFactory), pointColors_(new RefPointExtraInfo),
@@ -54,7 +54,7 @@ RefHost::RefHost(const RefHostOptions& options)
     manager_->addService(strSupport_.get(), {"ITesStrSupport"});
     manager_->addService(directories_.get(), {"ITesDirService"});
     manager_->addService(memChecker_.get(), {"IMemChecker"});
-    manager_->addService(progress_.get(), {"ITesProgress"});
+    manager_->addService(static_cast<ITesProgress*>(progress_.get()), {"ITesProgress"});
     manager_->addService(random_.get(), {"ITesRandom"});
     manager_->addService(pointArrayFactory_.get(), {"IRealPArrayFactory"});
     manager_->addService(pointColors_.get(), {"ITesPointExtraInfo"});
@@ -68,7 +68,26 @@ RefHost::RefHost(const RefHostOptions& options)
         return static_cast<ITesUnknown*>(static_cast<ITesFeatureSelectorWidget*>(selectors->create()));
     });
     registerComputation();
+    registerAlignmentWidgets();
     refSeedSettings(*this);
+}
+
+// What a two-object alignment uses beside the views: markers and object
+// selectors (a new one per lookup), key names, the visibility of objects in
+// panes, the progress split and the automation record.
+void RefHost::registerAlignmentWidgets() {
+    manager_->addServiceFactory("ITesMarkersWidget",
+                                [] { return static_cast<ITesUnknown*>(static_cast<ITesMarkersWidget*>(new RefMarkersWidget)); });
+    RefDocument* document = document_.get();
+    manager_->addServiceFactory("ITesObjSelector", [document] {
+        return static_cast<ITesUnknown*>(static_cast<ITesObjSelector*>(new RefObjSelector(document)));
+    });
+    IPtr<RefThemeMgr> theme(new RefThemeMgr);
+    manager_->addService(static_cast<IGuiThemeMgr*>(theme.get()), {"IGuiThemeMgr", "IUpdateGui"});
+    IPtr<RefObjectVisibilityMgr> visibility(new RefObjectVisibilityMgr);
+    manager_->addService(visibility.get(), {"ITesObjectVisibilityMgr"});
+    manager_->addService(static_cast<ITesProgressSplit*>(progress_.get()), {"ITesProgressSplit"});
+    manager_->addService(automation_.get(), {"ITesAutomationNodeFactory"});
 }
 
 // The aligner, its input, the normal calculator and the pick on a model.
@@ -87,7 +106,7 @@ void RefHost::registerViews() {
     viewTheme_ = new RefViewTheme;
     viewLayout_ = new RefViewLayout(views_.get());
     animator_ = new RefCameraAnimator;
-    views_->current().useServices(manager_.get());
+    views_->useServices(manager_.get());
     manager_->addService(viewTheme_.get(), {"IViewTheme"});
     manager_->addService(viewLayout_.get(), {"IViewLayout"});
     manager_->addService(visBuffers_.get(), {"IGfxPickVisBufferFact"});

@@ -32,6 +32,10 @@
 #include "computation/refaligner.h"
 #include "computation/refnormals.h"
 #include "graphics/refpicking.h"
+#include "computation/refautomation.h"
+#include "graphics/refpanes.h"
+#include "gui/refmarkers.h"
+#include "gui/reftheme.h"
 
 struct RefLoadedComponent {
     bool good = false;
@@ -102,6 +106,8 @@ public:
     RefAligner& aligner() { return *aligner_; }
     RefPointNormalCalculator& normals() { return *normals_; }
     RefPickOnModel& picking() { return *picking_; }
+    // "ITesAutomationNodeFactory": the nodes commands recorded.
+    RefAutomationNodeFactory& automation() { return *automation_; }
 
     // Reads the translation table at `path` (format in reftranslator.h); the
     // first success offers "ITesTranslatorService", so a host that never loads
@@ -133,6 +139,7 @@ private:
     void offerPoolOnce();
     void registerViews();
     void registerComputation();
+    void registerAlignmentWidgets();
 
     RefHostOptions options_;
     IPtr<RefComponentManager> manager_;
@@ -174,6 +181,7 @@ private:
     IPtr<RefAligner> aligner_{new RefAligner};
     IPtr<RefPointNormalCalculator> normals_{new RefPointNormalCalculator};
     IPtr<RefPickOnModel> picking_;
+    IPtr<RefAutomationNodeFactory> automation_{new RefAutomationNodeFactory};
     std::string failure_;
 };
 

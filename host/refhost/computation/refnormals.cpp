@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "computation/refpointtree.h"
+#include "document/refmodels.h"
 #include "hostapi/document.h"
 #include "queryinterface.h"
 
@@ -100,14 +101,25 @@ void RefPointNormalCalculator::queryInterface(const char* name, void** out) {
 
 const char* RefPointNormalCalculator::className() const { return "RefPointNormalCalculator"; }
 
-bool RefPointNormalCalculator::calculate(bool orient, bool) {
-    auto* mesh = tesQuery<ITesMesh>(points_.get(), "ITesMesh");
-    if (mesh == nullptr || mesh->vertexCount() < 0) return false;
+// The points come from a point set ("ITesPoints") or a mesh's vertices; a
+// point set of the host's keeps them when asked to store.
+bool RefPointNormalCalculator::calculate(bool orient, bool store) {
+    const double* xyz = nullptr;
+    int32_t count = -1;
+    if (auto* points = tesQuery<ITesPoints>(points_.get(), "ITesPoints")) {
+        xyz = points->points();
+        count = points->pointCount();
+    } else if (auto* mesh = tesQuery<ITesMesh>(points_.get(), "ITesMesh")) {
+        xyz = mesh->vertices();
+        count = mesh->vertexCount();
+    }
     std::vector<double> normals;
-    if (!refEstimateNormals(mesh->vertices(), static_cast<size_t>(mesh->vertexCount()), kRefNormalNeighbours, orient,
-                            normals)) {
+    if (count < 0 || !refEstimateNormals(xyz, static_cast<size_t>(count), kRefNormalNeighbours, orient, normals)) {
         return false;
     }
-    normals_ = std::move(normals);
+    normals_ = normals;
+    if (auto* own = tesQuery<RefPointModel>(points_.get(), "RefPointModel"); own != nullptr && store) {
+        own->setNormals(std::move(normals));
+    }
     return true;
 }

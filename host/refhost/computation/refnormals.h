@@ -20,9 +20,9 @@ inline constexpr size_t kRefNormalNeighbours = 10;  // the point itself included
 // points or a coordinate that is not finite.
 bool refEstimateNormals(const double* xyz, size_t count, size_t neighbours, bool orient, std::vector<double>& normals);
 
-// Takes the points from an object's "ITesMesh" (its vertices); the reference
-// host's meshes have no place for normals, so the calculator keeps the last
-// ones it calculated.
+// Takes the points of an "ITesPoints" or an "ITesMesh" (its vertices). With
+// `store` a point set of the host's keeps the normals; meshes have no place
+// for them, so the calculator also keeps the last ones it calculated.
 class RefPointNormalCalculator : public IPointNormalCalculator {
 public:
     void queryInterface(const char* name, void** out) override;

@@ -198,6 +198,7 @@ void RefDocument::clear() {
     named_.clear();
     active_.reset();
     states_.clear();
+    calls_.clear();
     phase_ = 0;
 }
 
@@ -227,4 +228,16 @@ bool RefCommandState::boolValue(const char* key) {
     if (key == nullptr) return false;
     auto found = flags_.find(key);
     return found != flags_.end() && found->second;
+}
+
+void RefDocument::beginInspectionAlignment(int32_t mode) {
+    calls_.push_back("beginInspectionAlignment " + std::to_string(mode));
+}
+
+void RefDocument::beginGeneralAlignment(int32_t mode) {
+    calls_.push_back("beginGeneralAlignment " + std::to_string(mode));
+}
+
+void RefDocument::update(int32_t what, int32_t how) {
+    calls_.push_back("update " + std::to_string(what) + " " + std::to_string(how));
 }

@@ -14,6 +14,7 @@
 #include "document/refgeometry.h"
 #include "document/refmodels.h"
 #include "hostapi/document.h"
+#include "graphics/refgfxnode.h"
 #include "iptr.h"
 #include "tesmatrix.h"
 
@@ -82,6 +83,17 @@ public:
     const char* type() override { return type_.c_str(); }
     ITesUnknown* component(const TesClassId& classId) override;
     bool isExcluded() override { return excluded_; }
+    bool flag(const char* name, int32_t context) override;
+    uint8_t displayFlag() override { return display_.flag; }
+    void setDisplayFlag(uint8_t value) override { display_.flag = value; }
+    void setSecondDisplayFlag(uint8_t value) override { display_.secondFlag = value; }
+    uint8_t displayProperty(const char* name) override;
+    void setDisplayProperty(const char* name, uint8_t value, int32_t notify) override;
+    // The mesh's vertices or the points; flags are not looked at, all are shown.
+    void boundingBox(int32_t flags, TesVector* min, TesVector* max) override;
+    bool hasVertexColors() override;
+    void acceptAlignmentAsFixed(const TesMatrix& alignment) override { accepted_ = {alignment, "fixed"}; }
+    void acceptAlignmentAsFloating(const TesMatrix& alignment) override { accepted_ = {alignment, "floating"}; }
     // Null unless the object is a coordinate system.
     ITesUnknown* coordinateSystem() override { return system_.get(); }
 
@@ -105,6 +117,26 @@ public:
     // has no triangle of that face.
     RefCadFace* cadFace(int32_t face);
     void setExcluded(bool excluded) { excluded_ = excluded; }
+    void setPinned(bool pinned) { pinned_ = pinned; }
+    // How the object is drawn, as commands set it.
+    struct Display {
+        uint8_t flag = 0;
+        uint8_t secondFlag = 0;
+        std::map<std::string, uint8_t> properties;
+    };
+    const Display& display() const { return display_; }
+    // The pose in the world, as the graphics service sets it.
+    const TesMatrix& pose() const { return pose_; }
+    void setPose(const TesMatrix& pose) { pose_ = pose; }
+    // The last alignment accepted on the object, and its role in it ("fixed"
+    // or "floating"); the role is empty before any.
+    struct Accepted {
+        TesMatrix alignment;
+        std::string role;
+    };
+    const Accepted& accepted() const { return accepted_; }
+    // The graphics node drawing the object, made on first use.
+    RefGfxNode& node();
     int32_t phase() const { return phase_; }
     void setPhase(int32_t phase) { phase_ = phase; }
 
@@ -119,6 +151,11 @@ private:
     IPtr<RefPointModel> pointModel_;
     std::map<int32_t, IPtr<RefCadFace>> cadFaces_;
     bool excluded_ = false;
+    bool pinned_ = false;
+    Display display_;
+    TesMatrix pose_;
+    Accepted accepted_;
+    IPtr<RefGfxNode> node_;
     int32_t phase_ = 0;
 };
 
@@ -135,6 +172,11 @@ public:
     void registerNamedObject(const char16_t* name, ITesObject* object) override;
     void removeNamedObject(const char16_t* name) override;
     ITesObjectIter* objectIterator(int32_t kind, int32_t phase) override;
+    void beginInspectionAlignment(int32_t mode) override;
+    void beginGeneralAlignment(int32_t mode) override;
+    void endInspectionAlignment() override { calls_.push_back("endInspectionAlignment"); }
+    void endGeneralAlignment() override { calls_.push_back("endGeneralAlignment"); }
+    void update(int32_t what, int32_t how) override;
 
     int32_t currentPhase() override { return phase_; }
 
@@ -152,12 +194,16 @@ public:
     void setActive(RefObject* object) { active_ = object; }
     void setPhase(int32_t phase) { phase_ = phase; }
     const std::vector<std::string>& states() const { return states_; }
+    // The alignment and update calls commands made, in order, such as
+    // "beginGeneralAlignment 1" and "update 1 1".
+    const std::vector<std::string>& calls() const { return calls_; }
 
 private:
     std::vector<IPtr<RefObject>> objects_;
     std::map<std::u16string, IPtr<ITesObject>> named_;
     IPtr<ITesObject> active_;
     std::vector<std::string> states_;
+    std::vector<std::string> calls_;
     int32_t phase_ = 0;
 };
 

@@ -92,6 +92,18 @@ void RefPointModel::pointSelection(BitVector* out) {
 
 void RefPointModel::selectPoints(const BitVector& points, bool add) { refSelect(selection_, points, add); }
 
+bool RefPointModel::setNormals(std::vector<double> normals) {
+    if (!normals.empty() && normals.size() != points_.size()) return false;
+    normals_ = std::move(normals);
+    return true;
+}
+
+bool RefPointModel::setColors(std::vector<float> colors) {
+    if (!colors.empty() && colors.size() != points_.size()) return false;
+    colors_ = std::move(colors);
+    return true;
+}
+
 void refSelect(BitVector& selection, const BitVector& items, bool add) {
     if (add) {
         selection |= items;

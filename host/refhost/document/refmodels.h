@@ -65,11 +65,20 @@ public:
     const double* points() override { return points_.data(); }
     void pointSelection(BitVector* out) override;
     void selectPoints(const BitVector& points, bool add) override;
+    bool hasNormals() override { return !normals_.empty(); }
 
     const BitVector& selection() const { return selection_; }
+    // Three values per point each; empty for none. False, and nothing kept,
+    // when the count does not match the points.
+    bool setNormals(std::vector<double> normals);
+    const std::vector<double>& normals() const { return normals_; }
+    bool setColors(std::vector<float> colors);
+    bool hasColors() const { return !colors_.empty(); }
 
 private:
     std::vector<double> points_;
+    std::vector<double> normals_;
+    std::vector<float> colors_;
     BitVector selection_;
 };
 

@@ -1,7 +1,12 @@
 #include "graphics/refgraphics.h"
 
+#include "document/refdocument.h"
+#include "graphics/refpanes.h"
+
 #include <algorithm>
 
+#include "document/refdocument.h"
+#include "graphics/refpanes.h"
 #include "graphics/refviews.h"
 #include "graphics/refvisibility.h"
 #include "hostapi/settings.h"
@@ -151,6 +156,50 @@ void RefSceneView::showStoredView(int32_t number, bool animate, int32_t) {
     camera_->commitState();
 }
 
+RefViewMgr::RefViewMgr() : user_(new RefSceneView), main_(new RefPane(user_.get(), u"3D View")) {}
+
+RefViewMgr::~RefViewMgr() = default;
+
+RefSceneView& RefViewMgr::current() {
+    if (shown_) return *shown_;
+    RefPane* active = layout_ == kGfxLayoutPanes ? refPane(activePane_) : nullptr;
+    return active != nullptr ? active->scene() : *user_;
+}
+
+IGfxPane* RefViewMgr::mainView() { return main_.get(); }
+
+void RefViewMgr::setLayout(int32_t layout) {
+    panes_.clear();
+    activePane_ = 0;
+    layout_ = layout == kGfxLayoutPanes ? kGfxLayoutPanes : kGfxLayoutMain;
+    if (layout_ != kGfxLayoutPanes) return;
+    for (int i = 0; i < 4; ++i) {
+        IPtr<RefSceneView> scene(new RefSceneView);
+        scene->useServices(manager_);
+        scene->refCamera().setOrientation(user_->refCamera().orientation());
+        scene->refCamera().setZoom(user_->refCamera().zoom());
+        panes_.emplace_back(new RefPane(scene.get(), u""));
+    }
+}
+
+RefPane* RefViewMgr::refPane(int32_t index) {
+    if (index < 0) index = activePane_;
+    if (layout_ != kGfxLayoutPanes) return index == 0 ? main_.get() : nullptr;
+    return index < static_cast<int32_t>(panes_.size()) ? panes_[static_cast<size_t>(index)].get() : nullptr;
+}
+
+IGfxPane* RefViewMgr::pane(int32_t index) { return index < 0 ? nullptr : refPane(index); }
+
+IGfxPane* RefViewMgr::activePane() {
+    RefPane* active = refPane(activePane_);
+    return active != nullptr ? active : main_.get();
+}
+
+void RefViewMgr::useServices(ITesComponentManager* manager) {
+    manager_ = manager;
+    user_->useServices(manager);
+}
+
 void RefViewMgr::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out,
                    {"RefViewMgr",
@@ -204,20 +253,58 @@ void RefGenGfxService::queryInterface(const char* name, void** out) {
 
 const char* RefGenGfxService::className() const { return "RefGenGfxService"; }
 
-// Only the current view transformation exists in a one-view host.
-bool RefGenGfxService::matrix(int32_t kind, int32_t, int32_t, int32_t, TesMatrix* out) {
-    if (kind != kGfxViewTransform || out == nullptr) return false;
-    *out = views_->current().refCamera().orientation();
+RefCamera* RefGenGfxService::paneCamera(int32_t pane) {
+    RefPane* target = views_->refPane(pane);
+    return target != nullptr ? &target->scene().refCamera() : nullptr;
+}
+
+// Every camera matrix of a pane is its orientation, world to eye.
+bool RefGenGfxService::matrix(int32_t kind, int32_t, int32_t, int32_t pane, TesMatrix* out) {
+    const bool cameraKind = kind == kGfxPaneCamera || kind == kGfxPaneView || kind == kGfxViewTransform;
+    RefCamera* camera = pane < 0 ? &views_->current().refCamera() : paneCamera(pane);
+    if (!cameraKind || camera == nullptr || out == nullptr) return false;
+    *out = camera->orientation();
     return true;
 }
 
 TesMatrix RefGenGfxService::objectTransform(ITesObject* object) {
-    auto found = transforms_.find(object);
-    return found != transforms_.end() ? found->second : TesMatrix();
+    auto* own = tesQuery<RefObject>(object, "RefObject");
+    return own != nullptr ? own->pose() : TesMatrix();
 }
 
 void RefGenGfxService::setObjectTransform(ITesObject* object, const TesMatrix& transform) {
-    if (object != nullptr) transforms_[object] = transform;
+    if (auto* own = tesQuery<RefObject>(object, "RefObject")) own->setPose(transform);
+}
+
+void RefGenGfxService::updatePane(int32_t pane, int32_t, int32_t) {
+    if (RefPane* target = views_->refPane(pane)) target->countUpdate();
+}
+
+bool RefGenGfxService::objectMatrix(int32_t kind, ITesObject* object, int32_t pane, TesMatrix* out) {
+    TesMatrix camera;
+    if (kind != kGfxModelView || object == nullptr || out == nullptr || !matrix(kGfxPaneCamera, 0, 0, pane, &camera)) return false;
+    *out = camera * objectTransform(object);
+    return true;
+}
+
+void RefGenGfxService::setMatrix(int32_t kind, int32_t pane, const TesMatrix& matrix) {
+    RefCamera* camera = paneCamera(pane);
+    if ((kind == kGfxPaneCamera || kind == kGfxPaneView) && camera != nullptr) camera->setOrientation(matrix);
+}
+
+bool RefGenGfxService::cameraCentre(int32_t pane, TesVector* centre) {
+    RefPane* target = views_->refPane(pane);
+    if (target == nullptr || centre == nullptr) return false;
+    *centre = target->centre();
+    return true;
+}
+
+void RefGenGfxService::setCameraCentre(int32_t pane, const TesVector& centre) {
+    if (RefPane* target = views_->refPane(pane)) target->lookAtCentre(centre);
+}
+
+void RefGenGfxService::commitTransform(ITesObject* object) {
+    if (object != nullptr) commits_.emplace_back(object->name());
 }
 
 bool RefRenderer::renderIntoBuffer(IView* view, ITesUnknown* buffer) {

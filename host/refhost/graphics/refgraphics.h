@@ -118,18 +118,36 @@ private:
     ITesComponentManager* manager_ = nullptr;
 };
 
-// The view manager and its registry of callbacks ("ICallbackObject").
+class RefPane;
+
+// The view manager and its registry of callbacks ("ICallbackObject"). The
+// current scene view is the main view's, or in the split layout the active
+// pane's, unless an off-screen view was shown in its place.
 class RefViewMgr : public IGfxViewMgr, public ICallbackObject {
 public:
-    RefViewMgr() : user_(new RefSceneView), current_(user_) {}
+    RefViewMgr();
+    ~RefViewMgr() override;
     void queryInterface(const char* name, void** out) override;
     const char* className() const override;
-    ITesUnknown* currentSceneView() override { return static_cast<ISGfxScene*>(current_.get()); }
-    RefSceneView& current() { return *current_; }
-    // Makes `scene` current in place of the user's; null brings the user's back.
-    void show(RefSceneView* scene) { current_ = scene != nullptr ? scene : user_.get(); }
+    ITesUnknown* currentSceneView() override { return static_cast<ISGfxScene*>(&current()); }
+    RefSceneView& current();
+    // Makes `scene` current in place of the main view's or the active
+    // pane's; null brings that back.
+    void show(RefSceneView* scene) { shown_ = scene; }
+    // The main view's scene view.
     RefSceneView& userScene() { return *user_; }
     void setGraphicsView(ISGfxView* view, int32_t) override { graphicsView_ = view; }
+    IGfxPane* mainView() override;
+    // kGfxLayoutPanes makes four panes that start as the main view; any
+    // other layout is the main view alone.
+    void setLayout(int32_t layout) override;
+    int32_t layout() override { return layout_; }
+    IGfxPane* pane(int32_t index) override;
+    IGfxPane* activePane() override;
+    // Pane `index` of the layout (-1: the active one); null for none.
+    RefPane* refPane(int32_t index);
+    // Where new scene views find the theme, the data store and the animator.
+    void useServices(ITesComponentManager* manager);
     // The graphics view set last, or null.
     ISGfxView* graphicsView() const { return graphicsView_.get(); }
 
@@ -141,14 +159,18 @@ public:
     // mouse data of `type` ("IGfxMouseData"); returns how many it called.
     int fireCallbacks(int32_t kind, int32_t type);
     // The pane the user last worked in (a pick's pane); 0 at start.
-    int32_t activePane() const { return activePane_; }
+    int32_t activePaneIndex() const { return activePane_; }
     void setActivePane(int32_t pane) { activePane_ = pane; }
 
 private:
     IPtr<ISGfxView> graphicsView_;
     IPtr<RefSceneView> user_;
-    IPtr<RefSceneView> current_;
+    IPtr<RefPane> main_;
+    std::vector<IPtr<RefPane>> panes_;
+    IPtr<RefSceneView> shown_;
     std::map<int32_t, std::vector<IPtr<IGfxCallback>>> callbacks_;
+    ITesComponentManager* manager_ = nullptr;
+    int32_t layout_ = kGfxLayoutMain;
     int32_t activePane_ = 0;
 };
 
@@ -196,10 +218,24 @@ public:
     void queryInterface(const char* name, void** out) override;
     const char* className() const override;
     bool matrix(int32_t kind, int32_t space, int32_t flags, int32_t pane, TesMatrix* out) override;
+    // Poses live on the host's objects; any other object stays at the identity.
     TesMatrix objectTransform(ITesObject* object) override;
     void setObjectTransform(ITesObject* object, const TesMatrix& transform) override;
+    void updatePane(int32_t pane, int32_t what, int32_t how) override;
+    // Panes are numbered as the view manager's; -1 is the current view.
+    bool objectMatrix(int32_t kind, ITesObject* object, int32_t pane, TesMatrix* out) override;
+    void setMatrix(int32_t kind, int32_t pane, const TesMatrix& matrix) override;
+    bool cameraCentre(int32_t pane, TesVector* centre) override;
+    void setCameraCentre(int32_t pane, const TesVector& centre) override;
+    void commitTransform(ITesObject* object) override;
+
+    // The objects whose pose was committed, in order.
+    const std::vector<std::u16string>& commits() const { return commits_; }
 
 private:
+    // The camera of pane `pane`, or null.
+    RefCamera* paneCamera(int32_t pane);
+
     RefViewMgr* views_;
-    std::map<ITesObject*, TesMatrix> transforms_;
+    std::vector<std::u16string> commits_;
 };

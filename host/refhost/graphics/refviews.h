@@ -103,9 +103,14 @@ public:
     IView* createOffscreenView(ITesUnknown* sceneView) override;
     // The main view or an off-screen view of this host.
     IView* replaceCurrentView(IView* view) override;
+    void activate(int32_t on) override { activations_.push_back(on); }
+
+    // The arguments of every activate, in order.
+    const std::vector<int32_t>& activations() const { return activations_; }
 
 private:
     RefViewMgr* views_;
+    std::vector<int32_t> activations_;
     IPtr<RefView> main_;
     IPtr<IView> current_;
 };

@@ -136,3 +136,14 @@ void RefGfxDoc::queryInterface(const char* name, void** out) {
 }
 
 const char* RefGfxDoc::className() const { return "RefGfxDoc"; }
+
+IGfxNode* RefGfxDoc::node(ITesObject* object) {
+    auto* own = tesQuery<RefObject>(object, "RefObject");
+    return own != nullptr ? &own->node() : nullptr;
+}
+
+void RefGfxDoc::restoreLayout(IViewLayout* layout, int32_t) {
+    if (layout == nullptr) return;
+    views_->setLayout(kGfxLayoutMain);
+    ++layoutsRestored_;
+}

@@ -112,13 +112,21 @@ private:
 };
 
 // "IGfxDoc": keeps every notification, in order.
+// The graphics document: nodes are the host objects' own; a layout handed
+// back returns the view manager to its main view.
 class RefGfxDoc : public IGfxDoc {
 public:
+    explicit RefGfxDoc(RefViewMgr* views) : views_(views) {}
     void queryInterface(const char* name, void** out) override;
     const char* className() const override;
     void notify(int32_t what) override { notifications_.push_back(what); }
+    IGfxNode* node(ITesObject* object) override;
+    void restoreLayout(IViewLayout* layout, int32_t flags) override;
     const std::vector<int32_t>& notifications() const { return notifications_; }
+    int layoutsRestored() const { return layoutsRestored_; }
 
 private:
+    RefViewMgr* views_;
     std::vector<int32_t> notifications_;
+    int layoutsRestored_ = 0;
 };

@@ -87,7 +87,11 @@ void RefComponentManager::addService(ITesUnknown* service, const std::vector<std
     for (const std::string& name : interfaceNames) services_[name] = service;
 }
 
-void RefComponentManager::removeService(const std::string& interfaceName) { services_.erase(interfaceName); }
+void RefComponentManager::removeService(const std::string& interfaceName) {
+    services_.erase(interfaceName);
+    serviceFactories_.erase(interfaceName);
+    serviceClasses_.erase(interfaceName);
+}
 
 void RefComponentManager::addServiceFactory(const std::string& interfaceName, std::function<ITesUnknown*()> make) {
     serviceFactories_[interfaceName] = std::move(make);

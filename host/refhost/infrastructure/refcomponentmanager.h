@@ -32,6 +32,7 @@ public:
     // Offers `service` under every name in `interfaceNames`; the manager keeps
     // a reference. A later registration under the same name replaces it.
     void addService(ITesUnknown* service, const std::vector<std::string>& interfaceNames);
+    // Withdraws the service, factory and service class of that name.
     void removeService(const std::string& interfaceName);
     // Answers every lookup of `interfaceName` with a new object from `make`
     // (count 0, which the caller takes), unless a service of that name was

@@ -19,7 +19,23 @@ RefProgress::RefProgress() : RefProgress(tesStderrIsTerminal() ? stderr : nullpt
 RefProgress::RefProgress(std::FILE* bar) : bar_(bar) {}
 
 void RefProgress::queryInterface(const char* name, void** out) {
-    tesAnswerQuery(name, out, {kProgressClass, this, this, {{"ITesProgress", static_cast<ITesProgress*>(this)}}});
+    tesAnswerQuery(name, out,
+                   {kProgressClass,
+                    this,
+                    static_cast<ITesProgress*>(this),
+                    {{"ITesProgress", static_cast<ITesProgress*>(this)},
+                     {"ITesProgressSplit", static_cast<ITesProgressSplit*>(this)}}});
+}
+
+void RefProgress::split(int32_t parts) {
+    parts_ = parts > 0 ? parts : 1;
+    partsDone_ = 0;
+    report(0.0f);
+}
+
+bool RefProgress::advance() {
+    if (partsDone_ < parts_) ++partsDone_;
+    return report(static_cast<float>(partsDone_) / static_cast<float>(parts_));
 }
 
 const char* RefProgress::className() const { return kProgressClass; }

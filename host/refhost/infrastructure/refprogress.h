@@ -8,7 +8,8 @@
 
 #include "hostapi/infrastructure.h"
 
-class RefProgress : public ITesProgress {
+// Also "ITesProgressSplit": parts done are reported as fractions.
+class RefProgress : public ITesProgress, public ITesProgressSplit {
 public:
     // Draws on stderr when stderr is a terminal, and stays quiet otherwise.
     RefProgress();
@@ -19,6 +20,9 @@ public:
     const char* className() const override;
     bool report(float fraction) override;
     bool cancelRequested() override;
+    // Starts at 0 of `parts`; fewer than one part counts as one.
+    void split(int32_t parts) override;
+    bool advance() override;
 
     // From the first report of at least `fraction` on, report answers false
     // and cancelRequested true.
@@ -34,6 +38,8 @@ private:
     void draw(float fraction);
 
     std::FILE* bar_;
+    int32_t parts_ = 1;
+    int32_t partsDone_ = 0;
     std::vector<float> fractions_;
     float stopFraction_ = 0.0f;
     bool stopArmed_ = false;

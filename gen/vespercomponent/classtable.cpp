@@ -3,6 +3,7 @@
 #include "classid.h"
 #include "classregistry.h"
 #include "gendefineviewcmd.h"
+#include "genprealigncmd.h"
 #include "gensetcameracmd.h"
 #include "genwritesrmlautomationcmd.h"
 #include "genwritesrmlcmd.h"
@@ -18,6 +19,7 @@
 namespace {
 
 constexpr TesClassId kSetCameraId = TesClassId::parse("9f75fbbf-d8e3-4b0c-abb4-cfea6deaf5b9");
+constexpr TesClassId kPreAlignId = TesClassId::parse("a8dab7ad-f219-4f98-990a-280d217c6efd");
 constexpr TesClassId kEditorId = TesClassId::parse("1849726d-f099-41ae-ba18-fa614c1cc847");
 constexpr TesClassId kAutomationId = TesClassId::parse("08703760-42bb-46cf-bdcd-608b7f24b1cb");
 constexpr TesClassId kDefineViewId = TesClassId::parse("ccbac68d-51dc-4a40-a41e-ca6df7e3f5a7");
@@ -39,6 +41,7 @@ void registerMatrixWidgetService() {
 // In the order of the component's class table.
 void registerComponentClasses() {
     tesRegisterClass<GenSetCameraCmd>("GenSetCameraCmd", kSetCameraId);
+    tesRegisterClass<GenPreAlignCmd>("GenPreAlignCmd", kPreAlignId);
     tesRegisterClass<MatrixWidget>("MatrixWidget", kMatrixWidgetId);
     registerMatrixWidgetService();
     tesRegisterClass<GenWriteSRMLCmd>("GenWriteSRMLCmd", kEditorId);

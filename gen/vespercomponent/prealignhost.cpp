@@ -1,0 +1,57 @@
+#include "prealignhost.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace {
+
+constexpr uint8_t kNotRead = 255;
+
+// `cached` starts as kNotRead; afterwards 1 when the switch holds "true".
+bool registrySwitch(uint8_t& cached, const char* key) {
+    if (cached == kNotRead) {
+        SPtr<ITesRegistry> registry("ITesRegistry");
+        cached = registry && registry->valueIs(key, "true") ? 1 : 0;
+    }
+    return cached == 1;
+}
+
+}  // namespace
+
+bool preAlignInspectionProfile() {
+    static uint8_t cached = kNotRead;
+    return registrySwitch(cached, "APP/AllowInspection");
+}
+
+bool preAlignRecordsAutomation() {
+    static uint8_t cached = kNotRead;
+    return registrySwitch(cached, "APP/AllowAutomation");
+}
+
+IPtr<ITesDoc> preAlignDocument() { return SPtr<ITesDoc>("ITesDoc"); }
+
+IGfxDoc* graphicsDocument() {
+    static SPtr<IGfxDoc> service("IGfxDoc");
+    return service.get();
+}
+
+ITesObjectVisibilityMgr* objectVisibility() {
+    static SPtr<ITesObjectVisibilityMgr> service("ITesObjectVisibilityMgr");
+    return service.get();
+}
+
+IDataStore* preAlignSettings() {
+    static SPtr<IDataStore> service("IDataStore");
+    return service.get();
+}
+
+IGuiThemeMgr* themeManager() {
+    static SPtr<IGuiThemeMgr> service("IGuiThemeMgr");
+    return service.get();
+}
+
+ITesPoints* objectPoints(ITesObject* object) {
+    return tesQuery<ITesPoints>(tesQuery<ITesUnknown>(object, "PointModel"), "ITesPoints");
+}
+
+bool isPointObject(ITesObject* object) { return object != nullptr && std::string_view(object->type()) == "Point"; }

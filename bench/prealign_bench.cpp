@@ -15,7 +15,7 @@
 namespace {
 
 // Corners of the bracket that both panes see, in model coordinates.
-constexpr const char* kPoints[] = {"40 30 8", "5 20 58",  "65 12 22", "20 35 26", "50 0 4",
+constexpr const char* kPoints[] = {"40 30 8", "5 15 50",  "65 12 22", "20 35 26", "50 0 4",
                                    "65 6 15", "5 0 30",   "30 20 8",  "25 10 8"};
 
 std::string setupScript() {

@@ -28,7 +28,7 @@ ToolRun runSession(const std::string& script, std::vector<std::string> options =
 TEST(Sessions, ExampleTranscriptsMatchTheGoldenOnes) {
     std::string joined;
     std::vector<std::string> all;
-    for (const std::string name : {"camera-position", "define-view", "matrix-widget", "srml-automation"}) {
+    for (const std::string name : {"camera-position", "define-view", "matrix-widget", "n-point-alignment", "srml-automation"}) {
         const ToolRun run = runSession("examples/sessions/" + name + ".session");
         EXPECT_EQ(run.exitCode, 0) << run.output;
         joined += readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out");

@@ -23,7 +23,7 @@
 //                              (not while a command runs)
 //   matrix V1 ... V16          show a matrix in that widget
 //   dump panel|camera|settings|dialogs|states|prompt|container|workflows|files|views|animation|selection|commands|coverage
-//        markers|fit|objects|panes|automation|busy
+//        markers|fit|objects|panes|automation|busy|asserts
 //                              (dialogs: the messages and questions shown since
 //                              the last one; files: the file dialogs asked since the last one;
 //                              coverage: RefObject's model, its selection and

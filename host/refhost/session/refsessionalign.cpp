@@ -1,6 +1,7 @@
 // Session statements of the two-object alignment: clicks at a point of an
 // object or at a pixel, the object selector, poses, and what the alignment
 // leaves in the host (markers, fit, objects, panes, automation, busy).
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -41,6 +42,13 @@ std::string fixedMatrixText(const TesMatrix& m) {
     return text;
 }
 
+// RGBA as the floats hold them, to the few digits a colour is given with.
+std::string colourText(const std::array<float, 4>& rgba) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g %g %g %g", rgba[0], rgba[1], rgba[2], rgba[3]);
+    return text;
+}
+
 void clickIn(RefHost& host, IComponentCommand* command, int pane, double x, double y) {
     host.views().setActivePane(pane);
     IPtr<RefMouseEvent> event(RefMouseEvent::clickAt(x, y));
@@ -64,10 +72,8 @@ std::string markersText(RefHost& host) {
         for (const IPtr<ITesUnknown>& handle : object->node().attached()) {
             auto* markers = tesQuery<RefMarkersWidget>(handle.get(), "RefMarkersWidget");
             if (markers == nullptr) continue;
-            const auto& colour = markers->markerColor();
-            text += "  " + refUtf8(object->name()) + " (" + refFormatDouble(colour[0]) + " " +
-                    refFormatDouble(colour[1]) + " " + refFormatDouble(colour[2]) + " " +
-                    refFormatDouble(colour[3]) + "): " + std::to_string(markers->count()) + "\n";
+            text += "  " + refUtf8(object->name()) + " (" + colourText(markers->markerColor()) +
+                    "): " + std::to_string(markers->count()) + "\n";
             int number = 0;
             for (const TesVector& point : markers->points()) {
                 text += "    " + std::to_string(++number) + ": " + pointText(point) + "\n";

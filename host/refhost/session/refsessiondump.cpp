@@ -108,6 +108,11 @@ std::string RefSession::dump(const Words& words) {
         print(commandsText(host_));
     } else if (what == "coverage") {
         print(coverageText());
+    } else if (what == "asserts") {
+        print("asserts:\n");
+        for (const RefAssertReport& report : host_.asserts().reports()) {
+            print("  \"" + report.expression + "\" " + report.source + ":" + std::to_string(report.line) + "\n");
+        }
     } else if (what == "prompt") {
         print("prompt: \"" + refUtf8(host_.statusBar().prompt()) + "\"\n");
     } else if (std::string text = alignmentText(what); !text.empty()) {

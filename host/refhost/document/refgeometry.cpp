@@ -39,13 +39,24 @@ RefFeature* RefFeature::sphere(std::u16string name, TesVector centre, double rad
 
 void RefFeature::queryInterface(const char* name, void** out) {
     auto* root = static_cast<ITesPlane*>(this);
+    auto* subObject = static_cast<ITesSubObject*>(this);
     switch (kind_) {
-    case Kind::Plane: tesAnswerQuery(name, out, {"RefFeature", this, root, {{"ITesPlane", root}}}); break;
+    case Kind::Plane:
+        tesAnswerQuery(name, out, {"RefFeature", this, root, {{"ITesPlane", root}, {"ITesSubObject", subObject}}});
+        break;
     case Kind::Line:
-        tesAnswerQuery(name, out, {"RefFeature", this, root, {{"ITesLine", static_cast<ITesLine*>(this)}}});
+        tesAnswerQuery(name, out,
+                       {"RefFeature",
+                        this,
+                        root,
+                        {{"ITesLine", static_cast<ITesLine*>(this)}, {"ITesSubObject", subObject}}});
         break;
     case Kind::Sphere:
-        tesAnswerQuery(name, out, {"RefFeature", this, root, {{"ITesSphere", static_cast<ITesSphere*>(this)}}});
+        tesAnswerQuery(name, out,
+                       {"RefFeature",
+                        this,
+                        root,
+                        {{"ITesSphere", static_cast<ITesSphere*>(this)}, {"ITesSubObject", subObject}}});
         break;
     }
 }
@@ -54,7 +65,11 @@ const char* RefFeature::className() const { return "RefFeature"; }
 
 void RefFeatureMgr::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out,
-                   {"RefFeatureMgr", this, this, {{"ITesSubObjectMgr", static_cast<ITesSubObjectMgr*>(this)}}});
+                   {"RefFeatureMgr",
+                    this,
+                    static_cast<ITesSubObjectMgr*>(this),
+                    {{"ITesSubObjectMgr", static_cast<ITesSubObjectMgr*>(this)},
+                     {"ITesFeatureSubObjectMgr", static_cast<ITesFeatureSubObjectMgr*>(this)}}});
 }
 
 const char* RefFeatureMgr::className() const { return "RefFeatureMgr"; }

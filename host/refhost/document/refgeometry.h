@@ -29,8 +29,9 @@ struct RefMesh {
     bool bounds(TesVector& low, TesVector& high) const;
 };
 
-// A feature of an object: answers only the interface of its kind.
-class RefFeature : public ITesPlane, public ITesLine, public ITesSphere {
+// A feature of an object: answers the interface of its kind, and
+// "ITesSubObject" for its name and visibility.
+class RefFeature : public ITesPlane, public ITesLine, public ITesSphere, public ITesSubObject {
 public:
     enum class Kind { Plane, Line, Sphere };
 
@@ -49,7 +50,9 @@ public:
     double radius() override { return radius_; }
     TesVector vector() override { return second_; }
 
-    const std::u16string& name() const { return name_; }
+    const char16_t* name() override { return name_.c_str(); }
+    uint8_t visibility() override { return visible_; }
+    void setVisibility(uint8_t visible) override { visible_ = visible; }
     Kind kind() const { return kind_; }
 
 private:
@@ -60,25 +63,29 @@ private:
     Kind kind_;
     TesVector first_, second_;  // origin and normal, start and end, centre and direction
     double radius_;
+    uint8_t visible_ = 1;
 };
 
-// The features of an object in file order, attached under kRefFeatureMgrId.
-class RefFeatureMgr : public ITesSubObjectMgr {
+// The features of an object in file order, attached under kRefFeatureMgrId
+// and answering "ITesFeatureSubObjectMgr" there.
+class RefFeatureMgr : public ITesSubObjectMgr, public ITesFeatureSubObjectMgr {
 public:
     void queryInterface(const char* name, void** out) override;
     const char* className() const override;
     int32_t count() override { return static_cast<int32_t>(features_.size()); }
+    bool isEmpty() override { return features_.empty(); }
     ITesSubObjectIter* iterator(int32_t flags) override;
     ITesUnknown* subObjectByName(const char16_t* name) override;
 
     void add(RefFeature* feature) { features_.emplace_back(feature); }
     RefFeature* find(const std::u16string& name) const;
+    const std::vector<IPtr<RefFeature>>& features() const { return features_; }
 
 private:
     std::vector<IPtr<RefFeature>> features_;
 };
 
-inline constexpr TesClassId kRefFeatureMgrId = TesClassId::parse("acb43df0-d0ae-43f8-bbfe-3ccbd80c500e");
+inline constexpr TesClassId kRefFeatureMgrId = kFeatureAttachmentId;
 
 // A face of a mesh as a pick finds it: answers "ITesSphere" only, with the
 // centre of its triangles, radius 0 and its mean unit normal as the vector.

@@ -102,6 +102,11 @@ std::string objectsText(RefHost& host) {
                 std::to_string(object->node().refreshes());
         for (const auto& [name, value] : display.properties) text += ", " + name + " " + std::to_string(value);
         if (object->pointModel() != nullptr && object->pointModel()->hasNormals()) text += ", normals";
+        if (auto* features = tesQuery<RefFeatureMgr>(object->component(kRefFeatureMgrId), "RefFeatureMgr")) {
+            size_t shown = 0;
+            for (const IPtr<RefFeature>& feature : features->features()) shown += feature->visibility() != 0;
+            text += ", features shown " + std::to_string(shown) + " of " + std::to_string(features->features().size());
+        }
         if (!object->accepted().role.empty()) text += ", accepted as " + object->accepted().role;
         text += "\n";
     }

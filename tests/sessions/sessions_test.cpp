@@ -28,7 +28,7 @@ ToolRun runSession(const std::string& script, std::vector<std::string> options =
 TEST(Sessions, ExampleTranscriptsMatchTheGoldenOnes) {
     std::string joined;
     std::vector<std::string> all;
-    for (const std::string name : {"camera-position", "define-view", "matrix-widget", "srml-automation"}) {
+    for (const std::string name : {"camera-position", "define-view", "matrix-widget", "n-point-alignment", "srml-automation"}) {
         const ToolRun run = runSession("examples/sessions/" + name + ".session");
         EXPECT_EQ(run.exitCode, 0) << run.output;
         joined += readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out");
@@ -67,6 +67,14 @@ TEST(Sessions, BadScriptsStopWithFileAndLine) {
     std::ofstream(folder.file("unused.session")) << "echo a\nanswer yes\nfile cancel\n";
     std::ofstream(folder.file("spin.session")) << "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"
                                                   "command GenSetCameraCmd\nspin ZoomLevel 1.5\n";
+    std::ofstream(folder.file("short.pts")) << "v 1 2 3\nv 1 2\n";
+    std::ofstream(folder.file("nan.pts")) << "# a cloud\nv 1 nan 3\n";
+    for (const char* points : {"short", "nan"}) {
+        std::ofstream(folder.file(std::string(points) + ".session"))
+            << "scene " << points << ".scene\n";
+        std::ofstream(folder.file(std::string(points) + ".scene"))
+            << "object Cloud type Point\ngeometry " << points << ".pts\n";
+    }
     const std::pair<std::string, const char*> cases[] = {
         {"tests/data/sessions/unknown-statement.session", "unknown-statement.session:2: unknown statement: jump"},
         {"tests/data/sessions/missing-control.session", "missing-control.session:3: no control NoSuchKey"},
@@ -78,6 +86,8 @@ TEST(Sessions, BadScriptsStopWithFileAndLine) {
         {folder.narrowFile("range.session"), "range.session:3: 100001 is outside the range of ZoomLevel"},
         {folder.narrowFile("unused.session"), "unused.session:2: the session ended with 2 unused answer(s)"},
         {folder.narrowFile("spin.session"), "spin.session:3: not a whole number: 1.5"},
+        {folder.narrowFile("short.session"), "short.pts:2: v needs three finite coordinates"},
+        {folder.narrowFile("nan.session"), "nan.pts:2: v needs three finite coordinates"},
     };
     for (const auto& [script, message] : cases) {
         const ToolRun run = runSession(script);

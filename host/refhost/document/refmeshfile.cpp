@@ -30,25 +30,6 @@ struct ObjLines {
     std::vector<int> faces;
 };
 
-// The whole file in one read; a byte-order mark at the start is dropped.
-bool readText(const std::string& path, std::string& text, std::string& error) {
-    std::error_code code;
-    std::ifstream stream;
-    errno = 0;
-    if (!std::filesystem::is_directory(path, code)) stream.open(path, std::ios::binary | std::ios::ate);
-    const std::streamoff size = stream.is_open() ? static_cast<std::streamoff>(stream.tellg()) : -1;
-    if (size >= 0) {
-        text.resize(static_cast<size_t>(size));
-        stream.seekg(0);
-        stream.read(text.data(), size);
-    }
-    if (size < 0 || stream.gcount() != size) {
-        error = "cannot read " + refFileProblem(path, errno);
-        return false;
-    }
-    if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
-    return true;
-}
 
 // A decimal number with a finite value, as the whole word.
 bool isFiniteNumber(std::string_view word) {
@@ -142,7 +123,7 @@ std::string addShapes(const std::vector<tinyobj::shape_t>& shapes, const std::st
 RefMeshRead readObj(const std::string& path) {
     RefMeshRead read;
     std::string text;
-    if (!readText(path, text, read.error)) return read;
+    if (!refReadMeshText(path, text, read.error)) return read;
     ObjLines lines;
     read.error = scanObjLines(text, path, lines);
     if (!read.error.empty()) return read;
@@ -174,7 +155,7 @@ template <RefMeshRead (*parse)(std::string_view, std::string_view)>
 RefMeshRead readWith(const std::string& path) {
     RefMeshRead read;
     std::string bytes;
-    return readText(path, bytes, read.error) ? parse(bytes, path) : read;
+    return refReadMeshText(path, bytes, read.error) ? parse(bytes, path) : read;
 }
 
 struct MeshFormat {
@@ -197,4 +178,23 @@ RefMeshRead refReadMesh(const std::string& path) {
     RefMeshRead read;
     read.error = refPrintable(path) + ": not a mesh file this host reads (.obj, .ply, .off)";
     return read;
+}
+
+bool refReadMeshText(const std::string& path, std::string& text, std::string& error) {
+    std::error_code code;
+    std::ifstream stream;
+    errno = 0;
+    if (!std::filesystem::is_directory(path, code)) stream.open(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = stream.is_open() ? static_cast<std::streamoff>(stream.tellg()) : -1;
+    if (size >= 0) {
+        text.resize(static_cast<size_t>(size));
+        stream.seekg(0);
+        stream.read(text.data(), size);
+    }
+    if (size < 0 || stream.gcount() != size) {
+        error = "cannot read " + refFileProblem(path, errno);
+        return false;
+    }
+    if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
+    return true;
 }

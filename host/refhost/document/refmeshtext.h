@@ -11,6 +11,10 @@
 
 #include "document/refmeshfile.h"
 
+// The whole file at `path` in one read; a byte-order mark at the start is
+// dropped. False with `error` saying why when it cannot be read.
+bool refReadMeshText(const std::string& path, std::string& text, std::string& error);
+
 // The next line of `text` at `position`, without its "\n" or "\r\n";
 // `position` moves past the line end. False at the end of the text.
 bool refMeshNextLine(std::string_view text, size_t& position, std::string_view& line);

@@ -313,9 +313,12 @@ RefControl* RefPanel::find(const std::string& keyOrId) {
     return findId(static_cast<int32_t>(id));
 }
 
+// Standard buttons a command showed, hid or disabled come first.
 std::string RefPanel::dump() const {
+    std::map<int32_t, bool> touched = standardButtons_;
+    for (const auto& [id, enabled] : standardEnabled_) touched.emplace(id, true);
     std::string text;
-    for (const auto& [id, shown] : standardButtons_) {
+    for (const auto& [id, shown] : touched) {
         text += "standard " + std::to_string(id) + (shown ? " shown" : " hidden");
         auto label = standardTexts_.find(id);
         if (label != standardTexts_.end()) text += " label=" + quoted(label->second);

@@ -68,6 +68,7 @@ void readObject(RefSceneState& scene, RefStatement& statement) {
     int phase = 0;
     bool active = false;
     bool excluded = false;
+    bool pinned = false;
     while (statement.more() && statement.good()) {
         const std::string key = statement.word("object word");
         if (key == "type") {
@@ -78,6 +79,8 @@ void readObject(RefSceneState& scene, RefStatement& statement) {
             active = true;
         } else if (key == "excluded") {
             excluded = true;
+        } else if (key == "pinned") {
+            pinned = true;
         } else {
             statement.fail("unknown object word: " + key);
         }
@@ -86,9 +89,21 @@ void readObject(RefSceneState& scene, RefStatement& statement) {
     IPtr<RefObject> object(new RefObject(name, type));
     object->setPhase(phase);
     object->setExcluded(excluded);
+    object->setPinned(pinned);
     scene.host.document().add(object.get());
     if (active) scene.host.document().setActive(object.get());
     scene.lastObject = object.get();
+}
+
+// transform V1 ... V16: the last object's pose, row by row.
+void readTransform(RefSceneState& scene, RefStatement& statement) {
+    if (scene.lastObject == nullptr) {
+        statement.fail("transform needs an object before it");
+        return;
+    }
+    TesMatrix pose;
+    for (int i = 0; i < 16 && statement.good(); ++i) pose[i] = statement.number("matrix value " + std::to_string(i + 1));
+    if (statement.complete()) scene.lastObject->setPose(pose);
 }
 
 void readCsys(RefSceneState& scene, RefStatement& statement) {
@@ -142,6 +157,7 @@ const std::map<std::string, Reader>& readers() {
         {"camera", readCamera},
         {"object", readObject},
         {"csys", readCsys},
+        {"transform", readTransform},
         {"subcsys", readSubCsys},
         {"geometry", refReadGeometry},
         {"feature", refReadFeature},

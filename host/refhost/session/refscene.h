@@ -2,7 +2,8 @@
 // starts from. One statement a line (see reflines.h):
 //
 //   camera eye X Y Z look X Y Z up X Y Z [zoom Z] [near N] [far F]
-//   object NAME [type TYPE] [phase P] [active] [excluded]
+//   object NAME [type TYPE] [phase P] [active] [excluded] [pinned]
+//   transform V1 ... V16  the last object's pose, row by row
 //   csys NAME origin X Y Z x X Y Z y X Y Z z X Y Z [phase P]
 //                         a coordinate-system object of the document
 //   subcsys NAME origin X Y Z x X Y Z y X Y Z z X Y Z
@@ -15,6 +16,8 @@
 //   geometry box SX SY SZ [at X Y Z] [nocomplex]
 //                         a generated shell added to the last object's mesh
 //                         (document/refshapes.h); several lines add several
+//   geometry FILE         for an object of type Point: its points from a
+//                         point file (document/refpointfile.h)
 //   geometry grid NX NY STEP [at X Y Z]
 //                         the last object's points: a grid in the plane
 //                         z = Z; the object answers "ScanModel" when its

@@ -1,6 +1,7 @@
 // Scene statements of meshes and features.
 #include "document/refgeometry.h"
 #include "document/refmeshfile.h"
+#include "document/refpointfile.h"
 #include "document/refshapes.h"
 #include "infrastructure/reftext.h"
 #include "refhost.h"
@@ -92,10 +93,28 @@ void readPointGrid(RefObject& object, RefStatement& statement) {
     object.setPoints(refGridPoints(nx, ny, step, at));
 }
 
+// A point file for an object of type Point.
+void readPointFile(RefObject& object, const std::string& source, const std::string& folder, RefStatement& statement) {
+    if (!statement.complete()) return;
+    if (object.pointModel() != nullptr) {
+        statement.fail(refUtf8(object.name()) + " has points already");
+        return;
+    }
+    RefPointRead read = refReadPoints(!source.empty() && source[0] == '/' ? source : folder + source);
+    if (!read.good) {
+        statement.fail(read.error);
+        return;
+    }
+    object.setPoints(std::move(read.points));
+    object.pointModel()->setColors(std::move(read.colors));
+    object.pointModel()->setNormals(std::move(read.normals));
+}
+
 }  // namespace
 
 // The geometry of the last object: a mesh file (one per object), generated
-// shells (each line adds one to the object's mesh) or a grid of points. A
+// shells (each line adds one to the object's mesh), a grid of points, or
+// for an object of type Point a point file (refpointfile.h). A
 // trailing "nocomplex" leaves the mesh without connectivity.
 void refReadGeometry(RefSceneState& scene, RefStatement& statement) {
     RefObject* object = scene.lastObject;
@@ -105,6 +124,7 @@ void refReadGeometry(RefSceneState& scene, RefStatement& statement) {
     }
     const std::string source = statement.word("mesh file or shape");
     if (source == "grid") return readPointGrid(*object, statement);
+    if (std::string_view(object->type()) == "Point") return readPointFile(*object, source, scene.folder, statement);
     const RefMeshModel* before = object->meshModel();
     RefMesh mesh = before != nullptr ? before->mesh() : RefMesh{};
     if (source == "sphere" || source == "box") {

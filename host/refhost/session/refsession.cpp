@@ -50,6 +50,7 @@ const std::map<std::string, RefSession::Handler>& RefSession::handlers() {
         {"view", &RefSession::sceneStatement},
         {"callback", &RefSession::fireCallback},
         {"pick", &RefSession::pick},
+        {"choose", &RefSession::choose},
         {"key", &RefSession::key},
         {"activate", &RefSession::activate},
         {"notify", &RefSession::notify},
@@ -190,6 +191,7 @@ std::string RefSession::endCommand(const Words& words) {
     std::string error;
     IComponentCommand* command = running(words[0], error);
     if (command == nullptr) return "no command is running";
+    if (ok && panel_ && !panel_->standardButtonEnabled(kGuiAcceptButton)) return "ok: the accept button is disabled";
     const bool done = ok ? command->onOk() : command->onCancel();
     print(std::string(ok ? "ok" : "cancel") + (done ? ": ended\n" : ": refused\n"));
     if (!done) return {};

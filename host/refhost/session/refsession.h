@@ -23,6 +23,7 @@
 //                              (not while a command runs)
 //   matrix V1 ... V16          show a matrix in that widget
 //   dump panel|camera|settings|dialogs|states|prompt|container|workflows|files|views|animation|selection|commands|coverage
+//        markers|fit|objects|panes|automation|busy|asserts
 //                              (dialogs: the messages and questions shown since
 //                              the last one; files: the file dialogs asked since the last one;
 //                              coverage: RefObject's model, its selection and
@@ -41,11 +42,21 @@
 //                              with mouse data of TYPE (a command must run)
 //   pick [pane P] FEATURE
 //   pick [pane P] OBJECT face K
+//   pick [pane P] OBJECT at X Y Z
+//   pick [pane P] pixel X Y
 //                              a left-button press in pane P (default 0; it
 //                              becomes the active pane) that hits the
 //                              document's feature FEATURE or the CAD face K
-//                              of OBJECT's mesh, as a mouse event to the
+//                              of OBJECT's mesh, or is made where the model
+//                              point X Y Z of OBJECT shows (refused when it
+//                              is outside the pane or hidden), or at the
+//                              centre of a pixel, as a mouse event to the
 //                              running command
+//   choose KEY OBJECT          the object selector KEY is given OBJECT
+//   matrix transform|aligned OBJECT
+//                              OBJECT's pose, or the alignment it last
+//                              accepted, also shown in the matrix widget
+//                              when one is built
 //   key CODE                   a key press with key code CODE
 //   activate KEY on|off        an embedded widget is switched on or off
 //   notify A B C               the three-value preselection notification
@@ -79,6 +90,10 @@
 
 class RefHost;
 class IComponentCommand;
+class TesMatrix;
+
+// A matrix as four indented rows.
+std::string refMatrixText(const TesMatrix& m);
 class ITesMatrixWidget;
 
 struct RefSessionResult {
@@ -146,6 +161,14 @@ private:
 
     // Dumps (refsessiondump.cpp).
     std::string dump(const Words& words);
+    // The two-object alignment (refsessionalign.cpp): picks at a point of an
+    // object or at a pixel, the object selector, object poses, and the dumps
+    // markers, fit, objects, panes, automation and busy (empty for others).
+    std::string pickAtPoint(IComponentCommand* command, int pane, const Words& words, size_t first);
+    std::string pickAtPixel(IComponentCommand* command, int pane, const Words& words, size_t first);
+    std::string choose(const Words& words);
+    std::string objectMatrix(const Words& words);
+    std::string alignmentText(const std::string& what);
 
     // Pictures and the selection of visible surface (refsessioncoverage.cpp).
     std::string picture(const Words& words);

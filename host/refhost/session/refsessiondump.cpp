@@ -4,9 +4,7 @@
 #include "refhost.h"
 #include "session/refsession.h"
 
-namespace {
-
-std::string matrixText(const TesMatrix& m) {
+std::string refMatrixText(const TesMatrix& m) {
     std::string text;
     for (int row = 0; row < 4; ++row) {
         text += " ";
@@ -16,11 +14,13 @@ std::string matrixText(const TesMatrix& m) {
     return text;
 }
 
+namespace {
+
 std::string cameraText(RefCamera& camera) {
     const TesVector eye = camera.eye();
     return "camera: zoom " + refFormatDouble(camera.zoom()) + " eye " + refFormatDouble(eye.x) + " " +
            refFormatDouble(eye.y) + " " + refFormatDouble(eye.z) + " near " +
-           refFormatDouble(camera.clipping()->nearPlane()) + "\n" + matrixText(camera.orientation());
+           refFormatDouble(camera.clipping()->nearPlane()) + "\n" + refMatrixText(camera.orientation());
 }
 
 std::string settingsText(RefHost& host) {
@@ -108,8 +108,15 @@ std::string RefSession::dump(const Words& words) {
         print(commandsText(host_));
     } else if (what == "coverage") {
         print(coverageText());
+    } else if (what == "asserts") {
+        print("asserts:\n");
+        for (const RefAssertReport& report : host_.asserts().reports()) {
+            print("  \"" + report.expression + "\" " + report.source + ":" + std::to_string(report.line) + "\n");
+        }
     } else if (what == "prompt") {
         print("prompt: \"" + refUtf8(host_.statusBar().prompt()) + "\"\n");
+    } else if (std::string text = alignmentText(what); !text.empty()) {
+        print(text);
     } else {
         return "cannot dump " + what;
     }

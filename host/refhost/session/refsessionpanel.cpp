@@ -121,12 +121,18 @@ std::string RefSession::spin(const Words& words) {
 
 std::string RefSession::expect(const Words& words) {
     if (words.size() != 4) return "expect KEY value|text|selection|checked|enabled EXPECTED";
-    std::string error;
-    RefControl* target = control(words[1], error);
-    if (target == nullptr) return error;
     const std::string& what = words[2];
     const std::string& expected = words[3];
     std::string actual;
+    int standard = 0;
+    if (panel_ && what == "enabled" && refParseInt(words[1], &standard) && standard >= kGuiAcceptButton &&
+        standard <= kGuiContinueButton) {
+        actual = panel_->standardButtonEnabled(standard) ? "true" : "false";
+        return actual == expected ? std::string() : "expected " + words[1] + " enabled " + expected + ", found " + actual;
+    }
+    std::string error;
+    RefControl* target = control(words[1], error);
+    if (target == nullptr) return error;
     if (what == "value") {
         double wanted = 0;
         if (!refParseDouble(expected, &wanted)) return "not a number: " + expected;
@@ -166,6 +172,7 @@ std::string RefSession::buildWidget(const Words& words) {
 }
 
 std::string RefSession::showMatrix(const Words& words) {
+    if (words.size() == 3) return objectMatrix(words);
     if (widget_ == nullptr) return "no matrix widget";
     if (words.size() != 17) return "matrix needs sixteen values";
     TesMatrix matrix;

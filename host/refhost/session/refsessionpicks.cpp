@@ -10,7 +10,8 @@ namespace {
 
 using Words = RefSession::Words;
 
-constexpr const char* kPickForms = "pick [pane P] FEATURE | pick [pane P] OBJECT face K";
+constexpr const char* kPickForms =
+    "pick [pane P] FEATURE | pick [pane P] OBJECT face K | pick [pane P] OBJECT at X Y Z | pick [pane P] pixel X Y";
 constexpr const char* kPane = "pane";
 constexpr const char* kFace = "face";
 // A pick that names its target has no pixel.
@@ -70,6 +71,8 @@ std::string RefSession::pick(const Words& words) {
         if (!refParseInt(words[2], &pane) || pane < 0) return "pick: pane must be 0 or more, not " + words[2];
         first = 3;
     }
+    if (words.size() == first + 3 && words[first] == "pixel") return pickAtPixel(command, pane, words, first + 1);
+    if (words.size() == first + 5 && words[first + 1] == "at") return pickAtPoint(command, pane, words, first);
     ITesUnknown* target = pickTarget(host_.document(), words, first, error);
     if (target == nullptr) return error;
     host_.views().setActivePane(pane);

@@ -2,6 +2,8 @@
 // words in a std::vector), and the small helpers the bit set tests share.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -10,6 +12,7 @@
 
 #include "bitvector.h"
 #include "blockbitvector.h"
+#include "memorystreams.h"
 
 namespace bitsetmodel {
 
@@ -34,6 +37,16 @@ inline std::vector<uint8_t> record(std::initializer_list<uint32_t> values) {
         for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(value >> shift));
     }
     return bytes;
+}
+
+// The record `vector` writes on a stream of format `version`.
+template <class Vector>
+std::vector<uint8_t> written(const Vector& vector, uint32_t version = 0) {
+    MemoryOutput out;
+    out.setVersion(version);
+    EXPECT_TRUE(vector.write(out));
+    out.flush();
+    return out.bytes;
 }
 
 // Bits as words; words beyond the model read 0, setting bits there grows it.

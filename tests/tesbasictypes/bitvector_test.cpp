@@ -21,17 +21,10 @@ namespace {
 using bitsetmodel::record;
 using bitsetmodel::setBits;
 using bitsetmodel::withBits;
+using bitsetmodel::written;
 using Bits = std::vector<int32_t>;
 
 constexpr uint32_t kTag = BitVector::kMagicWord;
-
-std::vector<uint8_t> written(const BitVector& vector, uint32_t version = 0) {
-    MemoryOutput out;
-    out.setVersion(version);
-    EXPECT_TRUE(vector.write(out));
-    out.flush();
-    return out.bytes;
-}
 
 // 1 ... n, what the fill operations set.
 Bits oneTo(int32_t n) {

@@ -6,12 +6,12 @@
 
 #include "bitblockcache.h"
 #include "bitsetmodel.h"
-#include "memorystreams.h"
 
 namespace {
 
 using bitsetmodel::record;
 using bitsetmodel::setBits;
+using bitsetmodel::written;
 using Bits = std::vector<int32_t>;
 
 constexpr int32_t kBlock = BlockBitVector::kBlockBits;
@@ -26,14 +26,6 @@ BlockBitVector threeKinds() {
     BlockBitVector vector = withBits({2 * kBlock + 3, 2 * kBlock + 7000}, 3 * kBlock);
     vector.setRange(kBlock, 2 * kBlock - 1);
     return vector;
-}
-
-std::vector<uint8_t> written(const BlockBitVector& vector, uint32_t version) {
-    MemoryOutput out;
-    out.setVersion(version);
-    EXPECT_TRUE(vector.write(out));
-    out.flush();
-    return out.bytes;
 }
 
 TEST(BlockBitVector, GrowsToTheBlockOfASetBitPlusOneAndRangesMakeWholeBlocksWithoutStorage) {

@@ -17,20 +17,11 @@ constexpr double kNear = 0.01;
 // always been reported under.
 constexpr int kComplexAssertLine = 495;
 
-IViewLayout* viewLayout() {
-    static SPtr<IViewLayout> service("IViewLayout");
-    return service.get();
-}
+IViewLayout* viewLayout() { return tesProcessService<IViewLayout>("IViewLayout"); }
 
-IGfxPickVisBufferFact* bufferFactory() {
-    static SPtr<IGfxPickVisBufferFact> service("IGfxPickVisBufferFact");
-    return service.get();
-}
+IGfxPickVisBufferFact* bufferFactory() { return tesProcessService<IGfxPickVisBufferFact>("IGfxPickVisBufferFact"); }
 
-IGfxDoc* graphicsDocument() {
-    static SPtr<IGfxDoc> service("IGfxDoc");
-    return service.get();
-}
+IGfxDoc* graphicsDocument() { return tesProcessService<IGfxDoc>("IGfxDoc"); }
 
 // The model face `face` of the object's model `model`, or null.
 template <class T>

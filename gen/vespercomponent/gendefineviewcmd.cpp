@@ -66,20 +66,11 @@ constexpr const char* kPrompt =
     "Select objects to align the view to | Space: Toggle Up/Front constraint | F: Flip current constraint | "
     "R: Reapply current constraints";
 
-IViewTheme* viewTheme() {
-    static SPtr<IViewTheme> service("IViewTheme");
-    return service.get();
-}
+IViewTheme* viewTheme() { return tesProcessService<IViewTheme>("IViewTheme"); }
 
-IDataStore* dataStore() {
-    static SPtr<IDataStore> service("IDataStore");
-    return service.get();
-}
+IDataStore* dataStore() { return tesProcessService<IDataStore>("IDataStore"); }
 
-IGuiStatusBar* statusBar() {
-    static SPtr<IGuiStatusBar> service("IGuiStatusBar");
-    return service.get();
-}
+IGuiStatusBar* statusBar() { return tesProcessService<IGuiStatusBar>("IGuiStatusBar"); }
 
 ICallbackObject* callbackRegistry() { return tesQuery<ICallbackObject>(viewManager(), "ICallbackObject"); }
 

@@ -23,25 +23,13 @@ constexpr const char* kHostStates[] = {"LockOpaque", "DisableUserDefinedView"};
 constexpr const char* kUserDefinedViews = "Sensitive/UserDefinedViews";
 constexpr const char16_t* kFixedName = u"FixedObject";
 
-IGuiStatusBar* statusBar() {
-    static SPtr<IGuiStatusBar> service("IGuiStatusBar");
-    return service.get();
-}
+IGuiStatusBar* statusBar() { return tesProcessService<IGuiStatusBar>("IGuiStatusBar"); }
 
-IGuiCursor* cursor() {
-    static SPtr<IGuiCursor> service("IGuiCursor");
-    return service.get();
-}
+IGuiCursor* cursor() { return tesProcessService<IGuiCursor>("IGuiCursor"); }
 
-IStateMgr* stateManager() {
-    static SPtr<IStateMgr> service("IStateMgr");
-    return service.get();
-}
+IStateMgr* stateManager() { return tesProcessService<IStateMgr>("IStateMgr"); }
 
-IUpdateGui* guiHints() {
-    static SPtr<IUpdateGui> service("IUpdateGui");
-    return service.get();
-}
+IUpdateGui* guiHints() { return tesProcessService<IUpdateGui>("IUpdateGui"); }
 
 TesString textOf(const char16_t* text) { return TesString(text != nullptr ? text : u""); }
 

@@ -30,25 +30,13 @@ bool preAlignRecordsAutomation() {
 
 IPtr<ITesDoc> preAlignDocument() { return SPtr<ITesDoc>("ITesDoc"); }
 
-IGfxDoc* graphicsDocument() {
-    static SPtr<IGfxDoc> service("IGfxDoc");
-    return service.get();
-}
+IGfxDoc* graphicsDocument() { return tesProcessService<IGfxDoc>("IGfxDoc"); }
 
-ITesObjectVisibilityMgr* objectVisibility() {
-    static SPtr<ITesObjectVisibilityMgr> service("ITesObjectVisibilityMgr");
-    return service.get();
-}
+ITesObjectVisibilityMgr* objectVisibility() { return tesProcessService<ITesObjectVisibilityMgr>("ITesObjectVisibilityMgr"); }
 
-IDataStore* preAlignSettings() {
-    static SPtr<IDataStore> service("IDataStore");
-    return service.get();
-}
+IDataStore* preAlignSettings() { return tesProcessService<IDataStore>("IDataStore"); }
 
-IGuiThemeMgr* themeManager() {
-    static SPtr<IGuiThemeMgr> service("IGuiThemeMgr");
-    return service.get();
-}
+IGuiThemeMgr* themeManager() { return tesProcessService<IGuiThemeMgr>("IGuiThemeMgr"); }
 
 ITesPoints* objectPoints(ITesObject* object) {
     return tesQuery<ITesPoints>(tesQuery<ITesUnknown>(object, "PointModel"), "ITesPoints");

@@ -2,20 +2,11 @@
 
 #include "iptr.h"
 
-IGfxViewMgr* viewManager() {
-    static SPtr<IGfxViewMgr> service("IGfxViewMgr");
-    return service.get();
-}
+IGfxViewMgr* viewManager() { return tesProcessService<IGfxViewMgr>("IGfxViewMgr"); }
 
-IGfxRenderer* renderer() {
-    static SPtr<IGfxRenderer> service("IGfxRenderer");
-    return service.get();
-}
+IGfxRenderer* renderer() { return tesProcessService<IGfxRenderer>("IGfxRenderer"); }
 
-IGenGfxService* graphicsService() {
-    static SPtr<IGenGfxService> service("IGenGfxService");
-    return service.get();
-}
+IGenGfxService* graphicsService() { return tesProcessService<IGenGfxService>("IGenGfxService"); }
 
 ITesUnknown* currentSceneView() {
     IGfxViewMgr* views = viewManager();

@@ -74,3 +74,12 @@ public:
         }
     }
 };
+
+// The host service of interface T for the life of the process: the first call
+// looks it up under `interfaceName`, later calls answer what it found (null
+// when the host had none). One lookup per interface type.
+template <class T>
+T* tesProcessService(const char* interfaceName) {
+    static SPtr<T> service(interfaceName);
+    return service.get();
+}

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "refhost.h"
+#include "session/reflines.h"
+#include "session/refscene.h"
 
 struct PluginUnderTest {
     RefHost* host;
@@ -32,4 +34,22 @@ class PluginTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(pluginUnderTest().loaded.good) << pluginUnderTest().loaded.error; }
     static RefHost& host() { return *pluginUnderTest().host; }
+};
+
+// Tests that call the plug-in's classes in this process: the host's copy of
+// the library looks services up through the host, and scenes load from text.
+class PluginSceneTest : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        static const bool installed = (host().installInLibrary(), true);
+        (void)installed;
+    }
+
+    // Replaces the document by the scene's lines.
+    static void load(const std::string& scene) {
+        host().document().clear();
+        const RefSceneResult result = refLoadSceneLines(host(), refSplitLines(scene, "scene"), "scene");
+        ASSERT_TRUE(result.good) << result.error;
+    }
 };

@@ -67,20 +67,8 @@ struct Outcome {
     BitVector selection;
 };
 
-class CameraSelection : public PluginTest {
+class CameraSelection : public PluginSceneTest {
 protected:
-    void SetUp() override {
-        PluginTest::SetUp();
-        static const bool installed = (host().installInLibrary(), true);
-        (void)installed;
-    }
-
-    static void load(const std::string& scene) {
-        host().document().clear();
-        const RefSceneResult result = refLoadSceneLines(host(), refSplitLines(scene, "scene"), "scene");
-        ASSERT_TRUE(result.good) << result.error;
-    }
-
     static RefObject& reference() { return *host().document().find(u"RefObject"); }
 
     // Runs a selection of `recipe` on the rig of the loaded scene and selects

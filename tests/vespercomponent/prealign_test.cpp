@@ -35,20 +35,7 @@ public:
     std::vector<IPtr<ITesUnknown>> items;
 };
 
-class PreAlign : public PluginTest {
-protected:
-    void SetUp() override {
-        PluginTest::SetUp();
-        static const bool installed = (host().installInLibrary(), true);
-        (void)installed;
-    }
-
-    static void load(const std::string& scene) {
-        host().document().clear();
-        const RefSceneResult result = refLoadSceneLines(host(), refSplitLines(scene, "scene"), "scene");
-        ASSERT_TRUE(result.good) << result.error;
-    }
-};
+using PreAlign = PluginSceneTest;
 
 TEST_F(PreAlign, HistoryAndDisplayState) {
     load("object Part type Point active\n");

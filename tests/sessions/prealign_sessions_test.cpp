@@ -92,7 +92,7 @@ TEST(PreAlign, EdgeCases) {
 
 // The inspection profile takes RefObject and TestObject and shows no
 // selector; automation records the accepted matrix.
-TEST(PreAlign, ProfilesReadFromTheRegistry) {
+TEST(Sessions, NPointAlignmentProfiles) {
     TempFolder folder;
     std::ofstream(folder.file("inspection.scene"))
         << "camera eye 220 -260 260 look -0.45 0.6 -0.66 up 0 0 1 zoom 2.5\nobject RefObject type Mesh active\ngeometry " << kPart << "\nobject TestObject type Mesh\ngeometry "
@@ -111,7 +111,7 @@ TEST(PreAlign, ProfilesReadFromTheRegistry) {
     runRows("scene " + folder.narrowFile("inspection.scene"), rows);
 }
 
-TEST(PreAlign, MissingServices) {
+TEST(Sessions, NPointAlignmentMissingServices) {
     const std::vector<Row> rows = {
         {"no markers widget", "withdraw ITesMarkersWidget\n" + kStart + "dump states\n", 0, {"refused to start", "states:\n"}},
         {"no view layout keeps one view", "withdraw IViewLayout\n" + kStart + "dump panes\nok\n", 1,
@@ -123,7 +123,7 @@ TEST(PreAlign, MissingServices) {
 }
 
 // Point sets can be shaded: normals are computed for those without, once.
-TEST(PreAlign, ShadedPoints) {
+TEST(Sessions, NPointAlignmentShadedPoints) {
     TempFolder folder;
     std::ofstream(folder.file("points.scene")) << "object Near type Point active\ngeometry grid 20 20 2\n"
                                                   "object Far type Point\ngeometry grid 20 20 2 at 0 0 5\n";

@@ -8,10 +8,14 @@
 //                         a coordinate-system object of the document
 //   subcsys NAME origin X Y Z x X Y Z y X Y Z z X Y Z
 //                         a coordinate-system sub-object of the last object
-//   geometry FILE [nocomplex]
+//   geometry FILE [scale S] [noise D] [faces DEGREES] [nocomplex]
 //                         the last object's triangles, from a mesh file
 //                         (relative to the scene file; formats in
-//                         document/refmeshfile.h); one file an object
+//                         document/refmeshfile.h); one file an object. Its
+//                         coordinates times S, each then moved by up to D
+//                         (the same on every run), its flat faces found
+//                         anew within DEGREES (document/refflatfaces.h) when
+//                         asked
 //   geometry sphere RADIUS TRIANGLES [at X Y Z] [nocomplex]
 //   geometry box SX SY SZ [at X Y Z] [nocomplex]
 //                         a generated shell added to the last object's mesh

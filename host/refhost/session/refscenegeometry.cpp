@@ -1,4 +1,7 @@
 // Scene statements of meshes and features.
+#include <random>
+
+#include "document/refflatfaces.h"
 #include "document/refgeometry.h"
 #include "document/refmeshfile.h"
 #include "document/refpointfile.h"
@@ -110,6 +113,59 @@ void readPointFile(RefObject& object, const std::string& source, const std::stri
     object.pointModel()->setNormals(std::move(read.normals));
 }
 
+// What may follow a mesh file: "scale S" (S > 0), "noise D" (each
+// coordinate moved by up to D, the same way on every run) and "faces
+// DEGREES" (flat faces found anew, refflatfaces.h).
+struct FileOptions {
+    double scale = 1.0;
+    double noise = 0.0;
+    double faceDegrees = -1.0;  // keep the file's faces
+};
+
+FileOptions readFileOptions(RefStatement& statement) {
+    FileOptions options;
+    while (statement.good()) {
+        if (statement.next("scale")) {
+            options.scale = positiveLength(statement, "scale");
+        } else if (statement.next("noise")) {
+            options.noise = statement.number("noise");
+            if (statement.good() && options.noise < 0) statement.fail("noise must not be negative");
+        } else if (statement.next("faces")) {
+            options.faceDegrees = statement.number("faces");
+            if (statement.good() && (options.faceDegrees < 0 || options.faceDegrees > 90)) {
+                statement.fail("faces takes an angle from 0 to 90 degrees");
+            }
+        } else {
+            break;
+        }
+    }
+    return options;
+}
+
+// Uniform in [-amplitude, amplitude] from a fixed seed: the same noisy copy
+// on every machine and compiler.
+void shake(std::vector<double>& values, double amplitude) {
+    std::mt19937 generator(1);
+    for (double& value : values) value += amplitude * (2.0 * (generator() / 4294967296.0) - 1.0);
+}
+
+// The mesh of FILE with its options; false, with the statement failed, when
+// it cannot be read.
+bool readMeshFile(const std::string& path, RefStatement& statement, RefMesh& mesh) {
+    const FileOptions options = readFileOptions(statement);
+    if (!statement.good()) return false;
+    RefMeshRead read = refReadMesh(path);
+    if (!read.good) {
+        statement.fail(read.error);
+        return false;
+    }
+    mesh = std::move(read.mesh);
+    for (double& value : mesh.vertices) value *= options.scale;
+    if (options.noise > 0) shake(mesh.vertices, options.noise);
+    if (options.faceDegrees >= 0) refSplitFlatFaces(mesh, options.faceDegrees);
+    return true;
+}
+
 }  // namespace
 
 // The geometry of the last object: a mesh file (one per object), generated
@@ -134,12 +190,7 @@ void refReadGeometry(RefSceneState& scene, RefStatement& statement) {
             statement.fail(refUtf8(object->name()) + " has geometry already");
             return;
         }
-        RefMeshRead read = refReadMesh(!source.empty() && source[0] == '/' ? source : scene.folder + source);
-        if (!read.good) {
-            statement.fail(read.error);
-            return;
-        }
-        mesh = std::move(read.mesh);
+        if (!readMeshFile(!source.empty() && source[0] == '/' ? source : scene.folder + source, statement, mesh)) return;
     }
     const bool connectivity = !statement.next("nocomplex") && (before == nullptr || before->hasConnectivity());
     if (statement.complete()) object->setMesh(std::move(mesh), connectivity);

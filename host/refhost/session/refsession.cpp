@@ -32,6 +32,7 @@ const std::map<std::string, RefSession::Handler>& RefSession::handlers() {
         {"file", &RefSession::queueFile},
         {"echo", &RefSession::echo},
         {"show", &RefSession::showFile},
+        {"save", &RefSession::savePoints},
         {"command", &RefSession::startCommand},
         {"ok", &RefSession::endCommand},
         {"cancel", &RefSession::endCommand},
@@ -76,6 +77,7 @@ void RefSession::print(const std::string& text) {
     }
     std::fputs(shown.c_str(), out_);
     std::fflush(out_);
+    if (transcript_ != nullptr) transcript_->append(shown);
 }
 
 std::string RefSession::resolve(const std::string& path, std::string* error) const {

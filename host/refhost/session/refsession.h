@@ -44,11 +44,13 @@
 //   pick [pane P] OBJECT face K
 //   pick [pane P] OBJECT at X Y Z
 //   pick [pane P] pixel X Y
+//   pick [pane P] OBJECT triangle K
 //                              a left-button press in pane P (default 0; it
 //                              becomes the active pane) that hits the
 //                              document's feature FEATURE or the CAD face K
 //                              of OBJECT's mesh, or is made where the model
-//                              point X Y Z of OBJECT shows (refused when it
+//                              point X Y Z of OBJECT, or the centre of its
+//                              triangle K (from 0), shows (refused when it
 //                              is outside the pane or hidden), or at the
 //                              centre of a pixel, as a mouse event to the
 //                              running command
@@ -68,6 +70,8 @@
 //                              component that already holds one keeps it)
 //   echo TEXT
 //   show FILE                  print a text file into the transcript
+//   save OBJECT FILE           OBJECT's points where its pose puts them, as a
+//                              data-model file (document/refpointsave.h)
 //
 // File words starting with $OUT/ name files in the run's output folder
 // (vesper-host run --out DIR); the transcript shows them as $OUT/..., and
@@ -91,6 +95,8 @@
 class RefHost;
 class IComponentCommand;
 class TesMatrix;
+class RefObject;
+struct TesVector;
 
 // A matrix as four indented rows.
 std::string refMatrixText(const TesMatrix& m);
@@ -108,6 +114,8 @@ public:
 
     // Where $OUT/ in file words points; none by default.
     void setOutputFolder(std::string folder) { outFolder_ = std::move(folder); }
+    // Everything the session prints is also appended to `transcript` (null: not kept).
+    void keepTranscript(std::string* transcript) { transcript_ = transcript; }
     RefSessionResult run(const std::string& path);
     RefSessionResult runLines(const RefLineFile& script, const std::string& name, const std::string& folder);
 
@@ -127,6 +135,7 @@ private:
     std::string queueFile(const Words& words);
     std::string echo(const Words& words);
     std::string showFile(const Words& words);
+    std::string savePoints(const Words& words);
     // The line that queued the oldest answer no dialog took, or 0.
     int firstUnusedAnswerLine() const;
 
@@ -166,6 +175,11 @@ private:
     // markers, fit, objects, panes, automation and busy (empty for others).
     std::string pickAtPoint(IComponentCommand* command, int pane, const Words& words, size_t first);
     std::string pickAtPixel(IComponentCommand* command, int pane, const Words& words, size_t first);
+    std::string pickTriangle(IComponentCommand* command, int pane, const Words& words, size_t first);
+    // A click where `model` (OBJECT's model coordinates) shows in the pane,
+    // refused outside the pane or where the object hides it.
+    std::string clickOnObject(IComponentCommand* command, int pane, RefObject* object, const TesVector& model,
+                              const std::string& where);
     std::string choose(const Words& words);
     std::string objectMatrix(const Words& words);
     std::string alignmentText(const std::string& what);
@@ -189,6 +203,7 @@ private:
     std::FILE* out_;
     std::string folder_;
     std::string outFolder_;
+    std::string* transcript_ = nullptr;
     // Lines that queued answers and file answers, oldest first.
     int line_ = 0;
     std::vector<int> answerLines_;

@@ -165,17 +165,39 @@ std::string RefSession::pickAtPoint(IComponentCommand* command, int pane, const 
         const std::string& word = words[first + 2 + i];
         if (!refParseDouble(word, &model[i]) || !std::isfinite(model[i])) return "pick: not a coordinate: " + word;
     }
+    const std::string where = words[first + 2] + " " + words[first + 3] + " " + words[first + 4] + " of " + words[first];
+    return clickOnObject(command, pane, object, {model[0], model[1], model[2]}, where);
+}
+
+// The centre of the triangle shows in the pane, so that the click meets the
+// same triangle on copies of a mesh moved or shaken apart.
+std::string RefSession::pickTriangle(IComponentCommand* command, int pane, const Words& words, size_t first) {
+    RefObject* object = host_.document().find(refWide(words[first]));
+    if (object == nullptr) return "pick: no object " + words[first];
+    const RefMesh* mesh = object->mesh();
+    int triangle = -1;
+    if (mesh == nullptr || !refParseInt(words[first + 2], &triangle) || triangle < 0 ||
+        triangle >= mesh->triangleCount()) {
+        return "pick: " + words[first] + " has no triangle " + words[first + 2];
+    }
+    TesVector centre{0, 0, 0};
+    for (int corner = 0; corner < 3; ++corner) centre = centre + mesh->vertex(mesh->triangles[3 * triangle + corner]) * (1.0 / 3);
+    return clickOnObject(command, pane, object, centre, "triangle " + words[first + 2] + " of " + words[first]);
+}
+
+std::string RefSession::clickOnObject(IComponentCommand* command, int pane, RefObject* object, const TesVector& model,
+                                      const std::string& where) {
     RefPane* target = host_.views().refPane(pane);
     if (target == nullptr) return "pick: no pane " + std::to_string(pane);
     RefCamera& camera = target->scene().refCamera();
     const RefPickCamera view{camera.orientation(), camera.projection()};
+    const double point[3] = {model.x, model.y, model.z};
     double x = 0, y = 0, depth = 0;
-    const std::string where = words[first + 2] + " " + words[first + 3] + " " + words[first + 4] + " of " + words[first];
-    if (!RefPickProjector(view, host_.graphics().objectTransform(object)).project(model, &x, &y, &depth)) {
+    if (!RefPickProjector(view, host_.graphics().objectTransform(object)).project(point, &x, &y, &depth)) {
         return "pick: " + where + " is not in view in pane " + std::to_string(pane);
     }
     host_.views().setActivePane(pane);
-    if (!pickMeets(host_, object, x, y, {model[0], model[1], model[2]}, depth)) {
+    if (!pickMeets(host_, object, x, y, model, depth)) {
         return "pick: " + where + " is hidden in pane " + std::to_string(pane);
     }
     clickIn(host_, command, pane, x, y);

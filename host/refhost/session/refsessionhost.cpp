@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "document/refpointsave.h"
 #include "hostapi/gui.h"
 #include "infrastructure/reftext.h"
 #include "refhost.h"
@@ -67,5 +68,19 @@ std::string RefSession::showFile(const Words& words) {
     std::string shown = text.str();
     if (!shown.empty() && shown.back() != '\n') shown += '\n';
     print("show " + words[1] + ":\n" + shown);
+    return {};
+}
+
+// The object's points where its pose puts them, as a data-model file.
+std::string RefSession::savePoints(const Words& words) {
+    if (words.size() != 3) return "save needs an object and a file";
+    RefObject* object = host_.document().find(refWide(words[1]));
+    if (object == nullptr) return "save: no object " + words[1];
+    if (object->mesh() == nullptr && object->pointModel() == nullptr) return "save: " + words[1] + " has no points";
+    std::string error;
+    const std::string path = resolve(words[2], &error);
+    if (!error.empty()) return error;
+    if (!refSavePoints(*object, host_.graphics().objectTransform(object), path, error)) return error;
+    print("saved " + words[1] + " to " + words[2] + "\n");
     return {};
 }

@@ -11,7 +11,8 @@ namespace {
 using Words = RefSession::Words;
 
 constexpr const char* kPickForms =
-    "pick [pane P] FEATURE | pick [pane P] OBJECT face K | pick [pane P] OBJECT at X Y Z | pick [pane P] pixel X Y";
+    "pick [pane P] FEATURE | pick [pane P] OBJECT face K | pick [pane P] OBJECT at X Y Z | "
+    "pick [pane P] OBJECT triangle K | pick [pane P] pixel X Y";
 constexpr const char* kPane = "pane";
 constexpr const char* kFace = "face";
 // A pick that names its target has no pixel.
@@ -73,6 +74,7 @@ std::string RefSession::pick(const Words& words) {
     }
     if (words.size() == first + 3 && words[first] == "pixel") return pickAtPixel(command, pane, words, first + 1);
     if (words.size() == first + 5 && words[first + 1] == "at") return pickAtPoint(command, pane, words, first);
+    if (words.size() == first + 3 && words[first + 1] == "triangle") return pickTriangle(command, pane, words, first);
     ITesUnknown* target = pickTarget(host_.document(), words, first, error);
     if (target == nullptr) return error;
     host_.views().setActivePane(pane);

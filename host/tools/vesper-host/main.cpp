@@ -1,11 +1,15 @@
 // vesper-host: loads the plug-in into the reference host and shows what it
 // offers, runs session scripts that drive its commands, or loads and unloads
 // it over and over.
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 
+#include "infrastructure/refreplacefile.h"
 #include "loadcycle.h"
+#include "report.h"
 #include "os/nativememory.h"
 #include "refhost.h"
 #include "session/refsession.h"
@@ -54,22 +58,59 @@ void printClasses(RefHost& host) {
     for (const auto& [name, id] : serviceClasses) std::printf("  %s  %s\n", formatId(id).c_str(), name.c_str());
 }
 
+// The PNG files of `folder` and when each was written.
+std::map<std::string, std::filesystem::file_time_type> pictures(const std::string& folder) {
+    std::map<std::string, std::filesystem::file_time_type> found;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+        if (entry.path().extension() == ".png") found[entry.path().filename().string()] = entry.last_write_time(ignored);
+    }
+    return found;
+}
+
+// Runs one script; for the report, what it printed, how long it took and the
+// pictures it wrote.
+ReportSession runSession(RefHost& host, const std::string& script, const std::string& outFolder, bool report) {
+    ReportSession done{script, {}, 0, {}, {}};
+    const auto before = report ? pictures(outFolder) : decltype(pictures(outFolder)){};
+    const auto start = std::chrono::steady_clock::now();
+    RefSession session(host, stdout);
+    session.setOutputFolder(outFolder);
+    if (report) session.keepTranscript(&done.transcript);
+    const RefSessionResult result = session.run(script);
+    done.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!result.good) done.error = result.error;
+    if (!report) return done;
+    for (const auto& [name, written] : pictures(outFolder)) {
+        auto old = before.find(name);
+        if (old == before.end() || old->second != written) done.pictures.push_back(name);
+    }
+    return done;
+}
+
 // Scripts run one after the other in the same host and document; $OUT/ in
-// their file words is `outFolder`, made when missing.
-int runSessions(const ToolCli& cli, RefHost& host, const std::vector<std::string>& scripts, const std::string& outFolder) {
+// their file words is `outFolder`, made when missing. With `report` the run
+// ends by writing outFolder/report.html, also when a script failed.
+int runSessions(const ToolCli& cli, RefHost& host, const std::vector<std::string>& scripts, const std::string& outFolder,
+                bool report) {
     std::error_code failed;
     if (!outFolder.empty() && !std::filesystem::is_directory(outFolder)) {
         std::filesystem::create_directories(outFolder, failed);
         if (failed) return cli.fail("cannot make the output folder " + outFolder + ": " + failed.message());
     }
+    std::vector<ReportSession> done;
     for (const std::string& script : scripts) {
         std::printf("session %s\n", script.c_str());
-        RefSession session(host, stdout);
-        session.setOutputFolder(outFolder);
-        const RefSessionResult result = session.run(script);
-        if (!result.good) return cli.fail(result.error);
+        done.push_back(runSession(host, script, outFolder, report));
+        if (!done.back().error.empty()) break;
     }
-    return kToolExitSuccess;
+    if (report) {
+        const std::string path = outFolder + "/report.html";
+        const RefReplaceResult written = refReplaceFile(path, reportHtml(outFolder, done));
+        if (!written.good) return cli.fail(written.error);
+        std::printf("report: %s\n", path.c_str());
+    }
+    return done.back().error.empty() ? kToolExitSuccess : cli.fail(done.back().error);
 }
 
 void printResident(int64_t cycle) {
@@ -105,6 +146,7 @@ struct Options {
     std::string workflowsPath;
     std::vector<std::string> scripts;
     std::string outFolder;
+    bool report = false;
     int64_t cycles = 0;
     CLI::App* run = nullptr;
     CLI::App* cycle = nullptr;
@@ -121,7 +163,10 @@ void describe(ToolCli& cli, Options& options) {
     cli.addVersion([&options] { return componentVersion(options.pluginPath); });
     options.run = cli.addSubcommand("run", "run session scripts, one after the other");
     options.run->add_option("scripts", options.scripts, "session script files")->required()->check(CLI::ExistingFile);
-    options.run->add_option("--out", options.outFolder, "folder for the files scripts name as $OUT/...");
+    CLI::Option* out =
+        options.run->add_option("--out", options.outFolder, "folder for the files scripts name as $OUT/...");
+    options.run->add_flag("--report", options.report, "write OUT/report.html: each session's transcript, pictures and time")
+        ->needs(out);
     options.cycle = cli.addSubcommand("cycle", "load the plug-in, create every class, release it all and unload it, "
                                                "N times; shows resident memory after cycles 1, 10 and N");
     options.cycle->add_option("N", options.cycles, "number of cycles")
@@ -153,7 +198,7 @@ int main(int argc, char** argv) {
     host.installInLibrary();
     RefLoadedComponent loaded = host.loadComponent(options.pluginPath);
     if (!loaded.good) return cli.fail(loaded.error);
-    if (options.run->parsed()) return runSessions(cli, host, options.scripts, options.outFolder);
+    if (options.run->parsed()) return runSessions(cli, host, options.scripts, options.outFolder, options.report);
     printIdentity(loaded);
     printClasses(host);
     return kToolExitSuccess;

@@ -1,0 +1,119 @@
+#include "report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <regex>
+
+#include "reporthtml.h"
+
+namespace {
+
+constexpr const char* kStyle = R"(<style>
+body { font-family: sans-serif; margin: 2em; max-width: 1300px; color: #222; }
+h2 { border-bottom: 1px solid #ccc; margin-top: 2em; }
+pre { background: #f6f6f6; padding: .6em; overflow-x: auto; font-size: 85%; }
+table.panel { border-collapse: collapse; font-size: 85%; margin: .5em 0; }
+table.panel td, table.panel th { border: 1px solid #ddd; padding: .15em .5em; text-align: left; }
+table.grid td { vertical-align: top; }
+figure { display: inline-block; margin: .3em; }
+img { width: 300px; border: 1px solid #999; background: #000; }
+.pair img { width: 480px; }
+svg.fit rect { fill: #3a7; }
+svg.fit text { font-size: 12px; }
+.error { color: #b00; font-weight: bold; }
+.time { color: #666; font-size: 90%; }
+</style>
+)";
+
+// Counts the pictures that loaded, for a browser run without a person.
+constexpr const char* kScript = R"(<script>
+window.addEventListener('load', function () {
+  var images = document.images, shown = 0;
+  for (var i = 0; i < images.length; ++i) if (images[i].complete && images[i].naturalWidth > 0) ++shown;
+  document.body.setAttribute('data-pictures', shown + '/' + images.length);
+});
+</script>
+)";
+
+std::string stem(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// Pictures named PREFIX-s{scanner}-a{angle}.png, a row per angle.
+std::string coverageGrid(const std::string& folder, const std::vector<std::string>& names) {
+    static const std::regex kCoverage(R"((.*)-s(\d+)-a(\d+)\.png)");
+    std::map<int, std::map<int, std::string>> byAngle;
+    std::map<int, bool> scanners;
+    for (const std::string& name : names) {
+        std::smatch parts;
+        if (!std::regex_match(name, parts, kCoverage)) continue;
+        byAngle[std::stoi(parts[3])][std::stoi(parts[2])] = name;
+        scanners[std::stoi(parts[2])] = true;
+    }
+    if (byAngle.empty()) return {};
+    std::string html = "<table class=\"grid\"><tr><th>angle</th>";
+    for (const auto& [scanner, seen] : scanners) html += "<th>scanner " + std::to_string(scanner) + "</th>";
+    html += "</tr>\n";
+    for (const auto& [angle, row] : byAngle) {
+        html += "<tr><th>" + std::to_string(angle) + "°</th>";
+        for (const auto& [scanner, seen] : scanners) {
+            auto found = row.find(scanner);
+            html += "<td>" + (found == row.end() ? std::string() : embeddedPicture(folder + "/" + found->second, found->second)) + "</td>";
+        }
+        html += "</tr>\n";
+    }
+    return html + "</table>\n";
+}
+
+// "NAME-before" ahead of "NAME-after", the rest by name.
+std::string orderKey(const std::string& name) {
+    for (const char* suffix : {"-before.png", "-after.png"}) {
+        if (name.ends_with(suffix)) return name.substr(0, name.size() - std::strlen(suffix)) + (suffix[1] == 'b' ? "\1" : "\2");
+    }
+    return name;
+}
+
+std::string otherPictures(const std::string& folder, std::vector<std::string> names) {
+    static const std::regex kCoverage(R"(.*-s\d+-a\d+\.png)");
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return orderKey(a) < orderKey(b); });
+    std::string html;
+    for (const std::string& name : names) {
+        if (!std::regex_match(name, kCoverage)) html += embeddedPicture(folder + "/" + name, name);
+    }
+    return html.empty() ? html : "<div class=\"pair\">" + html + "</div>\n";
+}
+
+std::string section(const std::string& folder, const ReportSession& session) {
+    char time[32];
+    std::snprintf(time, sizeof time, "%.2f s", session.seconds);
+    std::string html = "<section><h2>" + htmlEscape(stem(session.script)) + " <span class=\"time\">" + time +
+                       "</span></h2>\n<p class=\"time\">" + htmlEscape(session.script) + "</p>\n";
+    if (!session.error.empty()) html += "<p class=\"error\">" + htmlEscape(session.error) + "</p>\n";
+    html += otherPictures(folder, session.pictures) + coverageGrid(folder, session.pictures);
+    return html + transcriptHtml(session.transcript) + "</section>\n";
+}
+
+}  // namespace
+
+std::string reportHtml(const std::string& outFolder, const std::vector<ReportSession>& sessions) {
+    double total = 0;
+    for (const ReportSession& session : sessions) total += session.seconds;
+    char time[32];
+    std::snprintf(time, sizeof time, "%.2f s", total);
+    std::string html = std::string("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>vespercomponent demo</title>\n") +
+                       kStyle + kScript + "</head><body>\n<h1>vespercomponent demo</h1>\n<p>" +
+                       std::to_string(sessions.size()) + " sessions in " + time + "</p>\n<ul>\n";
+    for (const ReportSession& session : sessions) {
+        std::snprintf(time, sizeof time, "%.2f s", session.seconds);
+        html += "<li>" + htmlEscape(stem(session.script)) + ": " + time + (session.error.empty() ? "" : ", failed") + "</li>\n";
+    }
+    html += "</ul>\n";
+    for (const ReportSession& session : sessions) html += section(outFolder, session);
+    return html + "</body></html>\n";
+}

@@ -7,6 +7,7 @@
 #include "document/refpointfile.h"
 #include "document/refshapes.h"
 #include "infrastructure/reftext.h"
+#include "progress.h"
 #include "refhost.h"
 #include "session/refscenestatement.h"
 
@@ -154,15 +155,19 @@ void shake(std::vector<double>& values, double amplitude) {
 bool readMeshFile(const std::string& path, RefStatement& statement, RefMesh& mesh) {
     const FileOptions options = readFileOptions(statement);
     if (!statement.good()) return false;
+    ProgressCallbackBase progress;  // a bar on a terminal, through the host's "ITesProgress"
+    progress.start();
     RefMeshRead read = refReadMesh(path);
     if (!read.good) {
         statement.fail(read.error);
         return false;
     }
+    progress.update(0.6f);
     mesh = std::move(read.mesh);
     for (double& value : mesh.vertices) value *= options.scale;
     if (options.noise > 0) shake(mesh.vertices, options.noise);
     if (options.faceDegrees >= 0) refSplitFlatFaces(mesh, options.faceDegrees);
+    progress.finish();
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "graphics/refpng.h"
 #include "graphics/refvisibility.h"
 #include "infrastructure/reftext.h"
+#include "progress.h"
 #include "refhost.h"
 #include "session/refsession.h"
 
@@ -151,6 +152,9 @@ std::string RefSession::pictures(const Words& words) {
     const RefRenderLog log = host_.visBuffers().lastLog();
     const RefRenderCamera camera = userCamera(host_);
     print("pictures: " + std::to_string(log.size()) + " render(s)\n");
+    ProgressCallbackBase progress;  // a bar on a terminal, through the host's "ITesProgress"
+    progress.start();
+    int64_t done = 0;
     for (const RefRenderRecord& record : log) {
         const RigShot shot = rigShot(host_, record.camera.orientation);
         const std::string path = prefix + (prefix.back() == '/' ? "s" : "-s") + std::to_string(shot.scanner) + "-a" +
@@ -161,7 +165,9 @@ std::string RefSession::pictures(const Words& words) {
         print("  scanner " + std::to_string(shot.scanner) + " angle " + std::to_string(shot.angle) + " eye " +
               vectorText(RefCamera::eyeOf(record.camera.orientation)) + " picked " + std::to_string(record.picked) +
               " visible " + std::to_string(record.visible) + " " + path + "\n");
+        progress.update(++done, static_cast<int64_t>(log.size()));
     }
+    progress.finish();
     return {};
 }
 

@@ -35,6 +35,9 @@ public:
 
     // Null for a page not allocated.
     void* page(int32_t index) const { return pages_[index]; }
+    // The table of pageCount() pages, null for those not allocated; valid
+    // until the next resize.
+    void* const* pageTable() const { return pages_; }
     // The page, allocated (zero-filled) when missing; null when memory is short.
     void* ensurePage(int32_t index);
     void freePage(int32_t index);

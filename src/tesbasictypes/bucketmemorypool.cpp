@@ -157,7 +157,7 @@ void deleteFreeList(BucketFreeList* list) {
     nelFree(list);
 }
 
-void appendEntry(BucketFreeList& list, const BucketFreeEntry& entry) {
+inline void appendEntry(BucketFreeList& list, const BucketFreeEntry& entry) {
     if (list.count + 1 >= list.capacity) {
         const auto capacity = static_cast<int32_t>(
             tesGrowCapacity(list.count + 1, list.capacity, static_cast<int32_t>(sizeof(BucketFreeEntry))));
@@ -218,7 +218,9 @@ void* BucketMemoryPool::allocate(uint32_t size, uint32_t* usable) {
     return takeBlock(size, usable);
 }
 
-void* BucketMemoryPool::takeBlock(uint32_t size, uint32_t* usable) {
+// takeBlock, pushFree and the steps below them are inline: poolAllocate and
+// poolFree then run each call's lookups without further calls.
+inline void* BucketMemoryPool::takeBlock(uint32_t size, uint32_t* usable) {
     if (static_cast<int64_t>(size) > maxPooled_) return newBlock(size, usable);
     const SizeClass sizeClass = classOf(size);
     if (void* block = popFree(sizeClass.index, usable)) return block;
@@ -269,7 +271,7 @@ int64_t BucketMemoryPool::freeBlockCount() const {
     return count;
 }
 
-BucketMemoryPool::SizeClass BucketMemoryPool::classOf(uint32_t size) const {
+inline BucketMemoryPool::SizeClass BucketMemoryPool::classOf(uint32_t size) const {
     if (static_cast<int64_t>(size) > linearLimit_) {
         int64_t bytes = linearLimit_;
         int32_t index = (linearLimit_ - 1) / granularity_;
@@ -304,7 +306,7 @@ void BucketMemoryPool::becomeCurrent() {
     if (previous != nullptr) previous->release();
 }
 
-void* BucketMemoryPool::popFree(int32_t index, uint32_t* usable) {
+inline void* BucketMemoryPool::popFree(int32_t index, uint32_t* usable) {
     if (index >= bucketCount_ || buckets_[index] == nullptr) return nullptr;
     BucketFreeList& list = *buckets_[index];
     while (list.count > 0) {
@@ -317,7 +319,7 @@ void* BucketMemoryPool::popFree(int32_t index, uint32_t* usable) {
     return nullptr;
 }
 
-bool BucketMemoryPool::pushFree(uint32_t size, void* block) {
+inline bool BucketMemoryPool::pushFree(uint32_t size, void* block) {
     if (static_cast<int64_t>(size) > maxPooled_) return false;
     const SizeClass sizeClass = classOf(size);
     if (sizeClass.bytes != size) return false;
@@ -325,7 +327,7 @@ bool BucketMemoryPool::pushFree(uint32_t size, void* block) {
     return true;
 }
 
-BucketFreeList* BucketMemoryPool::listAt(int32_t index) {
+inline BucketFreeList* BucketMemoryPool::listAt(int32_t index) {
     if (index >= bucketCount_) growTable(index + 1);
     if (buckets_[index] == nullptr) buckets_[index] = newFreeList();
     return buckets_[index];

@@ -92,42 +92,6 @@ int32_t tesGetService(const char* interfaceName, void** out) {
     return manager->getService(interfaceName, out);
 }
 
-namespace {
-
-constexpr uint32_t kHashStart = 5381;
-constexpr uint32_t kHashFactor = 33;
-constexpr size_t kHashStep = 8;
-
-constexpr uint32_t hashFactorPower(size_t exponent) {
-    uint32_t power = 1;
-    for (size_t i = 0; i < exponent; ++i) power *= kHashFactor;
-    return power;
-}
-
-uint32_t signedByte(char c) { return static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c))); }
-
-}  // namespace
-
-// hash = hash * 33 + byte, modulo 2^32. Eight bytes at a time give the same
-// value: hash * 33^8 plus the bytes' own sum of byte * 33^k, which does not
-// wait on the hash, so the chain of dependent multiplies is eight times shorter.
-uint32_t tesStringHash(const char* text) {
-    if (text == nullptr) return 0;
-    static constexpr uint32_t kPowers[kHashStep + 1] = {
-        hashFactorPower(0), hashFactorPower(1), hashFactorPower(2), hashFactorPower(3), hashFactorPower(4),
-        hashFactorPower(5), hashFactorPower(6), hashFactorPower(7), hashFactorPower(8)};
-    const size_t length = std::strlen(text);
-    uint32_t hash = kHashStart;
-    size_t at = 0;
-    for (; at + kHashStep <= length; at += kHashStep) {
-        uint32_t block = 0;
-        for (size_t k = 0; k < kHashStep; ++k) block += signedByte(text[at + k]) * kPowers[kHashStep - 1 - k];
-        hash = hash * kPowers[kHashStep] + block;
-    }
-    for (; at < length; ++at) hash = hash * kHashFactor + signedByte(text[at]);
-    return hash;
-}
-
 void tesEnumerateName(const char* name, int32_t isClass, TesEnumContext* context) {
     if (context->identity != nullptr) {
         fillIdentity(*context->identity);

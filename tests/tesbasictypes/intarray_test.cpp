@@ -87,11 +87,43 @@ TEST(IntArray, FindsAndJoinsMatchThePlainForestAndFailOnBadIndicesAndCycles) {
     }
     for (int32_t index = 0; index < 5000; ++index) ASSERT_EQ(forest.get(index), model[static_cast<size_t>(index)]);
     EXPECT_EQ(forest.find(9000), 0) << "beyond the size: entry 0's class, the array grown";
+    EXPECT_GT(forest.size(), 9000);
     EXPECT_EQ(forest.join(-1, 2), -1);
     IntArray cycle;
     EXPECT_EQ(fill(cycle, {0, 2, 1}).find(1), -1) << "a cycle, from read data, has no root";
     EXPECT_EQ(cycle.join(1, 0), -1);
     EXPECT_EQ(cycle.get(1), 2);
+    EXPECT_EQ(fill(cycle, {0, 2, 1, 0, 3}).join(1, 4), -1);
+    EXPECT_EQ(cycle.get(4), 0) << "the other side of a failed join is shortened all the same";
+}
+
+// Entries from read data (roots, cycles, negatives, indices past the end):
+// join answers and writes what find(a), find(b) and the link do in turn.
+TEST(IntArray, JoinOnReadDataMatchesTwoFinds) {
+    constexpr int32_t kSize = IntArray::kPageLength;
+    std::mt19937 random(5);
+    auto below = [&random](int32_t bound) { return static_cast<int32_t>(random() % static_cast<uint32_t>(bound)); };
+    for (int round = 0; round < 300; ++round) {
+        std::vector<int32_t> model(kSize);
+        for (int32_t i = 0; i < kSize; ++i) model[static_cast<size_t>(i)] = below(40) == 0 ? i : below(kSize + 4) - 2;
+        IntArray array;
+        fill(array, model);
+        auto at = [&model](int32_t i) { return i >= 0 && i < kSize ? model[static_cast<size_t>(i)] : 0; };
+        auto find = [&](int32_t index) {
+            int32_t root = index;
+            for (int32_t step = 0; at(root) != root; ++step, root = at(root)) {
+                if (step == kSize + 2) return -1;
+            }
+            return model[static_cast<size_t>(index)] = root;
+        };
+        const int32_t a = below(kSize);
+        const int32_t b = round % 5 == 0 ? a : below(kSize);
+        const int32_t rootA = find(a);
+        const int32_t rootB = find(b);
+        if (rootA >= 0 && rootB >= 0) model[static_cast<size_t>(std::max(rootA, rootB))] = std::min(rootA, rootB);
+        ASSERT_EQ(array.join(a, b), rootA < 0 || rootB < 0 ? -1 : std::min(rootA, rootB)) << round;
+        for (int32_t i = 0; i < kSize; ++i) ASSERT_EQ(array.get(i), model[static_cast<size_t>(i)]) << round << " " << i;
+    }
 }
 
 TEST(IntArrayRecord, TheCountThenTheEntriesAndBadCountsRefusedBeforeAnythingChanges) {

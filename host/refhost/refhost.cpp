@@ -76,8 +76,9 @@ RefHost::RefHost(const RefHostOptions& options)
 // selectors (a new one per lookup), key names, the visibility of objects in
 // panes, the progress split and the automation record.
 void RefHost::registerAlignmentWidgets() {
-    manager_->addServiceFactory("ITesMarkersWidget",
-                                [] { return static_cast<ITesUnknown*>(static_cast<ITesMarkersWidget*>(new RefMarkersWidget)); });
+    manager_->addServiceFactory("ITesMarkersWidget", [] {
+        return static_cast<ITesUnknown*>(static_cast<ITesMarkersWidget*>(new RefMarkersWidget));
+    });
     RefDocument* document = document_.get();
     manager_->addServiceFactory("ITesObjSelector", [document] {
         return static_cast<ITesUnknown*>(static_cast<ITesObjSelector*>(new RefObjSelector(document)));

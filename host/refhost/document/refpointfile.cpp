@@ -6,9 +6,9 @@
 
 namespace {
 
-// Reads `count` finite numbers from words[1] on into `out`.
-bool readNumbers(const std::vector<std::string_view>& words, size_t count, std::vector<double>& out) {
-    for (size_t i = 1; i <= count; ++i) {
+// Reads `count` finite numbers from words[first] on into `out`.
+bool readNumbers(const std::vector<std::string_view>& words, size_t first, size_t count, std::vector<double>& out) {
+    for (size_t i = first; i < first + count; ++i) {
         double value = 0;
         if (!refMeshDouble(words[i], value) || !std::isfinite(value)) return false;
         out.push_back(value);
@@ -20,16 +20,16 @@ bool readNumbers(const std::vector<std::string_view>& words, size_t count, std::
 std::string readLine(const std::vector<std::string_view>& words, RefPointRead& read) {
     if (words.empty() || words[0].starts_with('#')) return {};
     if (words[0] == "vn") {
-        if (words.size() != 4 || !readNumbers(words, 3, read.normals)) return "vn needs three finite numbers";
+        if (words.size() != 4 || !readNumbers(words, 1, 3, read.normals)) return "vn needs three finite numbers";
         return {};
     }
     if (words[0] != "v") return "unknown line: " + refMeshQuoted(words[0]);
-    if ((words.size() != 4 && words.size() != 7) || !readNumbers(words, 3, read.points)) {
+    if ((words.size() != 4 && words.size() != 7) || !readNumbers(words, 1, 3, read.points)) {
         return "v needs three finite coordinates and may have a colour R G B";
     }
     if (words.size() == 4) return {};
     std::vector<double> colour;
-    if (!readNumbers({words.begin() + 3, words.end()}, 3, colour)) return "a colour needs three finite numbers";
+    if (!readNumbers(words, 4, 3, colour)) return "a colour needs three finite numbers";
     for (double part : colour) {
         if (part < 0 || part > 1) return "colour parts go from 0 to 1";
         read.colors.push_back(static_cast<float>(part));

@@ -1,8 +1,5 @@
 #include "graphics/refgraphics.h"
 
-#include "document/refdocument.h"
-#include "graphics/refpanes.h"
-
 #include <algorithm>
 
 #include "document/refdocument.h"
@@ -282,7 +279,8 @@ void RefGenGfxService::updatePane(int32_t pane, int32_t, int32_t) {
 
 bool RefGenGfxService::objectMatrix(int32_t kind, ITesObject* object, int32_t pane, TesMatrix* out) {
     TesMatrix camera;
-    if (kind != kGfxModelView || object == nullptr || out == nullptr || !matrix(kGfxPaneCamera, 0, 0, pane, &camera)) return false;
+    if (kind != kGfxModelView || object == nullptr || out == nullptr) return false;
+    if (!matrix(kGfxPaneCamera, 0, 0, pane, &camera)) return false;
     *out = camera * objectTransform(object);
     return true;
 }

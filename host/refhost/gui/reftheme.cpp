@@ -9,7 +9,8 @@ void RefThemeMgr::queryInterface(const char* name, void** out) {
                    {"RefThemeMgr",
                     this,
                     static_cast<IGuiThemeMgr*>(this),
-                    {{"IGuiThemeMgr", static_cast<IGuiThemeMgr*>(this)}, {"IUpdateGui", static_cast<IUpdateGui*>(this)}}});
+                    {{"IGuiThemeMgr", static_cast<IGuiThemeMgr*>(this)},
+                     {"IUpdateGui", static_cast<IUpdateGui*>(this)}}});
 }
 
 const char* RefThemeMgr::className() const { return "RefThemeMgr"; }

@@ -102,7 +102,9 @@ void readTransform(RefSceneState& scene, RefStatement& statement) {
         return;
     }
     TesMatrix pose;
-    for (int i = 0; i < 16 && statement.good(); ++i) pose[i] = statement.number("matrix value " + std::to_string(i + 1));
+    for (int i = 0; i < 16 && statement.good(); ++i) {
+        pose[i] = statement.number("matrix value " + std::to_string(i + 1));
+    }
     if (statement.complete()) scene.lastObject->setPose(pose);
 }
 

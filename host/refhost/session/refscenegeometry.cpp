@@ -98,13 +98,13 @@ void readPointGrid(RefObject& object, RefStatement& statement) {
 }
 
 // A point file for an object of type Point.
-void readPointFile(RefObject& object, const std::string& source, const std::string& folder, RefStatement& statement) {
+void readPointFile(RefObject& object, const std::string& path, RefStatement& statement) {
     if (!statement.complete()) return;
     if (object.pointModel() != nullptr) {
         statement.fail(refUtf8(object.name()) + " has points already");
         return;
     }
-    RefPointRead read = refReadPoints(!source.empty() && source[0] == '/' ? source : folder + source);
+    RefPointRead read = refReadPoints(path);
     if (!read.good) {
         statement.fail(read.error);
         return;
@@ -185,7 +185,7 @@ void refReadGeometry(RefSceneState& scene, RefStatement& statement) {
     }
     const std::string source = statement.word("mesh file or shape");
     if (source == "grid") return readPointGrid(*object, statement);
-    if (std::string_view(object->type()) == "Point") return readPointFile(*object, source, scene.folder, statement);
+    if (std::string_view(object->type()) == "Point") return readPointFile(*object, scene.path(source), statement);
     const RefMeshModel* before = object->meshModel();
     RefMesh mesh = before != nullptr ? before->mesh() : RefMesh{};
     if (source == "sphere" || source == "box") {
@@ -195,7 +195,7 @@ void refReadGeometry(RefSceneState& scene, RefStatement& statement) {
             statement.fail(refUtf8(object->name()) + " has geometry already");
             return;
         }
-        if (!readMeshFile(!source.empty() && source[0] == '/' ? source : scene.folder + source, statement, mesh)) return;
+        if (!readMeshFile(scene.path(source), statement, mesh)) return;
     }
     const bool connectivity = !statement.next("nocomplex") && (before == nullptr || before->hasConnectivity());
     if (statement.complete()) object->setMesh(std::move(mesh), connectivity);

@@ -92,6 +92,9 @@ struct RefSceneState {
     RefObject* lastObject = nullptr;
     bool workflowSeen = false;
     std::string folder;  // of the scene file: where its relative paths start
+
+    // A file word as a path: absolute, or from the scene file's folder.
+    std::string path(const std::string& word) const { return !word.empty() && word[0] == '/' ? word : folder + word; }
 };
 
 // Stored views (refsceneviews.cpp).

@@ -87,6 +87,7 @@
 #include <string>
 #include <vector>
 
+#include "infrastructure/reftext.h"
 #include "iptr.h"
 #include "gui/refcontainer.h"
 #include "session/reflines.h"
@@ -98,8 +99,9 @@ class TesMatrix;
 class RefObject;
 struct TesVector;
 
-// A matrix as four indented rows.
-std::string refMatrixText(const TesMatrix& m);
+// A matrix as four indented rows, each value as `format` writes it (the
+// shortest text that reads back, unless given).
+std::string refMatrixText(const TesMatrix& m, std::string (*format)(double) = refFormatDouble);
 class ITesMatrixWidget;
 
 struct RefSessionResult {
@@ -136,6 +138,8 @@ private:
     std::string echo(const Words& words);
     std::string showFile(const Words& words);
     std::string savePoints(const Words& words);
+    // The document's object `name`, or null with `error` "VERB: no object NAME".
+    RefObject* findObject(const std::string& verb, const std::string& name, std::string& error);
     // The line that queued the oldest answer no dialog took, or 0.
     int firstUnusedAnswerLine() const;
 

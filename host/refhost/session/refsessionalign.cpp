@@ -32,15 +32,7 @@ std::string fixed(double value) {
 
 std::string pointText(const TesVector& p) { return fixed(p.x) + " " + fixed(p.y) + " " + fixed(p.z); }
 
-std::string fixedMatrixText(const TesMatrix& m) {
-    std::string text;
-    for (int row = 0; row < 4; ++row) {
-        text += " ";
-        for (int column = 0; column < 4; ++column) text += " " + fixed(m(row, column));
-        text += "\n";
-    }
-    return text;
-}
+std::string fixedMatrixText(const TesMatrix& m) { return refMatrixText(m, fixed); }
 
 // RGBA as the floats hold them, to the few digits a colour is given with.
 std::string colourText(const std::array<float, 4>& rgba) {
@@ -87,7 +79,9 @@ std::string fitText(RefHost& host) {
     const std::vector<double>& residuals = host.aligner().residuals();
     if (residuals.empty()) return "fit: none\n";
     std::string text = "fit: " + std::to_string(residuals.size()) + " pairs, rms " + fixed(host.aligner().rms()) + "\n";
-    for (size_t i = 0; i < residuals.size(); ++i) text += "  " + std::to_string(i + 1) + ": " + fixed(residuals[i]) + "\n";
+    for (size_t i = 0; i < residuals.size(); ++i) {
+        text += "  " + std::to_string(i + 1) + ": " + fixed(residuals[i]) + "\n";
+    }
     return text;
 }
 
@@ -135,14 +129,17 @@ std::string panesText(RefHost& host) {
     text += ", handed back " + std::to_string(host.graphicsDocument().layoutsRestored()) + "\n";
     if (auto* main = tesQuery<RefPane>(views.mainView(), "RefPane")) text += paneText("main", *main);
     if (views.layout() != kGfxLayoutPanes) return text;
-    for (int32_t index = 0; index < 4; ++index) text += paneText("pane " + std::to_string(index), *views.refPane(index));
+    for (int32_t index = 0; index < 4; ++index) {
+        text += paneText("pane " + std::to_string(index), *views.refPane(index));
+    }
     return text;
 }
 
 std::string automationText(RefHost& host) {
     std::string text = "automation:\n";
     for (const IPtr<RefPreAlignAutoNode>& node : host.automation().nodes()) {
-        text += "  \"" + refUtf8(node->label()) + "\"" + (node->hasMatrix() ? "\n" + fixedMatrixText(node->matrix()) : "\n");
+        text += "  \"" + refUtf8(node->label()) + "\"\n";
+        if (node->hasMatrix()) text += fixedMatrixText(node->matrix());
     }
     return text;
 }
@@ -158,22 +155,25 @@ std::string busyText(RefHost& host) {
 }  // namespace
 
 std::string RefSession::pickAtPoint(IComponentCommand* command, int pane, const Words& words, size_t first) {
-    RefObject* object = host_.document().find(refWide(words[first]));
-    if (object == nullptr) return "pick: no object " + words[first];
+    std::string error;
+    RefObject* object = findObject("pick", words[first], error);
+    if (object == nullptr) return error;
     double model[3] = {};
     for (size_t i = 0; i < 3; ++i) {
         const std::string& word = words[first + 2 + i];
         if (!refParseDouble(word, &model[i]) || !std::isfinite(model[i])) return "pick: not a coordinate: " + word;
     }
-    const std::string where = words[first + 2] + " " + words[first + 3] + " " + words[first + 4] + " of " + words[first];
+    const std::string where =
+        words[first + 2] + " " + words[first + 3] + " " + words[first + 4] + " of " + words[first];
     return clickOnObject(command, pane, object, {model[0], model[1], model[2]}, where);
 }
 
 // The centre of the triangle shows in the pane, so that the click meets the
 // same triangle on copies of a mesh moved or shaken apart.
 std::string RefSession::pickTriangle(IComponentCommand* command, int pane, const Words& words, size_t first) {
-    RefObject* object = host_.document().find(refWide(words[first]));
-    if (object == nullptr) return "pick: no object " + words[first];
+    std::string error;
+    RefObject* object = findObject("pick", words[first], error);
+    if (object == nullptr) return error;
     const RefMesh* mesh = object->mesh();
     int triangle = -1;
     if (mesh == nullptr || !refParseInt(words[first + 2], &triangle) || triangle < 0 ||
@@ -181,7 +181,9 @@ std::string RefSession::pickTriangle(IComponentCommand* command, int pane, const
         return "pick: " + words[first] + " has no triangle " + words[first + 2];
     }
     TesVector centre{0, 0, 0};
-    for (int corner = 0; corner < 3; ++corner) centre = centre + mesh->vertex(mesh->triangles[3 * triangle + corner]) * (1.0 / 3);
+    for (int corner = 0; corner < 3; ++corner) {
+        centre = centre + mesh->vertex(mesh->triangles[3 * static_cast<size_t>(triangle) + corner]) * (1.0 / 3);
+    }
     return clickOnObject(command, pane, object, centre, "triangle " + words[first + 2] + " of " + words[first]);
 }
 
@@ -206,7 +208,9 @@ std::string RefSession::clickOnObject(IComponentCommand* command, int pane, RefO
 
 std::string RefSession::pickAtPixel(IComponentCommand* command, int pane, const Words& words, size_t first) {
     int x = 0, y = 0;
-    if (!refParseInt(words[first], &x) || !refParseInt(words[first + 1], &y)) return "pick: pixel X Y needs two integers";
+    if (!refParseInt(words[first], &x) || !refParseInt(words[first + 1], &y)) {
+        return "pick: pixel X Y needs two integers";
+    }
     if (x < 0 || y < 0 || x >= kViewWidth || y >= kViewHeight) {
         return "pick: pixel " + words[first] + " " + words[first + 1] + " is outside the pane";
     }
@@ -222,16 +226,17 @@ std::string RefSession::choose(const Words& words) {
     if (target == nullptr) return error;
     auto* selector = tesQuery<RefObjSelector>(target->widget, "RefObjSelector");
     if (selector == nullptr) return "choose: " + words[1] + " is not an object selector";
-    RefObject* object = host_.document().find(refWide(words[2]));
-    if (object == nullptr) return "choose: no object " + words[2];
+    RefObject* object = findObject("choose", words[2], error);
+    if (object == nullptr) return error;
     if (!selector->choose(object)) return "choose: the selector refuses " + words[2];
     return {};
 }
 
 // The matrix also goes to the matrix widget when one is built.
 std::string RefSession::objectMatrix(const Words& words) {
-    RefObject* object = host_.document().find(refWide(words[2]));
-    if (object == nullptr) return "matrix: no object " + words[2];
+    std::string error;
+    RefObject* object = findObject("matrix", words[2], error);
+    if (object == nullptr) return error;
     const RefObject::Accepted& accepted = object->accepted();
     TesMatrix shown;
     if (words[1] == "transform") {

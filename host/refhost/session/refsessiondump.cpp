@@ -4,11 +4,11 @@
 #include "refhost.h"
 #include "session/refsession.h"
 
-std::string refMatrixText(const TesMatrix& m) {
+std::string refMatrixText(const TesMatrix& m, std::string (*format)(double)) {
     std::string text;
     for (int row = 0; row < 4; ++row) {
         text += " ";
-        for (int column = 0; column < 4; ++column) text += " " + refFormatDouble(m(row, column));
+        for (int column = 0; column < 4; ++column) text += " " + format(m(row, column));
         text += "\n";
     }
     return text;

@@ -74,13 +74,19 @@ std::string RefSession::showFile(const Words& words) {
 // The object's points where its pose puts them, as a data-model file.
 std::string RefSession::savePoints(const Words& words) {
     if (words.size() != 3) return "save needs an object and a file";
-    RefObject* object = host_.document().find(refWide(words[1]));
-    if (object == nullptr) return "save: no object " + words[1];
-    if (object->mesh() == nullptr && object->pointModel() == nullptr) return "save: " + words[1] + " has no points";
     std::string error;
+    RefObject* object = findObject("save", words[1], error);
+    if (object == nullptr) return error;
+    if (object->mesh() == nullptr && object->pointModel() == nullptr) return "save: " + words[1] + " has no points";
     const std::string path = resolve(words[2], &error);
     if (!error.empty()) return error;
     if (!refSavePoints(*object, host_.graphics().objectTransform(object), path, error)) return error;
     print("saved " + words[1] + " to " + words[2] + "\n");
     return {};
+}
+
+RefObject* RefSession::findObject(const std::string& verb, const std::string& name, std::string& error) {
+    RefObject* object = host_.document().find(refWide(name));
+    if (object == nullptr) error = verb + ": no object " + name;
+    return object;
 }

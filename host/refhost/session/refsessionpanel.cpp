@@ -16,6 +16,12 @@ bool closeTo(double actual, double expected) {
     return std::fabs(actual - expected) <= 1e-9 * std::max(1.0, std::fabs(expected));
 }
 
+// For expect KEY WHAT EXPECTED: empty when `actual` is what was expected.
+std::string mismatch(const RefSession::Words& words, const std::string& actual) {
+    if (actual == words[3]) return {};
+    return "expected " + words[1] + " " + words[2] + " " + words[3] + ", found " + actual;
+}
+
 }  // namespace
 
 RefControl* RefSession::control(const std::string& key, std::string& error) {
@@ -127,8 +133,7 @@ std::string RefSession::expect(const Words& words) {
     int standard = 0;
     if (panel_ && what == "enabled" && refParseInt(words[1], &standard) && standard >= kGuiAcceptButton &&
         standard <= kGuiContinueButton) {
-        actual = panel_->standardButtonEnabled(standard) ? "true" : "false";
-        return actual == expected ? std::string() : "expected " + words[1] + " enabled " + expected + ", found " + actual;
+        return mismatch(words, panel_->standardButtonEnabled(standard) ? "true" : "false");
     }
     std::string error;
     RefControl* target = control(words[1], error);
@@ -149,8 +154,7 @@ std::string RefSession::expect(const Words& words) {
     } else {
         return "cannot expect " + what;
     }
-    if (actual == expected) return {};
-    return "expected " + words[1] + " " + what + " " + expected + ", found " + actual;
+    return mismatch(words, actual);
 }
 
 std::string RefSession::buildWidget(const Words& words) {

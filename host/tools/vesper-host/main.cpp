@@ -58,12 +58,15 @@ void printClasses(RefHost& host) {
     for (const auto& [name, id] : serviceClasses) std::printf("  %s  %s\n", formatId(id).c_str(), name.c_str());
 }
 
+using PictureTimes = std::map<std::string, std::filesystem::file_time_type>;
+
 // The PNG files of `folder` and when each was written.
-std::map<std::string, std::filesystem::file_time_type> pictures(const std::string& folder) {
-    std::map<std::string, std::filesystem::file_time_type> found;
+PictureTimes pictures(const std::string& folder) {
+    PictureTimes found;
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
-        if (entry.path().extension() == ".png") found[entry.path().filename().string()] = entry.last_write_time(ignored);
+        if (entry.path().extension() != ".png") continue;
+        found[entry.path().filename().string()] = entry.last_write_time(ignored);
     }
     return found;
 }
@@ -72,7 +75,7 @@ std::map<std::string, std::filesystem::file_time_type> pictures(const std::strin
 // pictures it wrote.
 ReportSession runSession(RefHost& host, const std::string& script, const std::string& outFolder, bool report) {
     ReportSession done{script, {}, 0, {}, {}};
-    const auto before = report ? pictures(outFolder) : decltype(pictures(outFolder)){};
+    const PictureTimes before = report ? pictures(outFolder) : PictureTimes{};
     const auto start = std::chrono::steady_clock::now();
     RefSession session(host, stdout);
     session.setOutputFolder(outFolder);
@@ -165,7 +168,8 @@ void describe(ToolCli& cli, Options& options) {
     options.run->add_option("scripts", options.scripts, "session script files")->required()->check(CLI::ExistingFile);
     CLI::Option* out =
         options.run->add_option("--out", options.outFolder, "folder for the files scripts name as $OUT/...");
-    options.run->add_flag("--report", options.report, "write OUT/report.html: each session's transcript, pictures and time")
+    options.run
+        ->add_flag("--report", options.report, "write OUT/report.html: each session's transcript, pictures and time")
         ->needs(out);
     options.cycle = cli.addSubcommand("cycle", "load the plug-in, create every class, release it all and unload it, "
                                                "N times; shows resident memory after cycles 1, 10 and N");

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <regex>
+#include <set>
 
 #include "reporthtml.h"
 
@@ -44,26 +44,33 @@ std::string stem(const std::string& path) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// Pictures named PREFIX-s{scanner}-a{angle}.png, a row per angle.
+// Coverage pictures: PREFIX-s{scanner}-a{angle}.png.
+const std::regex& coverageName() {
+    static const std::regex pattern(R"((.*)-s(\d+)-a(\d+)\.png)");
+    return pattern;
+}
+
+// The coverage pictures in a grid, a row per angle and a column per scanner.
 std::string coverageGrid(const std::string& folder, const std::vector<std::string>& names) {
-    static const std::regex kCoverage(R"((.*)-s(\d+)-a(\d+)\.png)");
     std::map<int, std::map<int, std::string>> byAngle;
-    std::map<int, bool> scanners;
+    std::set<int> scanners;
     for (const std::string& name : names) {
         std::smatch parts;
-        if (!std::regex_match(name, parts, kCoverage)) continue;
+        if (!std::regex_match(name, parts, coverageName())) continue;
         byAngle[std::stoi(parts[3])][std::stoi(parts[2])] = name;
-        scanners[std::stoi(parts[2])] = true;
+        scanners.insert(std::stoi(parts[2]));
     }
     if (byAngle.empty()) return {};
     std::string html = "<table class=\"grid\"><tr><th>angle</th>";
-    for (const auto& [scanner, seen] : scanners) html += "<th>scanner " + std::to_string(scanner) + "</th>";
+    for (int scanner : scanners) html += "<th>scanner " + std::to_string(scanner) + "</th>";
     html += "</tr>\n";
     for (const auto& [angle, row] : byAngle) {
         html += "<tr><th>" + std::to_string(angle) + "°</th>";
-        for (const auto& [scanner, seen] : scanners) {
+        for (int scanner : scanners) {
             auto found = row.find(scanner);
-            html += "<td>" + (found == row.end() ? std::string() : embeddedPicture(folder + "/" + found->second, found->second)) + "</td>";
+            html += "<td>";
+            if (found != row.end()) html += embeddedPicture(folder + "/" + found->second, found->second);
+            html += "</td>";
         }
         html += "</tr>\n";
     }
@@ -71,20 +78,20 @@ std::string coverageGrid(const std::string& folder, const std::vector<std::strin
 }
 
 // "NAME-before" ahead of "NAME-after", the rest by name.
-std::string orderKey(const std::string& name) {
-    for (const char* suffix : {"-before.png", "-after.png"}) {
-        if (name.ends_with(suffix)) return name.substr(0, name.size() - std::strlen(suffix)) + (suffix[1] == 'b' ? "\1" : "\2");
+std::pair<std::string, int> orderKey(const std::string& name) {
+    for (const auto& [suffix, rank] : {std::pair<std::string, int>{"-before.png", 1}, {"-after.png", 2}}) {
+        if (name.ends_with(suffix)) return {name.substr(0, name.size() - suffix.size()), rank};
     }
-    return name;
+    return {name, 0};
 }
 
+// Every picture but the coverage ones, side by side.
 std::string otherPictures(const std::string& folder, std::vector<std::string> names) {
-    static const std::regex kCoverage(R"(.*-s\d+-a\d+\.png)");
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return orderKey(a) < orderKey(b); });
     std::string html;
     for (const std::string& name : names) {
-        if (!std::regex_match(name, kCoverage)) html += embeddedPicture(folder + "/" + name, name);
+        if (!std::regex_match(name, coverageName())) html += embeddedPicture(folder + "/" + name, name);
     }
     return html.empty() ? html : "<div class=\"pair\">" + html + "</div>\n";
 }
@@ -106,12 +113,13 @@ std::string reportHtml(const std::string& outFolder, const std::vector<ReportSes
     for (const ReportSession& session : sessions) total += session.seconds;
     char time[32];
     std::snprintf(time, sizeof time, "%.2f s", total);
-    std::string html = std::string("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>vespercomponent demo</title>\n") +
-                       kStyle + kScript + "</head><body>\n<h1>vespercomponent demo</h1>\n<p>" +
+    std::string html = std::string("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">") +
+                       "<title>vespercomponent demo</title>\n" + kStyle + kScript + "</head><body>\n<h1>vespercomponent demo</h1>\n<p>" +
                        std::to_string(sessions.size()) + " sessions in " + time + "</p>\n<ul>\n";
     for (const ReportSession& session : sessions) {
         std::snprintf(time, sizeof time, "%.2f s", session.seconds);
-        html += "<li>" + htmlEscape(stem(session.script)) + ": " + time + (session.error.empty() ? "" : ", failed") + "</li>\n";
+        html += "<li>" + htmlEscape(stem(session.script)) + ": " + time;
+        html += session.error.empty() ? "</li>\n" : ", failed</li>\n";
     }
     html += "</ul>\n";
     for (const ReportSession& session : sessions) html += section(outFolder, session);

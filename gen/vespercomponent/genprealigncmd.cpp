@@ -1,7 +1,5 @@
 #include "genprealigncmd.h"
 
-#include <string_view>
-
 #include "hostapi/computation.h"
 #include "prealignhost.h"
 #include "prealignparts.h"
@@ -31,10 +29,6 @@ IStateMgr* stateManager() { return tesProcessService<IStateMgr>("IStateMgr"); }
 
 IUpdateGui* guiHints() { return tesProcessService<IUpdateGui>("IUpdateGui"); }
 
-TesString textOf(const char16_t* text) { return TesString(text != nullptr ? text : u""); }
-
-bool isWorld(ITesObject* object) { return std::string_view(object->type()) == "World"; }
-
 // The host's lock on what the user may do with the views while the command runs.
 void lockHostViews(bool lock) {
     if (IStateMgr* states = stateManager()) {
@@ -61,7 +55,7 @@ bool inspectionPairAvailable(ITesDoc* document, ITesObject* active) {
     ITesObject* test = document->objectByName(u"TestObject");
     ITesObject* reference = document->objectByName(u"RefObject");
     if (test == nullptr || reference == nullptr || (active != test && active != reference)) return false;
-    if (reference->isExcluded() || isWorld(reference)) return false;
+    if (reference->isExcluded() || isOfType(reference, "World")) return false;
     IPtr<GenPreAlignCmd::FloatObjFilter> filter(new GenPreAlignCmd::FloatObjFilter(reference));
     return filter->accepts(test);
 }
@@ -75,7 +69,7 @@ void GenPreAlignCmd::FloatObjFilter::queryInterface(const char* name, void** out
 const char* GenPreAlignCmd::FloatObjFilter::className() const { return "GenPreAlignCmd::FloatObjFilter"; }
 
 bool GenPreAlignCmd::FloatObjFilter::accepts(ITesObject* object) {
-    return object != nullptr && object != fixed_.get() && !isWorld(object) && !object->isExcluded() &&
+    return object != nullptr && object != fixed_.get() && !isOfType(object, "World") && !object->isExcluded() &&
            !object->flag("Pinned", 0);
 }
 

@@ -15,7 +15,7 @@ constexpr const char* kShadeOnEntry = "Advanced/Shade Points on Register Entry";
 constexpr int32_t kAbortKey = 1;
 
 bool hasNormals(ITesObject* object) {
-    ITesPoints* points = isPointObject(object) ? objectPoints(object) : nullptr;
+    ITesPoints* points = isOfType(object, "Point") ? objectPoints(object) : nullptr;
     return points != nullptr && points->hasNormals();
 }
 
@@ -38,7 +38,7 @@ IPtr<ITesUnknown> beginBusy() {
     if (!busy) return {};
     const char16_t* key = theme != nullptr ? theme->keyName(kAbortKey) : nullptr;
     TesString text;
-    tr(text, "Shading Points, %1 to Abort...", TesString(key != nullptr ? key : u""));
+    tr(text, "Shading Points, %1 to Abort...", textOf(key));
     return busy->begin(text.c_str(), true);
 }
 
@@ -50,7 +50,7 @@ void GenPreAlignCmd::setUpDisplay() {
     ITesObject* floating = floating_.get();
     fixedHasNormals_ = hasNormals(fixed);
     floatingHasNormals_ = hasNormals(floating);
-    const bool pointCloud = isPointObject(floating) || isPointObject(fixed);
+    const bool pointCloud = isOfType(floating, "Point") || isOfType(fixed, "Point");
     IDataStore* settings = preAlignSettings();
     const bool shade = pointCloud && settings != nullptr && settings->getBool(kShadeOnEntry, false);
     dialog_->setChecked(kShadedPoints, shade);

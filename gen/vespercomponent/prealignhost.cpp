@@ -32,7 +32,9 @@ IPtr<ITesDoc> preAlignDocument() { return SPtr<ITesDoc>("ITesDoc"); }
 
 IGfxDoc* graphicsDocument() { return tesProcessService<IGfxDoc>("IGfxDoc"); }
 
-ITesObjectVisibilityMgr* objectVisibility() { return tesProcessService<ITesObjectVisibilityMgr>("ITesObjectVisibilityMgr"); }
+ITesObjectVisibilityMgr* objectVisibility() {
+    return tesProcessService<ITesObjectVisibilityMgr>("ITesObjectVisibilityMgr");
+}
 
 IDataStore* preAlignSettings() { return tesProcessService<IDataStore>("IDataStore"); }
 
@@ -42,4 +44,8 @@ ITesPoints* objectPoints(ITesObject* object) {
     return tesQuery<ITesPoints>(tesQuery<ITesUnknown>(object, "PointModel"), "ITesPoints");
 }
 
-bool isPointObject(ITesObject* object) { return object != nullptr && std::string_view(object->type()) == "Point"; }
+bool isOfType(ITesObject* object, const char* type) {
+    return object != nullptr && std::string_view(object->type()) == type;
+}
+
+TesString textOf(const char16_t* text) { return TesString(text != nullptr ? text : u""); }

@@ -8,6 +8,7 @@
 #include "hostapi/gui.h"
 #include "hostapi/settings.h"
 #include "iptr.h"
+#include "tesstring.h"
 
 inline constexpr const char* kPreAlignSourceName = "gen/vespercomponent/genprealigncmd";
 
@@ -35,4 +36,7 @@ IGuiThemeMgr* themeManager();
 
 // The object's points ("PointModel"), or null.
 ITesPoints* objectPoints(ITesObject* object);
-bool isPointObject(ITesObject* object);
+// Whether the object's type is `type`, such as "Point" or "World".
+bool isOfType(ITesObject* object, const char* type);
+// A host's text, empty for none.
+TesString textOf(const char16_t* text);

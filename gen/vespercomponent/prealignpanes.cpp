@@ -63,7 +63,7 @@ struct MainView {
 MainView readMainView(IGfxPane* main) {
     MainView view;
     if (IGfxCamera* camera = main->camera()) view.camera = camera->orientation();
-    view.title = TesString(main->title() != nullptr ? main->title() : u"");
+    view.title = textOf(main->title());
     view.sceneSetting = main->sceneSetting();
     view.viewSetting = main->viewSetting();
     return view;

@@ -1,6 +1,7 @@
 #include "srmlreader.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <string_view>
 
 #include "srmlformat.h"
@@ -25,7 +26,14 @@ bool eachChild(ITesXmlIterator* children, Visit visit) {
     return true;
 }
 
-bool isNamed(const TesString& text, const char16_t* name) { return std::u16string_view(text) == name; }
+bool isNamed(const TesString& text, const char16_t* name) {
+    const char16_t* units = text.c_str();
+    while (*units == *name && *name != u'\0') {
+        ++units;
+        ++name;
+    }
+    return *units == *name;
+}
 
 // The file's numbers go through atoi and atof of their 8-bit form, leading
 // number only, so "12abc" is 12 and "abc" is 0. Neither function reads past a
@@ -45,7 +53,16 @@ auto convertNumber(const TesString& text, Convert convert) {
     return convert(bytes);
 }
 
+// Up to nine plain digits, the common case, are summed here: atoi gives the
+// same for them.
 int32_t integerOf(const TesString& text) {
+    const char16_t* units = text.c_str();
+    int32_t value = 0;
+    int32_t digits = 0;
+    for (; digits < 9 && units[digits] >= u'0' && units[digits] <= u'9'; ++digits) {
+        value = value * 10 + (units[digits] - u'0');
+    }
+    if (digits > 0 && units[digits] == u'\0') return value;
     return convertNumber(text, [](const char* bytes) { return std::atoi(bytes); });
 }
 
@@ -58,24 +75,6 @@ TesMatrix readTransform(ITesXmlElement& element) {
     TesMatrix transform;
     for (int i = 0; i < TesMatrix::kElementCount; ++i) transform[i] = doubleOf(element.attribute(kTransformAttributes[i]));
     return transform;
-}
-
-// Both values start unset; the list stops at the first property without an
-// id or a text, which is not an error. Unknown ids are skipped.
-void readPropertyList(ITesXmlElement& list, ITesSRMLScanProperties& properties) {
-    properties.setExposure(-1);
-    properties.setHdr(-1);
-    eachChild(list.children(), [&](ITesXmlElement& property) {
-        const TesString id = property.attribute(kId);
-        const TesString text = property.text();
-        if (id.isEmpty() || text.isEmpty()) return false;
-        if (isNamed(id, kExposure)) {
-            properties.setExposure(integerOf(text));
-        } else if (isNamed(id, kHdr)) {
-            properties.setHdr(integerOf(text));
-        }
-        return true;
-    });
 }
 
 // Only the exact words count; anything else is Low.
@@ -146,21 +145,43 @@ bool SRMLReader::readRecipe(ITesXmlElement& element) {
 
 // Every child of an angle is a camera, whatever its name.
 bool SRMLReader::readAngle(ITesXmlElement& element, ITesSRMLRecipe& recipe) {
-    const TesString value = element.attribute(kValue);
-    if (value.isEmpty()) return false;
+    element.readAttribute(kValue, value_);
+    if (value_.isEmpty()) return false;
     IPtr<SRMLScanAngle> angle(new SRMLScanAngle);
-    angle->setAngle(integerOf(value));
-    angle->setResolution(resolutionOf(element.attribute(kResolution)));
+    angle->setAngle(integerOf(value_));
+    element.readAttribute(kResolution, value_);
+    angle->setResolution(resolutionOf(value_));
+    ids_.clear();
+    cameras_.clear();
     const bool good = eachChild(element.children(), [&](ITesXmlElement& camera) {
-        const TesString id = camera.attribute(kId);
-        if (id.isEmpty()) return false;
-        IPtr<SRMLScanProperties> properties(new SRMLScanProperties);
-        readPropertyList(camera, *properties);
-        angle->scanners().push_back(integerOf(id));
-        angle->scannerProperties().emplace_back(properties.get());
+        camera.readAttribute(kId, value_);
+        if (value_.isEmpty()) return false;
+        ids_.push_back(integerOf(value_));
+        cameras_.emplace_back(new SRMLScanProperties);
+        readPropertyList(camera, *cameras_.back());
         return true;
     });
     if (!good) return false;
+    angle->scanners().assign(ids_.begin(), ids_.end());
+    angle->scannerProperties().assign(std::make_move_iterator(cameras_.begin()), std::make_move_iterator(cameras_.end()));
     recipe.angles().emplace_back(angle.get());
     return true;
+}
+
+// Both values start unset; the list stops at the first property without an
+// id or a text, which is not an error. Unknown ids are skipped.
+void SRMLReader::readPropertyList(ITesXmlElement& list, ITesSRMLScanProperties& properties) {
+    properties.setExposure(-1);
+    properties.setHdr(-1);
+    eachChild(list.children(), [&](ITesXmlElement& property) {
+        property.readAttribute(kId, id_);
+        property.readText(text_);
+        if (id_.isEmpty() || text_.isEmpty()) return false;
+        if (isNamed(id_, kExposure)) {
+            properties.setExposure(integerOf(text_));
+        } else if (isNamed(id_, kHdr)) {
+            properties.setHdr(integerOf(text_));
+        }
+        return true;
+    });
 }

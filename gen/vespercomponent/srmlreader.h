@@ -19,6 +19,15 @@ private:
     bool readScanner(ITesXmlElement& scanner);
     bool readRecipe(ITesXmlElement& element);
     bool readAngle(ITesXmlElement& element, ITesSRMLRecipe& recipe);
+    void readPropertyList(ITesXmlElement& list, ITesSRMLScanProperties& properties);
 
     ITesSRML& document_;
+    // Attribute values and texts are read into these, so that a file of many
+    // angles does not make and free a string per value.
+    TesString value_;
+    TesString id_;
+    TesString text_;
+    // An angle's cameras, gathered here and handed over at once.
+    SRMLScannerIds ids_;
+    SRMLScanPropertiesList cameras_;
 };

@@ -119,6 +119,13 @@ TEST_F(RefXml, AppendMovesAndRefusesWhatWouldBreakTheTree) {
     EXPECT_TRUE(newRoot->appendChild(a.get()));
     EXPECT_TRUE(newRoot->appendChild(root.get()));
     EXPECT_EQ(document->text(), "<new>\n\t<a />\n\t<r>\n\t\t<b x=\"3\" y=\"2\" />\n\t</r>\n</new>\n");
+
+    // A new element waits with its own child until it is appended.
+    IPtr<ITesXmlElement> c(document->createElement(u"c"));
+    ASSERT_TRUE(c->appendChild(IPtr<ITesXmlElement>(document->createElement(u"d")).get()));
+    EXPECT_EQ(utf8(c->name()) + document->text().substr(0, 12), "c<new>\n\t<a />");
+    ASSERT_TRUE(a->appendChild(c.get()));
+    EXPECT_EQ(document->text().substr(0, 39), "<new>\n\t<a>\n\t\t<c>\n\t\t\t<d />\n\t\t</c>\n\t</a>\n");
 }
 
 // The iterator re-points its element only while nobody else holds it; a load
@@ -127,6 +134,7 @@ TEST_F(RefXml, ElementsHandedOutStayValid) {
     IPtr<RefXmlDocument> document = loaded("<r><a x=\"1\">t</a><b/></r>");
     IPtr<ITesXmlIterator> iterator(document->documentChildren());
     IPtr<ITesXmlElement> a(iterator->current());
+    IPtr<ITesXmlElement> waiting(document->createElement(u"w"));
     iterator->next();
     EXPECT_EQ(utf8(a->name()) + utf8(iterator->current()->name()), "ab");
     ASSERT_TRUE(document->loadFile(folder.narrowFile("in.xml")));
@@ -135,7 +143,9 @@ TEST_F(RefXml, ElementsHandedOutStayValid) {
     a->setAttribute(u"y", u"2");
     a->setText(u"u");
     EXPECT_EQ(iterator->current(), nullptr);
+    EXPECT_EQ(utf8(waiting->name()), "");
     EXPECT_FALSE(IPtr<ITesXmlElement>(document->documentElement())->appendChild(a.get()));
+    EXPECT_FALSE(IPtr<ITesXmlElement>(document->documentElement())->appendChild(waiting.get()));
     EXPECT_EQ(document->text(), "<r>\n\t<a x=\"1\">t</a>\n\t<b />\n</r>\n");
     EXPECT_EQ(static_cast<RefXmlElement*>(a.get())->sourceOffset(), -1);
 }

@@ -93,18 +93,30 @@ private:
     const char* data_ = small_;
 };
 
-// The wide form of UTF-8 text, converted on the stack when short.
-TesString wideOf(const char* text) {
+// Puts the wide form of UTF-8 text into `out`, converted on the stack when
+// short; out keeps its buffer when the text fits.
+void assignWide(const char* text, TesString& out) {
     char16_t units[kShortText];
     size_t length = 0;
     for (; length < kShortText && text[length] != 0 && static_cast<unsigned char>(text[length]) < 0x80; ++length) {
         units[length] = static_cast<char16_t>(text[length]);
     }
-    if (text[length] == 0) return TesString(units, static_cast<int32_t>(length));
+    if (text[length] == 0) {
+        out.assign(units, static_cast<int32_t>(length));
+        return;
+    }
     length += std::strlen(text + length);
-    if (length > kShortText) return TesString::fromUtf8(text);
-    const int32_t count = tesUtf8ToWide(text, static_cast<int32_t>(length), units);
-    return TesString(units, count);
+    if (length > kShortText) {
+        out = TesString::fromUtf8(text);
+        return;
+    }
+    out.assign(units, tesUtf8ToWide(text, static_cast<int32_t>(length), units));
+}
+
+TesString wideOf(const char* text) {
+    TesString out;
+    assignWide(text, out);
+    return out;
 }
 
 pugi::xml_node nextElement(pugi::xml_node node) {
@@ -147,19 +159,35 @@ void recordSave(const std::string& error) {
 RefXmlElement::RefXmlElement(RefXmlDocument* document, pugi::xml_node node)
     : document_(document), node_(node), generation_(document->generation()) {}
 
+RefXmlElement::RefXmlElement(RefXmlDocument* document, std::string name)
+    : document_(document), generation_(document->generation()), name_(std::move(name)), placed_(false) {}
+
 void RefXmlElement::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out, {kElementClass, this, this, {{"ITesXmlElement", static_cast<ITesXmlElement*>(this)}}});
 }
 
 const char* RefXmlElement::className() const { return kElementClass; }
 
-pugi::xml_node RefXmlElement::node() const {
-    return generation_ == document_->generation() ? node_ : pugi::xml_node();
+bool RefXmlElement::live() const { return generation_ == document_->generation(); }
+
+pugi::xml_node RefXmlElement::node() const { return live() ? node_ : pugi::xml_node(); }
+
+pugi::xml_node RefXmlElement::placedNode() {
+    if (!placed_ && live()) placeUnder(document_->staging());
+    return node();
+}
+
+bool RefXmlElement::placeUnder(pugi::xml_node parent) {
+    node_ = parent.append_child(name_.c_str());
+    if (!node_) return false;
+    placed_ = true;
+    name_.clear();
+    return true;
 }
 
 ptrdiff_t RefXmlElement::sourceOffset() const { return node().offset_debug(); }
 
-TesString RefXmlElement::name() { return wideOf(node().name()); }
+TesString RefXmlElement::name() { return wideOf(placed_ || !live() ? node().name() : name_.c_str()); }
 
 TesString RefXmlElement::attribute(const char16_t* name) {
     const Utf8Text key(name);
@@ -167,7 +195,7 @@ TesString RefXmlElement::attribute(const char16_t* name) {
 }
 
 void RefXmlElement::setAttribute(const char16_t* name, const char16_t* value) {
-    pugi::xml_node element = node();
+    pugi::xml_node element = placedNode();
     if (!element) return;
     const Utf8Text key(name);
     pugi::xml_attribute attribute = element.attribute(key.c_str());
@@ -177,8 +205,15 @@ void RefXmlElement::setAttribute(const char16_t* name, const char16_t* value) {
 
 TesString RefXmlElement::text() { return wideOf(node().text().get()); }
 
+void RefXmlElement::readAttribute(const char16_t* name, TesString& value) {
+    const Utf8Text key(name);
+    assignWide(node().attribute(key.c_str()).value(), value);
+}
+
+void RefXmlElement::readText(TesString& text) { assignWide(node().text().get(), text); }
+
 void RefXmlElement::setText(const char16_t* text) {
-    pugi::xml_node element = node();
+    pugi::xml_node element = placedNode();
     if (element) element.text().set(Utf8Text(text).c_str());
 }
 
@@ -192,10 +227,15 @@ ITesXmlElement* RefXmlElement::firstChild(const char16_t* name) {
 
 ITesXmlIterator* RefXmlElement::children() { return new RefXmlIterator(document_.get(), node()); }
 
+// A child that has no node yet is made in its place instead of moved there.
 bool RefXmlElement::appendChild(ITesXmlElement* child) {
-    pugi::xml_node parent = node();
-    pugi::xml_node moved = document_->nodeOf(child);
-    if (!parent || !moved || !document_->canMove(moved, parent)) return false;
+    RefXmlElement* element = document_->elementOf(child);
+    if (element == nullptr || !live()) return false;
+    pugi::xml_node parent = placedNode();
+    if (!parent) return false;
+    if (!element->placed()) return element->live() && element->placeUnder(parent);
+    pugi::xml_node moved = element->node();
+    if (!moved || !document_->canMove(moved, parent)) return false;
     return !parent.append_move(moved).empty();
 }
 
@@ -254,12 +294,12 @@ void RefXmlDocument::setDeclaration(const char16_t* target, const char16_t* text
 }
 
 ITesXmlElement* RefXmlDocument::createElement(const char16_t* name) {
-    pugi::xml_node node = staging().append_child(Utf8Text(name).c_str());
-    return node ? new RefXmlElement(this, node) : nullptr;
+    return new RefXmlElement(this, std::string(Utf8Text(name).c_str()));
 }
 
 bool RefXmlDocument::setDocumentElement(ITesXmlElement* element) {
-    pugi::xml_node node = nodeOf(element);
+    RefXmlElement* concrete = elementOf(element);
+    pugi::xml_node node = concrete != nullptr ? concrete->placedNode() : pugi::xml_node();
     if (!node) return false;
     if (node == root_) return true;
     if (root_) staging().append_move(root_);
@@ -333,9 +373,13 @@ void RefXmlDocument::reset() {
     loadErrorOffset_ = -1;
 }
 
-pugi::xml_node RefXmlDocument::nodeOf(ITesXmlElement* element) const {
-    auto* concrete = tesQuery<RefXmlElement>(element, kElementClass);
-    return concrete != nullptr && concrete->document() == this ? concrete->node() : pugi::xml_node();
+// The class name's address tells the service's own elements apart without a
+// query by name.
+RefXmlElement* RefXmlDocument::elementOf(ITesXmlElement* element) const {
+    if (element == nullptr) return nullptr;
+    auto* concrete = element->className() == kElementClass ? static_cast<RefXmlElement*>(element)
+                                                           : tesQuery<RefXmlElement>(element, kElementClass);
+    return concrete != nullptr && concrete->document() == this ? concrete : nullptr;
 }
 
 // pugixml itself refuses to move a node into its own subtree.

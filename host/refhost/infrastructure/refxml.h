@@ -15,7 +15,9 @@
 //
 // Elements made by createElement wait in a hidden part of the document until
 // they are appended; a root replaced by setDocumentElement moves there too, so
-// that every element handed out stays valid as long as the document. A load
+// that every element handed out stays valid as long as the document. A new
+// element enters that part only when it first gets an attribute, a text or a
+// child: one appended at once is made in its place, not moved there. A load
 // starts the document afresh: elements and iterators handed out before it
 // then act as empty (no name, no attributes, no children) instead of pointing
 // into freed memory.
@@ -29,13 +31,16 @@
 #include <pugixml.hpp>
 
 #include "hostapi/infrastructure.h"
+#include "infrastructure/refrecycledblocks.h"
 #include "iptr.h"
 
 class RefXmlDocument;
 
-class RefXmlElement : public ITesXmlElement {
+class RefXmlElement : public ITesXmlElement, public RefRecycledBlocks<RefXmlElement> {
 public:
     RefXmlElement(RefXmlDocument* document, pugi::xml_node node);
+    // An element called `name` (UTF-8) that is in no part of the tree yet.
+    RefXmlElement(RefXmlDocument* document, std::string name);
     void queryInterface(const char* name, void** out) override;
     const char* className() const override;
 
@@ -43,13 +48,21 @@ public:
     TesString attribute(const char16_t* name) override;
     void setAttribute(const char16_t* name, const char16_t* value) override;
     TesString text() override;
+    void readAttribute(const char16_t* name, TesString& value) override;
+    void readText(TesString& text) override;
     void setText(const char16_t* text) override;
     ITesXmlElement* firstChild(const char16_t* name) override;
     ITesXmlIterator* children() override;
     bool appendChild(ITesXmlElement* child) override;
 
-    // The pugixml node, empty once the document was loaded again.
+    // The pugixml node, empty once the document was loaded again or while the
+    // element is in no part of the tree.
     pugi::xml_node node() const;
+    // The node, made in the hidden part first when the element had none.
+    pugi::xml_node placedNode();
+    // Makes the element that has no node yet the last child of `parent`.
+    bool placeUnder(pugi::xml_node parent);
+    bool placed() const { return placed_; }
     RefXmlDocument* document() const { return document_.get(); }
     // Where the element starts in the loaded file (bytes of its UTF-8 form),
     // -1 for an element made in memory.
@@ -59,14 +72,19 @@ public:
     void retarget(pugi::xml_node node) { node_ = node; }
 
 private:
+    bool live() const;
+
     IPtr<RefXmlDocument> document_;
     pugi::xml_node node_;
     uint64_t generation_;
+    // The name of an element that has no node yet.
+    std::string name_;
+    bool placed_ = true;
 };
 
 // Walks the element children of one node; current() hands out one element
 // object that it re-points while nobody else holds it.
-class RefXmlIterator : public ITesXmlIterator {
+class RefXmlIterator : public ITesXmlIterator, public RefRecycledBlocks<RefXmlIterator> {
 public:
     RefXmlIterator(RefXmlDocument* document, pugi::xml_node parent);
     void queryInterface(const char* name, void** out) override;
@@ -119,15 +137,15 @@ public:
     // Counts the loads: an element or iterator made before the latest load is
     // stale.
     uint64_t generation() const { return generation_; }
-    // The element `element` stands for when it is one of this document's and
-    // not stale; an empty node otherwise.
-    pugi::xml_node nodeOf(ITesXmlElement* element) const;
+    // `element` when it is one of this document's, null otherwise.
+    RefXmlElement* elementOf(ITesXmlElement* element) const;
     // False when moving `node` under `parent` would take the root out of the
     // document or put a node under itself (pugixml refuses the rest).
     bool canMove(pugi::xml_node node, pugi::xml_node parent) const;
+    // The hidden part where elements wait until they are appended.
+    pugi::xml_node staging();
 
 private:
-    pugi::xml_node staging();
     void print(pugi::xml_writer& writer) const;
     void reset();
 

@@ -213,6 +213,10 @@ public:
     virtual void setAttribute(const char16_t* name, const char16_t* value) = 0;
     // The element's first run of character data; empty without one.
     virtual TesString text() = 0;
+    // attribute() and text() into the caller's string, whose buffer is kept
+    // when the new text fits: a reader of many values then allocates once.
+    virtual void readAttribute(const char16_t* name, TesString& value) { value = attribute(name); }
+    virtual void readText(TesString& text) { text = this->text(); }
     // Replaces that run, or adds one after the children.
     virtual void setText(const char16_t* text) = 0;
     // The first child element called `name`, or null.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <typeinfo>
 #include <utility>
 
@@ -343,6 +345,46 @@ private:
     TesVector& temporary_;
 };
 
+namespace {
+
+// The same steps on a block that holds points first ... last.
+class OneBlockSortSteps {
+public:
+    OneBlockSortSteps(TesVector* points, int32_t first, TesVector& temporary)
+        : points_(points), first_(first), temporary_(temporary) {}
+
+    int compare(int32_t i, int32_t j) const { return RealPArray::Compare::order(at(i), at(j)); }
+
+    void assign(int32_t destination, int32_t source) {
+        const TesVector point = source != tesquicksort::kTemporary ? at(source) : temporary_;
+        (destination != tesquicksort::kTemporary ? at(destination) : temporary_) = point;
+    }
+
+private:
+    TesVector& at(int32_t index) const { return points_[index - first_]; }
+
+    TesVector* points_;
+    int32_t first_;
+    TesVector& temporary_;
+};
+
+}  // namespace
+
+bool TesVectorArray::sortInOneBlock(int32_t first, int32_t last, TesVector& temporary) {
+    if (last >= capacity_) return false;
+    for (int32_t page = pageOf(first); page <= pageOf(last); ++page) {
+        if (chunk(page) == nullptr) return false;
+    }
+    const auto length = static_cast<size_t>(last - first) + 1;
+    const std::unique_ptr<TesVector[]> block(new (std::nothrow) TesVector[length]);
+    if (!block) return false;
+    for (int64_t index = first; index <= last; ++index) block[index - first] = fetch(index);
+    OneBlockSortSteps steps(block.get(), first, temporary);
+    tesquicksort::QuickSorter<OneBlockSortSteps>(steps).sort(first, last);
+    for (int64_t index = first; index <= last; ++index) chunk(pageOf(index))[offsetOf(index)] = block[index - first];
+    return true;
+}
+
 void tesQuickSort(int32_t first, int32_t last, RealPArray::Compare& compare, RealPArray::Assign& assign) {
     auto* array = dynamic_cast<TesVectorArray*>(assign.array());
     const bool own = array != nullptr && typeid(*array) == typeid(TesVectorArray) && compare.array() == assign.array();
@@ -350,7 +392,7 @@ void tesQuickSort(int32_t first, int32_t last, RealPArray::Compare& compare, Rea
         tesQuickSort(first, last, static_cast<QuickSort_Compare&>(compare), static_cast<QuickSort_Assign&>(assign));
         return;
     }
-    if (first < 0 || last <= first) return;
+    if (first < 0 || last <= first || array->sortInOneBlock(first, last, assign.temporary())) return;
     TesVectorArraySortSteps steps(*array, assign.temporary());
     tesquicksort::QuickSorter<TesVectorArraySortSteps>(steps).sort(first, last);
 }

@@ -113,12 +113,18 @@ public:
 
 private:
     friend class TesVectorArraySortSteps;
+    friend void tesQuickSort(int32_t first, int32_t last, RealPArray::Compare& compare, RealPArray::Assign& assign);
 
     TesVector fetch(int64_t index) const;
     bool store(int64_t index, const TesVector& point);
     // Storage and capacity for `elements` elements (at most kMaxElements).
     void growTo(int64_t elements);
     TesVector* chunk(int32_t page) const { return storage_ != nullptr ? storage_->pageEntries(page) : nullptr; }
+    // Sorts points first ... last in a copy of one block and copies them back:
+    // the order and the temporary that sorting in place gives, without a page
+    // lookup per step. False, changing nothing, when a page of the range is
+    // missing or the block cannot be had.
+    bool sortInOneBlock(int32_t first, int32_t last, TesVector& temporary);
     // Reads points first ... last (one chunk) straight into their chunk;
     // the points read.
     int32_t readChunk(BinInput& in, int32_t first, int32_t last);

@@ -129,24 +129,30 @@ TEST(RealPArray, QuickSortStepsSortThePointsAndLeaveElementZero) {
     EXPECT_EQ(array.at(0), TesVector());
 }
 
-// The direct steps on a TesVectorArray leave every bit of every point as the
-// virtual steps do, with NaNs, -0 and ties among them.
+// The direct steps on a TesVectorArray leave every bit of every point and of
+// the temporary as the virtual steps do, with NaNs, -0 and ties among them,
+// whether every page is stored (sorted in one block) or a page of origins is
+// not (sorted in place).
 TEST(RealPArray, QuickSortOnTheLibrarysOwnArrayMatchesTheVirtualSteps) {
-    TesVectorArray direct;
-    for (int32_t i = 0; i < 3000; ++i) {
-        direct.add(TesVector(i % 7 ? (i * 37) % 11 : kNaN, (i * 13) % 5, i % 3 ? 0.0 : -0.0));
-    }
-    TesVectorArray throughVirtuals(direct);
-    RealPArray::Compare compare(&direct);
-    RealPArray::Assign assign(&direct);
-    RealPArray::Compare virtualCompare(&throughVirtuals);
-    RealPArray::Assign virtualAssign(&throughVirtuals);
-    tesQuickSort(1, direct.count(), compare, assign);
-    tesQuickSort(1, direct.count(), static_cast<QuickSort_Compare&>(virtualCompare), virtualAssign);
-    for (int32_t i = 0; i <= direct.count(); ++i) {
-        const TesVector a = direct.at(i);
-        const TesVector b = throughVirtuals.at(i);
-        ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << i;
+    for (const bool gap : {false, true}) {
+        TesVectorArray direct;
+        for (int32_t i = 0; i < 3000; ++i) {
+            const bool origin = gap && i >= 1023 && i < 2047;  // indices 1024 ... 2047, page 1
+            direct.add(origin ? TesVector() : TesVector(i % 7 ? (i * 37) % 11 : kNaN, (i * 13) % 5, i % 3 ? 0.0 : -0.0));
+        }
+        TesVectorArray throughVirtuals(direct);
+        RealPArray::Compare compare(&direct);
+        RealPArray::Assign assign(&direct);
+        RealPArray::Compare virtualCompare(&throughVirtuals);
+        RealPArray::Assign virtualAssign(&throughVirtuals);
+        tesQuickSort(1, direct.count(), compare, assign);
+        tesQuickSort(1, direct.count(), static_cast<QuickSort_Compare&>(virtualCompare), virtualAssign);
+        EXPECT_EQ(std::memcmp(&assign.temporary(), &virtualAssign.temporary(), sizeof(TesVector)), 0) << gap;
+        for (int32_t i = 0; i <= direct.count(); ++i) {
+            const TesVector a = direct.at(i);
+            const TesVector b = throughVirtuals.at(i);
+            ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << gap << " " << i;
+        }
     }
 }
 

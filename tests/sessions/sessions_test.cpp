@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,12 +11,6 @@
 #include "toolrun.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 // Runs vesper-host in the source folder; `options` come before "run".
 ToolRun runSession(const std::string& script, std::vector<std::string> options = {}) {
@@ -31,9 +24,9 @@ TEST(Sessions, ExampleTranscriptsMatchTheGoldenOnes) {
     for (const std::string name : {"camera-position", "define-view", "matrix-widget", "n-point-alignment", "srml-automation"}) {
         const ToolRun run = runSession("examples/sessions/" + name + ".session");
         EXPECT_EQ(run.exitCode, 0) << run.output;
-        joined += readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out");
+        joined += TempFolder::readText(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out");
         all.push_back("examples/sessions/" + name + ".session");
-        EXPECT_EQ(run.output, readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out")) << name;
+        EXPECT_EQ(run.output, TempFolder::readText(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out")) << name;
     }
     // The demo runs them all in one host: each leaves nothing the next sees.
     all.insert(all.begin(), "run");
@@ -48,12 +41,12 @@ TEST(Sessions, SrmlEditorTranscript) {
                                 {"run", "--out", folder.path().string(), "examples/sessions/srml-editor.session"}, {},
                                 VESPER_SOURCE_DIR);
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(run.output, readFile(VESPER_SOURCE_DIR "/tests/golden/srml-editor.out"));
+    EXPECT_EQ(run.output, TempFolder::readText(VESPER_SOURCE_DIR "/tests/golden/srml-editor.out"));
     EXPECT_EQ(runTool(toolPath("srmltool"), {"check", folder.narrowFile("rig.srml")}).exitCode, 0);
     int pictures = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
         if (entry.path().extension() != ".png") continue;
-        const std::string png = readFile(entry.path().string()) + std::string(24, '\0');
+        const std::string png = TempFolder::readText(entry.path().string()) + std::string(24, '\0');
         EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x04\xb0\0\0\x03\x84", 8)) << entry.path();
         ++pictures;
     }
@@ -120,12 +113,12 @@ TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
     std::ofstream(folder.file("first.session"))
         << "command GenSetCameraCmd\nexpect UpDir selection 3\nselect UpDir 6\nok\n";
     ASSERT_EQ(runSession(folder.narrowFile("first.session"), settings).exitCode, 0);
-    EXPECT_NE(readFile(folder.narrowFile("settings.txt")).find("int \"Navigation/CameraPositionUpWorldDefault\" 6"),
+    EXPECT_NE(TempFolder::readText(folder.narrowFile("settings.txt")).find("int \"Navigation/CameraPositionUpWorldDefault\" 6"),
               std::string::npos);
     std::ofstream(folder.file("second.session"))
         << "command GenSetCameraCmd\nexpect UpDir selection 6\nselect UpDir 1\nok\nbogus\n";
     EXPECT_EQ(runSession(folder.narrowFile("second.session"), settings).exitCode, 1);
-    EXPECT_NE(readFile(folder.narrowFile("settings.txt")).find("CameraPositionUpWorldDefault\" 1"), std::string::npos);
+    EXPECT_NE(TempFolder::readText(folder.narrowFile("settings.txt")).find("CameraPositionUpWorldDefault\" 1"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder.file("settings.txt.tmp")));
 
     const std::pair<std::string, std::string> damaged[] = {
@@ -136,7 +129,7 @@ TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
         const ToolRun run = runSession(folder.narrowFile("first.session"), settings);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
-        EXPECT_EQ(readFile(folder.narrowFile("settings.txt")), text);
+        EXPECT_EQ(TempFolder::readText(folder.narrowFile("settings.txt")), text);
     }
 }
 
@@ -171,7 +164,7 @@ TEST(Sessions, WorkflowStoreKeepsInstalledScriptsAcrossRuns) {
               std::string::npos) << listed.output;
     EXPECT_NE(listed.output.find("srmlPath = \"/r.srml\""), std::string::npos);
     std::ofstream(folder.file("inert.session")) << "withdraw ITesWorkflowManager\n"
-                                                  << readFile(folder.narrowFile("install.session"));
+                                                  << TempFolder::readText(folder.narrowFile("install.session"));
     EXPECT_NE(runSession(folder.narrowFile("inert.session")).output.find("ok: ended"), std::string::npos);
 }
 

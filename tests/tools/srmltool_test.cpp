@@ -132,12 +132,11 @@ TEST_F(SrmlTool, CheckNamesTheFirstBrokenRuleWithItsLine) {
     EXPECT_NE(noPlugin.output.find("cannot load plug-in"), std::string::npos) << noPlugin.output;
 }
 
-// The example files are already in the writer's form; a file that does not
-// read or a place that cannot be written fails without leaving a file.
+// The example files are already in the writer's form (what writing does to
+// other files is the SRML fuzz property's, replayed on tests/data/srml); a file
+// that does not read or a place that cannot be written fails without leaving a file.
 TEST_F(SrmlTool, RoundTripWritesWhatThePluginReadsBack) {
     const std::string out = folder.narrowFile("out.srml");
-    ASSERT_EQ(run("roundtrip " + kUntidy + " " + out).exitCode, 0);
-    EXPECT_EQ(srmlSnapshot(*readByPlugin(out)), srmlWrittenAndRead(srmlSnapshot(*readByPlugin(kUntidy))));
     const std::string example = kExamples + "recipes/turntable-sweep.srml";
     ASSERT_EQ(run("roundtrip " + example + " " + out).exitCode, 0);
     EXPECT_EQ(TempFolder::readAll(out), TempFolder::readAll(example));

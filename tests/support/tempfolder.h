@@ -43,10 +43,12 @@ public:
         return converted;
     }
 
-    // Text files by relative name; write creates the missing folders, read gives "" for what cannot be read.
-    void write(const std::string& name, const std::string& content) const {
+    // Text files by relative name; write creates the missing folders and gives the file's native path,
+    // read gives "" for what cannot be read.
+    std::string write(const std::string& name, const std::string& content) const {
         std::filesystem::create_directories(file(name).parent_path());
         std::ofstream(file(name), std::ios::binary) << content;
+        return narrowFile(name);
     }
     std::string read(const std::string& name) const { return readText(file(name)); }
     bool exists(const std::string& name) const { return std::filesystem::exists(file(name)); }

@@ -94,11 +94,11 @@ TEST(Sessions, BadScriptsStopWithFileAndLine) {
 // that never offered them shows the command staying usable without them.
 TEST(Sessions, CameraPositionWithoutGraphicsServicesStaysInert) {
     TempFolder folder;
-    std::ofstream(folder.file("inert.session"))
-        << "withdraw IGfxViewMgr IGenGfxService IGfxRenderer\n"
-           "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"
-           "command GenSetCameraCmd\nexpect XTrans value 0\nselect CSysObjects 0\nexpect ZTrans value 0\napply\nok\n";
-    const ToolRun run = runSession(folder.narrowFile("inert.session"));
+    const ToolRun run = runSession(folder.write(
+        "inert.session", "withdraw IGfxViewMgr IGenGfxService IGfxRenderer\n"
+                         "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"
+                         "command GenSetCameraCmd\nexpect XTrans value 0\nselect CSysObjects 0\nexpect ZTrans value 0\n"
+                         "apply\nok\n"));
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("lens"), std::string::npos) << "no camera, no dump";
     EXPECT_NE(run.output.find("ok: ended"), std::string::npos);
@@ -110,19 +110,18 @@ TEST(Sessions, CameraPositionWithoutGraphicsServicesStaysInert) {
 TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
     TempFolder folder;
     const std::vector<std::string> settings = {"--settings", folder.narrowFile("settings.txt")};
-    std::ofstream(folder.file("first.session"))
-        << "command GenSetCameraCmd\nexpect UpDir selection 3\nselect UpDir 6\nok\n";
-    ASSERT_EQ(runSession(folder.narrowFile("first.session"), settings).exitCode, 0);
+    const std::string first =
+        folder.write("first.session", "command GenSetCameraCmd\nexpect UpDir selection 3\nselect UpDir 6\nok\n");
+    ASSERT_EQ(runSession(first, settings).exitCode, 0);
     EXPECT_NE(folder.read("settings.txt").find("int \"Navigation/CameraPositionUpWorldDefault\" 6"), std::string::npos);
-    std::ofstream(folder.file("second.session"))
-        << "command GenSetCameraCmd\nexpect UpDir selection 6\nselect UpDir 1\nok\nbogus\n";
-    EXPECT_EQ(runSession(folder.narrowFile("second.session"), settings).exitCode, 1);
+    const std::string second = "command GenSetCameraCmd\nexpect UpDir selection 6\nselect UpDir 1\nok\nbogus\n";
+    EXPECT_EQ(runSession(folder.write("second.session", second), settings).exitCode, 1);
     EXPECT_NE(folder.read("settings.txt").find("CameraPositionUpWorldDefault\" 1"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder.file("settings.txt.tmp")));
 
     const std::string damaged = "object RefObject\n";
-    std::ofstream(folder.file("settings.txt")) << damaged;
-    const ToolRun run = runSession(folder.narrowFile("first.session"), settings);
+    folder.write("settings.txt", damaged);
+    const ToolRun run = runSession(first, settings);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.output.find("settings.txt:1: not a setting: object"), std::string::npos) << run.output;
     EXPECT_EQ(folder.read("settings.txt"), damaged);
@@ -134,13 +133,12 @@ TEST(Sessions, DefineViewKeepsViewsAcrossRunsAndNeedsNoStatusBarOrAnimator) {
     TempFolder folder;
     const std::vector<std::string> settings = {"--settings", folder.narrowFile("settings.txt")};
     const std::string scene = "scene " VESPER_SOURCE_DIR "/examples/scenes/fixture.scene\n";
-    std::ofstream(folder.file("first.session")) << scene << "command GenDefineViewCmd\npick Datum\nok\n";
-    ASSERT_EQ(runSession(folder.narrowFile("first.session"), settings).exitCode, 0);
-    std::ofstream(folder.file("second.session"))
-        << "withdraw IGuiStatusBar ITesAnimateCameraUtil\n" << scene
-        << "setting bool \"View/Smooth Camera Transition\" true\ncommand GenDefineViewCmd\ndump prompt\n"
-           "pick Slope\ndump animation\ndump views\ncancel\n";
-    const ToolRun second = runSession(folder.narrowFile("second.session"), settings);
+    const std::string first = folder.write("first.session", scene + "command GenDefineViewCmd\npick Datum\nok\n");
+    ASSERT_EQ(runSession(first, settings).exitCode, 0);
+    const std::string script = "withdraw IGuiStatusBar ITesAnimateCameraUtil\n" + scene +
+                               "setting bool \"View/Smooth Camera Transition\" true\ncommand GenDefineViewCmd\n"
+                               "dump prompt\npick Slope\ndump animation\ndump views\ncancel\n";
+    const ToolRun second = runSession(folder.write("second.session", script), settings);
     EXPECT_NE(second.output.find("prompt: \"\"\nanimation:\nviews:\n  1 \"View 1\" flags 18 eye 0 0 6 look 0 0 -1"),
               std::string::npos) << second.output;
 }
@@ -150,17 +148,15 @@ TEST(Sessions, DefineViewKeepsViewsAcrossRunsAndNeedsNoStatusBarOrAnimator) {
 TEST(Sessions, WorkflowStoreKeepsInstalledScriptsAcrossRuns) {
     TempFolder folder;
     const std::vector<std::string> store = {"--workflows", folder.narrowFile("workflows.txt")};
-    std::ofstream(folder.file("install.session"))
-        << "scene " VESPER_SOURCE_DIR "/examples/scenes/automation.scene\ncommand GenWriteSRMLAutomationCmd\n"
-           "type SRMLPath /r.srml\nok\n";
-    ASSERT_EQ(runSession(folder.narrowFile("install.session"), store).exitCode, 0);
+    const std::string install = "scene " VESPER_SOURCE_DIR "/examples/scenes/automation.scene\n"
+                                "command GenWriteSRMLAutomationCmd\ntype SRMLPath /r.srml\nok\n";
+    ASSERT_EQ(runSession(folder.write("install.session", install), store).exitCode, 0);
     const ToolRun listed = runTool(toolPath("vesper-host"), {store[0], store[1], "workflows"});
     EXPECT_NE(listed.output.find("\"Part scan\" current calls: begin 0; language Python; script;\nscript:\nimport"),
               std::string::npos) << listed.output;
     EXPECT_NE(listed.output.find("srmlPath = \"/r.srml\""), std::string::npos);
-    std::ofstream(folder.file("inert.session")) << "withdraw ITesWorkflowManager\n"
-                                                  << folder.read("install.session");
-    EXPECT_NE(runSession(folder.narrowFile("inert.session")).output.find("ok: ended"), std::string::npos);
+    const std::string inert = folder.write("inert.session", "withdraw ITesWorkflowManager\n" + install);
+    EXPECT_NE(runSession(inert).output.find("ok: ended"), std::string::npos);
 }
 
 }  // namespace

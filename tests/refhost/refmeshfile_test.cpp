@@ -43,8 +43,7 @@ TEST(RefMeshFile, BadFilesAreRefusedNamingTheLine) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
         TempFolder folder;
-        folder.write(row.name, row.text);
-        const RefMeshRead read = refReadMesh(folder.narrowFile(row.name));
+        const RefMeshRead read = refReadMesh(folder.write(row.name, row.text));
         EXPECT_FALSE(read.good);
         EXPECT_EQ(read.error, folder.narrowFile(row.name) + row.message);
     }

@@ -162,10 +162,8 @@ TEST(RefPly, NumbersHaveTheValuesStrtodGives) {
 
 TEST(RefPly, ReadMeshTakesTheReaderOfTheExtension) {
     TempFolder folder;
-    folder.write("a.PLY", asciiPly("uchar int", kTriangle + "3 0 1 2\n"));
-    folder.write("b.Off", "OFF\n3 1 0\n" + kTriangle + "3 0 1 2\n");
-    EXPECT_TRUE(refReadMesh(folder.narrowFile("a.PLY")).good);
-    EXPECT_TRUE(refReadMesh(folder.narrowFile("b.Off")).good);
+    EXPECT_TRUE(refReadMesh(folder.write("a.PLY", asciiPly("uchar int", kTriangle + "3 0 1 2\n"))).good);
+    EXPECT_TRUE(refReadMesh(folder.write("b.Off", "OFF\n3 1 0\n" + kTriangle + "3 0 1 2\n")).good);
     EXPECT_EQ(refReadMesh(folder.narrowFile("none.ply")).error,
               "cannot read " + folder.narrowFile("none.ply") + ": No such file or directory");
     folder.write("c.off/d", "");

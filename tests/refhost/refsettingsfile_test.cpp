@@ -5,23 +5,16 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "refhost.h"
-#include "session/refsession.h"
 #include "infrastructure/refsettingsfile.h"
+#include "sessionrun.h"
 #include "tempfolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readText(const fs::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 // Opens `file` as the settings file of a fresh host and runs `script`; the
 // error of either, empty when both went well.
@@ -29,10 +22,7 @@ std::string runWith(const fs::path& file, const std::string& script) {
     RefHost host;
     std::string error;
     if (!refUseSettingsFile(host, file.string(), error)) return "open: " + error;
-    std::FILE* out = std::tmpfile();
-    error = RefSession(host, out).runLines(refSplitLines(script, "s"), "s", "").error;
-    std::fclose(out);
-    return error;
+    return runSessionText(host, script, "s").error;
 }
 
 TEST(RefSettingsFile, AFileThatCannotBeUsedIsLeftAsItWas) {
@@ -53,11 +43,11 @@ TEST(RefSettingsFile, AFileThatCannotBeUsedIsLeftAsItWas) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         if (row.error.empty()) continue;
-        const std::string before = readText(folder.file(row.name));
+        const std::string before = TempFolder::readText(folder.file(row.name));
         const std::string error = runWith(folder.file(row.name), "setting int A 1\n");
         EXPECT_EQ(error.rfind("open: ", 0), 0u) << error;
         EXPECT_NE(error.find(row.error), std::string::npos) << error;
-        EXPECT_EQ(readText(folder.file(row.name)), before);
+        EXPECT_EQ(TempFolder::readText(folder.file(row.name)), before);
     }
 }
 
@@ -69,10 +59,10 @@ TEST(RefSettingsFile, SavesKeepModeLinksAndNeighboursAndStopAtTheFirstFailure) {
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink("real", link);
     EXPECT_EQ(runWith(link, "setting int A 1\nsetting int Keep abc\n"), "s:2: value must be an integer, not abc");
-    EXPECT_NE(readText(target).find("setting int \"A\" 1\nsetting int \"Keep\" 7\n"), std::string::npos);
+    EXPECT_NE(TempFolder::readText(target).find("setting int \"A\" 1\nsetting int \"Keep\" 7\n"), std::string::npos);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(readText(stale), "someone else's");
+    EXPECT_EQ(TempFolder::readText(stale), "someone else's");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 3);
 
     EXPECT_EQ(runWith(folder.file(std::string(250, 'n')), "setting int A 1\n"), "");

@@ -14,11 +14,6 @@ std::u16string units(const TesString& text) { return std::u16string(static_cast<
 
 constexpr const char* kGoodTable = "Define View = Ansicht festlegen\n%2 of %1 = %1 von %2\n";
 
-std::string write(const TempFolder& folder, const std::string& name, const std::string& content) {
-    folder.write(name, content);
-    return folder.narrowFile(name);
-}
-
 TEST(RefTranslationTable, ReadsKeysAndTexts) {
     RefTranslationTable table;
     std::string error;
@@ -75,7 +70,7 @@ TEST(RefTranslatorService, LoadKeepsThePreviousTableOnError) {
     RefTranslator& translator = service->translator();
     EXPECT_FALSE(translator.isLoaded());
     std::string error;
-    ASSERT_TRUE(service->load(write(folder, "good.txt", kGoodTable), error)) << error;
+    ASSERT_TRUE(service->load(folder.write("good.txt", kGoodTable), error)) << error;
     EXPECT_TRUE(translator.isLoaded());
     EXPECT_EQ(units(translator.translate("%2 of %1", u"a", u"b")), u"a von b");
     TesString text;
@@ -83,7 +78,7 @@ TEST(RefTranslatorService, LoadKeepsThePreviousTableOnError) {
     EXPECT_EQ(units(text), u"Missing");
     EXPECT_FALSE(translator.lookup(nullptr, text));
     EXPECT_EQ(units(text), u"");
-    const std::string bad = write(folder, "bad.txt", "Define View = Other\nbroken\n");
+    const std::string bad = folder.write("bad.txt", "Define View = Other\nbroken\n");
     const std::string missing = folder.narrowFile("missing.txt");
     const std::pair<std::string, std::string> failures[] = {
         {bad, bad + ":2: expected \"key = text\""},
@@ -95,7 +90,7 @@ TEST(RefTranslatorService, LoadKeepsThePreviousTableOnError) {
         EXPECT_EQ(error, expected);
         EXPECT_EQ(units(translator.translate("Define View")), u"Ansicht festlegen");
     }
-    ASSERT_TRUE(service->load(write(folder, "other.txt", "Size = Gross\n"), error)) << error;
+    ASSERT_TRUE(service->load(folder.write("other.txt", "Size = Gross\n"), error)) << error;
     EXPECT_EQ(units(translator.translate("Define View")), u"Define View");
     EXPECT_EQ(service->translatorFor("vespercomponent"), static_cast<ITesTranslator*>(&translator));
     EXPECT_EQ(service->translatorFor("other"), static_cast<ITesTranslator*>(&translator));
@@ -109,13 +104,13 @@ TEST(RefHost, OffersTranslationsOnlyOnceATableLoaded) {
     RefHost host;
     std::string error;
     void* offered = nullptr;
-    EXPECT_FALSE(host.loadTranslations(write(folder, "bad.txt", "a = 1\na = 2\n"), error));
+    EXPECT_FALSE(host.loadTranslations(folder.write("bad.txt", "a = 1\na = 2\n"), error));
     EXPECT_NE(error.find(":2: duplicate key \"a\""), std::string::npos) << error;
     EXPECT_EQ(host.manager().getService("ITesTranslatorService", &offered), 0);
     EXPECT_EQ(host.translations(), nullptr);
-    ASSERT_TRUE(host.loadTranslations(write(folder, "good.txt", kGoodTable), error)) << error;
+    ASSERT_TRUE(host.loadTranslations(folder.write("good.txt", kGoodTable), error)) << error;
     RefTranslatorService* service = host.translations();
-    ASSERT_TRUE(host.loadTranslations(write(folder, "other.txt", "Define View = Other\n"), error)) << error;
+    ASSERT_TRUE(host.loadTranslations(folder.write("other.txt", "Define View = Other\n"), error)) << error;
     EXPECT_EQ(host.translations(), service);
     EXPECT_EQ(host.manager().getService("ITesTranslatorService", &offered), 1);
     EXPECT_EQ(offered, static_cast<void*>(static_cast<ITesTranslatorService*>(service)));

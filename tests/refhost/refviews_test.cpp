@@ -4,22 +4,14 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "infrastructure/refsettingsfile.h"
 #include "queryinterface.h"
 #include "refhost.h"
-#include "session/refsession.h"
+#include "sessionrun.h"
 #include "tempfolder.h"
 
 namespace {
-
-std::string run(RefHost& host, const std::string& script) {
-    std::FILE* out = std::tmpfile();
-    const std::string error = RefSession(host, out).runLines(refSplitLines(script, "s"), "s", "").error;
-    std::fclose(out);
-    return error;
-}
 
 // Counts its calls; the first call may remove it from the manager.
 class Counter : public IGfxCallback {
@@ -86,9 +78,9 @@ TEST(RefViews, StoredViewsLiveInTheSettingsFileAndBadLinesAreRefused) {
     {
         RefHost host;
         ASSERT_TRUE(refUseSettingsFile(host, file.string(), error)) << error;
-        ASSERT_EQ(run(host, "view \"A b\" eye 1 2 3 look 0.3 -1 0.2 up 0 0 1 zoom 2.5\nview C flags 7 eye 0 0 1 "
-                            "look 0 0 -1 up 0 1 0\n"),
-                  "");
+        const std::string views = "view \"A b\" eye 1 2 3 look 0.3 -1 0.2 up 0 0 1 zoom 2.5\n"
+                                  "view C flags 7 eye 0 0 1 look 0 0 -1 up 0 1 0\n";
+        ASSERT_EQ(runSessionText(host, views, "s").error, "");
     }
     RefHost again;
     ASSERT_TRUE(refUseSettingsFile(again, file.string(), error)) << error;
@@ -118,11 +110,9 @@ TEST(RefViews, StoredViewsLiveInTheSettingsFileAndBadLinesAreRefused) {
         RefHost host;
         EXPECT_FALSE(refUseSettingsFile(host, file.string(), error));
         EXPECT_EQ(error, file.string() + row.error.substr(1)) << row.line;
-        EXPECT_EQ(run(host, row.line), row.error);
+        EXPECT_EQ(runSessionText(host, row.line, "s").error, row.error);
         EXPECT_EQ(host.viewTheme().count(), 0);
-        std::ostringstream text;
-        text << std::ifstream(file).rdbuf();
-        EXPECT_EQ(text.str(), row.line + "\n");
+        EXPECT_EQ(folder.read("settings"), row.line + "\n");
     }
 }
 

@@ -3,19 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "infrastructure/refworkflowfile.h"
 #include "refhost.h"
 #include "tempfolder.h"
 
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 TEST(RefWorkflow, StoreKeepsScriptsAcrossHosts) {
     TempFolder folder;
@@ -60,7 +53,7 @@ TEST(RefWorkflow, DamagedStoreIsRefusedAndKept) {
         EXPECT_FALSE(refUseWorkflowFile(host, path, error));
         EXPECT_NE(error.find(row.error), std::string::npos) << error;
         EXPECT_TRUE(host.workflows().workflows().empty());
-        EXPECT_EQ(readFile(path), row.text);
+        EXPECT_EQ(TempFolder::readText(path), row.text);
     }
 }
 

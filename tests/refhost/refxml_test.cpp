@@ -25,9 +25,8 @@ class RefXml : public ::testing::Test {
 protected:
     // A document loaded from `text` as the file "in.xml".
     IPtr<RefXmlDocument> loaded(const std::string& text) {
-        std::ofstream(folder.file("in.xml"), std::ios::binary) << text;
         IPtr<RefXmlDocument> document(new RefXmlDocument);
-        EXPECT_TRUE(document->loadFile(folder.narrowFile("in.xml"))) << document->loadError();
+        EXPECT_TRUE(document->loadFile(folder.write("in.xml", text))) << document->loadError();
         return document;
     }
     // A new document with a root element.

@@ -58,10 +58,6 @@ const std::string kStart = "command GenPreAlignCmd\n";
 
 TEST(PreAlign, EdgeCases) {
     const std::vector<Row> rows = {
-        {"two pairs leave accept off, the third turns it on",
-         kStart + pairs(2) + "expect -20000 enabled false\n" + fixedPick(2) + floatingPick(2) +
-             "expect -20000 enabled true\nok\n",
-         0, {"ok: ended"}},
         {"five fixed against three floating solve three pairs",
          kStart + pairs(3) + fixedPick(3) + fixedPick(4) + "dump fit\n", 0, {"fit: 3 pairs"}},
         {"a tenth pick is ignored and leaves no snapshot", kStart + tenFixedPicks() + "dump markers\nkey 294\ndump markers\n",

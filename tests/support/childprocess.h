@@ -57,8 +57,6 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool started() const { return pid_ > 0; }
-
     // In the child: ends it at once, without running any destructor.
     [[noreturn]] static void exitAbruptly(int code) { _exit(code); }
 

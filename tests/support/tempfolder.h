@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,20 +43,25 @@ public:
         return converted;
     }
 
-    // Text files by relative name; write creates the missing folders, read gives "" for what cannot be read.
-    void write(const std::string& name, const std::string& content) const {
+    // Text files by relative name; write creates the missing folders and gives the file's native path,
+    // read gives "" for what cannot be read.
+    std::string write(const std::string& name, const std::string& content) const {
         std::filesystem::create_directories(file(name).parent_path());
         std::ofstream(file(name), std::ios::binary) << content;
+        return narrowFile(name);
     }
-    std::string read(const std::string& name) const {
-        const std::vector<uint8_t> bytes = readAll(file(name));
-        return std::string(bytes.begin(), bytes.end());
-    }
+    std::string read(const std::string& name) const { return readText(file(name)); }
     bool exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
 
     static std::vector<uint8_t> readAll(const std::filesystem::path& file) {
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    // "" for a folder too, which readAll's iterators would throw on.
+    static std::string readText(const std::filesystem::path& file) {
+        std::ostringstream text;
+        text << std::ifstream(file, std::ios::binary).rdbuf();
+        return text.str();
     }
     static void writeAll(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
@@ -13,7 +12,6 @@
 #include <cstring>
 #include <iomanip>
 #include <limits>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -76,7 +74,8 @@ TEST(ShortestFloatText, KnownTextsAndOverflows) {
 }
 
 // Around integer, decimal and range limits, each value with its neighbours and
-// their float forms; every power of two with its neighbours.
+// their float forms; every power of two with its neighbours, every 50th power
+// also through the search.
 TEST(ShortestFloatText, EdgeValuesMatchTheOracle) {
     for (double value : {0.0, 0.1, 2147483647.5, -2147483648.5, 2147483648.0, 1e15, 1e16, 1e22, 1e23, DBL_MAX,
                          1.5e308, DBL_MIN, 9007199254740993.0, 9.9999e-5, HUGE_VAL, std::nan(""), 16777217.0,
@@ -93,21 +92,11 @@ TEST(ShortestFloatText, EdgeValuesMatchTheOracle) {
         const double power = std::ldexp(1.0, exponent);
         const float single = std::ldexp(1.0f, exponent);  // 0 or infinity outside the float range
         for (double value : {power, -power, std::nextafter(power, 0.0), std::nextafter(power, INFINITY)}) {
-            ASSERT_NO_FATAL_FAILURE(expectSameAsOracle(value));
+            ASSERT_NO_FATAL_FAILURE(expectSameAsOracle(value, exponent % 50 == 0));
         }
         for (float value : {single, -single, std::nextafter(single, 0.0f), std::nextafter(single, INFINITY)}) {
-            ASSERT_NO_FATAL_FAILURE(expectSameAsOracle(value));
+            ASSERT_NO_FATAL_FAILURE(expectSameAsOracle(value, exponent % 50 == 0));
         }
-    }
-}
-
-// Random bits for both types; every 50th value also through the search.
-TEST(ShortestFloatText, RandomValuesMatchTheOracle) {
-    std::mt19937_64 random(20240611);
-    for (int i = 0; i < 50000; ++i) {
-        const uint64_t bits = random();
-        ASSERT_NO_FATAL_FAILURE(expectSameAsOracle(std::bit_cast<double>(bits), i % 50 == 0));
-        ASSERT_NO_FATAL_FAILURE(expectSameAsOracle(std::bit_cast<float>(static_cast<uint32_t>(bits)), i % 50 == 0));
     }
 }
 

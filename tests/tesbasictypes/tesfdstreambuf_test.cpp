@@ -32,10 +32,7 @@ std::string letters(const TesFdOpenFlags& flags) {
 class TesFdStreambufFile : public ::testing::Test {
 protected:
     // The path of data.bin, written with `content`.
-    std::string file(const std::string& content) {
-        folder_.write("data.bin", content);
-        return folder_.narrowFile("data.bin");
-    }
+    std::string file(const std::string& content) { return folder_.write("data.bin", content); }
     std::string content() const { return folder_.read("data.bin"); }
 
     TempFolder folder_;

@@ -4,18 +4,11 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "tempfolder.h"
 #include "toolrun.h"
 
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 size_t occurrences(const std::string& text, const std::string& part) {
     size_t count = 0;
@@ -32,7 +25,7 @@ TEST(Report, SectionsPicturesChartsAndTables) {
                                 {}, VESPER_SOURCE_DIR);
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("report: " + folder.narrowFile("") + "/report.html\n"), std::string::npos);
-    const std::string page = readFile(folder.file("report.html"));
+    const std::string page = folder.read("report.html");
     EXPECT_EQ(occurrences(page, "<section>"), 3u);
     EXPECT_EQ(occurrences(page, "<img "), 2u) << "the two coverage pictures";
     EXPECT_EQ(occurrences(page, "<svg class=\"fit\""), 3u) << "three fits of the alignment";

@@ -23,10 +23,6 @@ protected:
         for (std::string word; text >> word;) words.push_back(word);
         return runTool(toolPath("srmltool"), words);
     }
-    std::string write(const std::string& name, const std::string& text) {
-        TempFolder::writeAll(folder.file(name), {text.begin(), text.end()});
-        return folder.narrowFile(name);
-    }
     // What the plug-in's own reader makes of `path` in a fresh document.
     IPtr<ITesSRML> readByPlugin(const std::string& path, bool expectGood = true) {
         IPtr<ITesSRML> document = builder.document();
@@ -114,7 +110,7 @@ TEST_F(SrmlTool, CheckNamesTheFirstBrokenRuleWithItsLine) {
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
-        const std::string path = write(std::string(row.name) + ".srml", row.text);
+        const std::string path = folder.write(std::string(row.name) + ".srml", row.text);
         const ToolRun result = run("check " + path);
         EXPECT_EQ(result.exitCode, row.message.empty() ? 0 : 1) << result.output;
         EXPECT_NE(result.output.find(row.message.empty() ? "recipes:" : "srmltool: " + path + row.message),
@@ -132,17 +128,16 @@ TEST_F(SrmlTool, CheckNamesTheFirstBrokenRuleWithItsLine) {
     EXPECT_NE(noPlugin.output.find("cannot load plug-in"), std::string::npos) << noPlugin.output;
 }
 
-// The example files are already in the writer's form; a file that does not
-// read or a place that cannot be written fails without leaving a file.
+// The example files are already in the writer's form (what writing does to
+// other files is the SRML fuzz property's, replayed on tests/data/srml); a file
+// that does not read or a place that cannot be written fails without leaving a file.
 TEST_F(SrmlTool, RoundTripWritesWhatThePluginReadsBack) {
     const std::string out = folder.narrowFile("out.srml");
-    ASSERT_EQ(run("roundtrip " + kUntidy + " " + out).exitCode, 0);
-    EXPECT_EQ(srmlSnapshot(*readByPlugin(out)), srmlWrittenAndRead(srmlSnapshot(*readByPlugin(kUntidy))));
     const std::string example = kExamples + "recipes/turntable-sweep.srml";
     ASSERT_EQ(run("roundtrip " + example + " " + out).exitCode, 0);
     EXPECT_EQ(TempFolder::readAll(out), TempFolder::readAll(example));
 
-    const std::string broken = write("broken.srml", "<SRML><Model/></SRML>");
+    const std::string broken = folder.write("broken.srml", "<SRML><Model/></SRML>");
     EXPECT_EQ(run("roundtrip " + broken + " " + folder.narrowFile("x.srml")).exitCode, 1);
     EXPECT_FALSE(std::filesystem::exists(folder.file("x.srml")));
     const ToolRun unwritable = run("roundtrip " + example + " " + folder.narrowFile("no/folder/x.srml"));
@@ -167,9 +162,10 @@ TEST_F(SrmlTool, NewPutsEveryScannerOnEachAngle) {
 
     const std::pair<std::string, const char*> cases[] = {
         {folder.narrowFile("none.scene"), "none.scene"},
-        {write("bad.scene", "object RefObject\nsubcsys A origin 1 2\n"), "bad.scene:2"},
-        {write("other.scene", "object Part\nsubcsys A origin 0 0 0 x 1 0 0 y 0 1 0 z 0 0 1\n"), "no object RefObject"},
-        {write("turntable.scene", "object RefObject\nsubcsys Turntable origin 0 0 0 x 1 0 0 y 0 1 0 z 0 0 1\n"),
+        {folder.write("bad.scene", "object RefObject\nsubcsys A origin 1 2\n"), "bad.scene:2"},
+        {folder.write("other.scene", "object Part\nsubcsys A origin 0 0 0 x 1 0 0 y 0 1 0 z 0 0 1\n"),
+         "no object RefObject"},
+        {folder.write("turntable.scene", "object RefObject\nsubcsys Turntable origin 0 0 0 x 1 0 0 y 0 1 0 z 0 0 1\n"),
          "no scanner coordinate systems"},
     };
     for (const auto& [scene, message] : cases) {

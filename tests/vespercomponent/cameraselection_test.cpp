@@ -10,7 +10,7 @@
 #include "freshprocess.h"
 #include "pluginhost.h"
 #include "session/refscene.h"
-#include "session/refsession.h"
+#include "sessionrun.h"
 #include "srml.h"
 #include "srmlrecipe.h"
 #include "srmlscanangle.h"
@@ -197,20 +197,10 @@ TEST_F(CameraSelection, SessionsPictureTheRun) {
     load(std::string(kRig) + "geometry box 2 2 2\n");
     select({{0, {{0, true}}}, {90, {{1, true}, {0, true}}}});
     TempFolder folder;
-    const auto session = [&folder](const std::string& script, bool withOut, std::string& error) {
-        std::FILE* out = std::tmpfile();
-        RefSession runner(host(), out);
-        if (withOut) runner.setOutputFolder(folder.narrowFile());
-        error = runner.runLines(refSplitLines(script, "s"), "s", "").error;
-        std::string text(static_cast<size_t>(std::ftell(out)), '\0');
-        std::rewind(out);
-        text.resize(std::fread(text.data(), 1, text.size(), out));
-        std::fclose(out);
-        return text;
-    };
-    std::string error;
-    const std::string transcript = session("picture $OUT/view.png\npictures $OUT/cov\ndump coverage\n", true, error);
-    EXPECT_EQ(error, "");
+    const SessionRun run = runSessionText(host(), "picture $OUT/view.png\npictures $OUT/cov\ndump coverage\n",
+                                          "inline", "", folder.narrowFile());
+    const std::string& transcript = run.transcript;
+    EXPECT_EQ(run.error, "");
     for (const char* expected : {"picture $OUT/view.png", "scanner 0 angle 0 eye 0 0 10 picked 2 visible 2 $OUT/cov-s0-a0.png",
                                  "scanner 1 angle 90 eye 10 0 0", "scanner 0 angle 90", "selected 4: ",
                                  "notifications: 1"}) {
@@ -220,7 +210,7 @@ TEST_F(CameraSelection, SessionsPictureTheRun) {
     for (const char* file : {"view.png", "cov-s0-a0.png", "cov-s1-a90.png", "cov-s0-a90.png"}) {
         EXPECT_EQ(folder.read(file).substr(1, 3), "PNG") << file;
     }
-    session("picture $OUT/view.png\n", false, error);
+    const std::string error = runSessionText(host(), "picture $OUT/view.png\n").error;
     EXPECT_NE(error.find("no output folder"), std::string::npos) << error;
 }
 

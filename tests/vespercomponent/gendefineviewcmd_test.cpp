@@ -80,7 +80,6 @@ TEST(DefineView, ActivatorKeysAndCallbacks) {
         {"key 296\nexpect UpDirRadio checked true\nkey 296\nexpect FrontPlaneRadio checked true\necho toggled\n", "toggled"},
         {"key 65\nnotify 1 2 3\ndump selection\n", "preselect keys: 65\n  preselect notifications: (1 2 3)"},
         {"callback 5 2\ncallback 8 1\nanswer no\nclick NewView\ndump dialogs\n", "callback 8: 1 called\n"},
-        {"callback 5 2\nanswer no\nclick NewView\ndump dialogs\n", "save View 1?\" -> 2"},
         {"callback 8 1\ncallback 7 2\nclick NewView\ndump dialogs\n", "callback 7: 0 called\ndialogs:\ncancel"},
         {"activate 4 off\nanswer no\nclick NewView\ndump dialogs\n", "save View 1?\" -> 2"},
     };

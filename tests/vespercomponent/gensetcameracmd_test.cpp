@@ -2,10 +2,8 @@
 // what the example session does not reach.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "pluginhost.h"
-#include "session/refsession.h"
+#include "sessionrun.h"
 
 namespace {
 
@@ -13,12 +11,8 @@ class CameraPosition : public PluginTest {
 protected:
     // Runs `script` after the workshop scene; the transcript is dropped.
     static void run(const std::string& script) {
-        std::FILE* out = std::tmpfile();
-        const RefSessionResult result = RefSession(host(), out).runLines(
-            refSplitLines("scene ../scenes/workshop.scene\n" + script, "inline"), "inline",
-            VESPER_SOURCE_DIR "/examples/sessions/");
-        std::fclose(out);
-        ASSERT_TRUE(result.good) << result.error;
+        const std::string scene = "scene ../scenes/workshop.scene\n";
+        EXPECT_EQ(runSessionText(host(), scene + script, "inline", VESPER_SOURCE_DIR "/examples/sessions/").error, "");
     }
 };
 

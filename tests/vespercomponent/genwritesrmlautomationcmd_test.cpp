@@ -2,12 +2,11 @@
 // workflows; tests/golden/srml-automation.out pins a whole session.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 
 #include "genwritesrmlautomationcmd.h"
 #include "pluginhost.h"
-#include "session/refsession.h"
+#include "sessionrun.h"
 #include "tempfolder.h"
 
 namespace {
@@ -46,14 +45,9 @@ protected:
         const bool inlineScene = scene.find('\n') != std::string::npos;
         const std::string path = inlineScene ? folder.narrowFile("inline.scene") : scene;
         if (inlineScene) std::ofstream(path) << scene;
-        std::FILE* out = std::tmpfile();
-        const RefSessionResult result = RefSession(host(), out).runLines(
-            refSplitLines("scene " + refQuote(path) + "\n" + script, "inline"), "inline", VESPER_SOURCE_DIR "/examples/sessions/");
-        std::string text(static_cast<size_t>(std::ftell(out)), '\0');
-        std::rewind(out);
-        text.resize(std::fread(text.data(), 1, text.size(), out));
-        std::fclose(out);
-        return text + result.error;
+        const SessionRun run = runSessionText(host(), "scene " + refQuote(path) + "\n" + script, "inline",
+                                              VESPER_SOURCE_DIR "/examples/sessions/");
+        return run.transcript + run.error;
     }
     TempFolder folder;
 };

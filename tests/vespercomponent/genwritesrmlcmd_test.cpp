@@ -2,12 +2,11 @@
 // by tests/golden/srml-editor.out.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 
 #include "enumeration.h"
 #include "pluginhost.h"
-#include "session/refsession.h"
+#include "sessionrun.h"
 #include "tempfolder.h"
 
 namespace {
@@ -27,14 +26,8 @@ protected:
         const std::string path = inlineScene ? folder.narrowFile("inline.scene") : scene;
         if (inlineScene) std::ofstream(path) << scene;
         host().dialogs().takeShown();
-        std::FILE* out = std::tmpfile();
-        const RefSessionResult result = RefSession(host(), out).runLines(
-            refSplitLines("scene " + refQuote(path) + "\ncommand GenWriteSRMLCmd\n" + script, "inline"), "inline", "");
-        std::string text(static_cast<size_t>(std::ftell(out)), '\0');
-        std::rewind(out);
-        text.resize(std::fread(text.data(), 1, text.size(), out));
-        std::fclose(out);
-        return text + result.error;
+        const SessionRun run = runSessionText(host(), "scene " + refQuote(path) + "\ncommand GenWriteSRMLCmd\n" + script);
+        return run.transcript + run.error;
     }
     std::string file(const std::string& name) { return refQuote(folder.narrowFile(name)); }
     TempFolder folder;

@@ -2,10 +2,8 @@
 // order a script builds them in.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "pluginhost.h"
-#include "session/refsession.h"
+#include "sessionrun.h"
 
 namespace {
 
@@ -20,11 +18,7 @@ TEST_F(SessionPanels, WidgetAndCommandNeverShareOrFreeAPanel) {
         {"widget matrix\ncommand GenSetCameraCmd\nmatrix 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\ncancel\n", ""},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.script);
-        std::FILE* out = std::tmpfile();
-        const RefSessionResult result = RefSession(host(), out).runLines(refSplitLines(row.script, "inline"), "inline", "");
-        std::fclose(out);
-        EXPECT_EQ(result.error, row.error);
+        EXPECT_EQ(runSessionText(host(), row.script).error, row.error) << row.script;
     }
 }
 

@@ -13,17 +13,12 @@
 
 namespace {
 
-std::string contents(const std::filesystem::path& file) {
-    const std::vector<uint8_t> bytes = TempFolder::readAll(file);
-    return {bytes.begin(), bytes.end()};
-}
-
 class SrmlWriter : public PluginTest {
 protected:
     // The text `document` writes; empty when writing failed.
     std::string written(ITesSRML& document) {
         if (!document.write(TesString(folder.wideFile("out.srml").c_str()))) return {};
-        return contents(folder.file("out.srml"));
+        return folder.read("out.srml");
     }
     // `text` read from a file into a fresh document.
     IPtr<ITesSRML> readBack(const std::string& text) {
@@ -57,7 +52,7 @@ TEST_F(SrmlWriter, WritesTheElementTreeOfTheFormat) {
     builder.addAngle(second, 270, kSRMLResolutionMedium, {});
     builder.addAngle(second, -30, 7, {{1, 0, 0}});
     builder.addRecipe(*document, u"\u00c9t\u00e9", 40, 1);
-    EXPECT_EQ(written(*document), contents(VESPER_SOURCE_DIR "/tests/data/srml/written.srml"));
+    EXPECT_EQ(written(*document), TempFolder::readText(VESPER_SOURCE_DIR "/tests/data/srml/written.srml"));
 }
 
 // Null defaults write as unset, a resolution out of range as no attribute,

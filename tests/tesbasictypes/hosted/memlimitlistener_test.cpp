@@ -6,8 +6,8 @@
 #include <cmath>
 #include <limits>
 
-#include "hostedhost.h"
 #include "os/nativememory.h"
+#include "processhost.h"
 
 namespace {
 
@@ -15,8 +15,8 @@ constexpr const char* kLimitKey = "Memory/MemLimit";
 
 class MemLimit : public ::testing::Test {
 protected:
-    void TearDown() override { hostedTestHost().manager().addService(&settings(), {"IDataStore"}); }
-    static RefDataStore& settings() { return hostedTestHost().settings(); }
+    void TearDown() override { processTestHost().manager().addService(&settings(), {"IDataStore"}); }
+    static RefDataStore& settings() { return processTestHost().settings(); }
 };
 
 TEST_F(MemLimit, FollowsTheSettingAsAByteCountAndIgnoresOtherKeys) {
@@ -46,7 +46,7 @@ TEST_F(MemLimit, FollowsTheSettingAsAByteCountAndIgnoresOtherKeys) {
 
 TEST_F(MemLimit, WithoutTheSettingTheLimitIsZeroAndWithoutAStoreTheSystemSize) {
     IPtr<RefDataStore> empty(new RefDataStore);
-    hostedTestHost().manager().addService(empty.get(), {"IDataStore"});
+    processTestHost().manager().addService(empty.get(), {"IDataStore"});
     IPtr<MemLimitListener> listener(new MemLimitListener);
     EXPECT_EQ(listener->limit(), 0);
     empty->setDouble(nullptr, kLimitKey, 42.0);
@@ -56,7 +56,7 @@ TEST_F(MemLimit, WithoutTheSettingTheLimitIsZeroAndWithoutAStoreTheSystemSize) {
     empty->setDouble(nullptr, kLimitKey, 7.0);
     EXPECT_EQ(listener->limit(), 42) << "removed: no longer told";
 
-    hostedTestHost().manager().removeService("IDataStore");
+    processTestHost().manager().removeService("IDataStore");
     TesOsMemoryStatus status;
     ASSERT_TRUE(tesOsMemoryStatus(&status));
     EXPECT_EQ(IPtr<MemLimitListener>(new MemLimitListener)->limit(),

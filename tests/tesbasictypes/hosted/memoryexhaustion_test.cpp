@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "hostedhost.h"
 #include "nelrealloc.h"
 #include "os/sysalloc.h"
+#include "processhost.h"
 #include "tempfolder.h"
 #include "tesdir.h"
 #include "tesnameddir.h"
@@ -27,7 +27,7 @@ constexpr const char* kBoxPattern =
     "The application will close\\. After restarting, please read\n"
     "the online help about \"Memory Optimization\"\\.\n";
 
-RefHost& host() { return hostedTestHost(); }
+RefHost& host() { return processTestHost(); }
 
 TEST(MemoryLog, LayoutIsByteExact) {
     const TesMemoryFigures figures = {1234567, 16000000, 0, 2048};

@@ -5,14 +5,14 @@
 #include <cmath>
 #include <tuple>
 
-#include "hostedhost.h"
+#include "processhost.h"
 
 namespace {
 
 constexpr int64_t kMiB = 1 << 20;
 
 TEST(MemoryStatus, AnAvailableCheckerGivesTheFigures) {
-    hostedTestHost().memChecker().script({3072 * kMiB, 8192 * kMiB, 1024 * kMiB, 2048 * kMiB}, 500 * kMiB);
+    processTestHost().memChecker().script({3072 * kMiB, 8192 * kMiB, 1024 * kMiB, 2048 * kMiB}, 500 * kMiB);
     TesMemoryFigures figures;
     ASSERT_TRUE(tesMemoryFigures(&figures, 1024));
     EXPECT_EQ(std::tie(figures.systemFree, figures.systemTotal, figures.swapFree, figures.swapTotal),
@@ -26,7 +26,7 @@ TEST(MemoryStatus, AnAvailableCheckerGivesTheFigures) {
     }
     EXPECT_EQ(tesFreePhysicalMemory(kMiB), 3072);
     EXPECT_EQ(tesProcessMemory(kMiB), 500);
-    hostedTestHost().memChecker().clear();
+    processTestHost().memChecker().clear();
 }
 
 TEST(MemoryStatus, WithoutAnAvailableCheckerTheSystemAnswersInTheUnitsAsked) {
@@ -50,7 +50,7 @@ TEST(MemoryStatus, WithoutAnAvailableCheckerTheSystemAnswersInTheUnitsAsked) {
 
 TEST(MemoryStatus, ProcessWideLimitFollowsTheSetting) {
     for (double limit : {6e9, 7e9}) {
-        hostedTestHost().settings().setDouble(nullptr, "Memory/MemLimit", limit);
+        processTestHost().settings().setDouble(nullptr, "Memory/MemLimit", limit);
         EXPECT_EQ(tesMemoryLimit(), static_cast<int64_t>(limit));
     }
 }

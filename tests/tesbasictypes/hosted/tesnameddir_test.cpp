@@ -9,8 +9,8 @@
 #include <string>
 #include <tuple>
 
-#include "hostedhost.h"
 #include "os/nativeprocess.h"
+#include "processhost.h"
 #include "tesfile.h"
 #include "tespath.h"
 
@@ -56,21 +56,21 @@ TEST(TesNamedDir, TheFolderComesFromTheSettingElseTheHost) {
         {u"", "c:", "c:\\\\tes-"},
     };
     for (const auto& [setting, hostTemp, prefix] : rows) {
-        hostedTestHost().settings().setString(nullptr, kTempKey, setting);
-        if (hostTemp != nullptr) hostedTestHost().directories().set("temp", hostTemp);
+        processTestHost().settings().setString(nullptr, kTempKey, setting);
+        if (hostTemp != nullptr) processTestHost().directories().set("temp", hostTemp);
         TesString name;
         tesTempDirectory(name);
         EXPECT_EQ(name.toUtf8().rfind(prefix, 0), 0u) << name.toUtf8();
     }
-    hostedTestHost().settings().setString(nullptr, kTempKey, u"");
-    hostedTestHost().directories().set("temp", std::filesystem::temp_directory_path().string());
+    processTestHost().settings().setString(nullptr, kTempKey, u"");
+    processTestHost().directories().set("temp", std::filesystem::temp_directory_path().string());
 }
 
 TEST(TesNamedDirDeathTest, WithoutTheServiceEveryNameIsEmpty) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");  // the service lookup starts afresh
     EXPECT_EXIT(
         {
-            hostedTestHost().manager().removeService("ITesDirService");
+            processTestHost().manager().removeService("ITesDirService");
             if (!tesNamedDirectory("temp").isEmpty()) std::_Exit(1);
             TesString name;
             tesTempDirectory(name);

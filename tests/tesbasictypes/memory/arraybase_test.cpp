@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "memoryhost.h"
+#include "processhost.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ struct IntPages : ArrayBase {
     int32_t* at(int32_t page) { return static_cast<int32_t*>(ensurePage(page)); }
 };
 
-int64_t pagesInUse() { return memoryTestHost().memoryManager().pagesInUse(); }
+int64_t pagesInUse() { return processTestHost().memoryManager().pagesInUse(); }
 
 TEST(ArrayBase, ConstructionMakesAtLeastOnePageEntryAndNoPage) {
     for (const auto& [size, pages] : {std::pair{0, 1}, {8, 1}, {9, 2}}) {

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "bitsetproperty.h"
-#include "memoryhost.h"
+#include "processhost.h"
 
 namespace {
 
@@ -39,11 +39,11 @@ TEST(LargeBitVector, StorageIsPagedFrom4096WordsAndPagesHoldOnlyNonZeroWords) {
         SCOPED_TRACE(row.name);
         BitVector vector((row.words - 1) * 32);
         vector.setRange(0, 100000);
-        const int64_t before = memoryTestHost().memoryManager().pagesInUse();
+        const int64_t before = processTestHost().memoryManager().pagesInUse();
         row.operation(vector);
         EXPECT_EQ(vector.lastIndex(), row.lastIndex);
         EXPECT_EQ(vector.isLarge(), row.large);
-        EXPECT_EQ(memoryTestHost().memoryManager().pagesInUse(), before + row.pages);
+        EXPECT_EQ(processTestHost().memoryManager().pagesInUse(), before + row.pages);
         EXPECT_EQ(vector.count(), row.count);
     }
 }

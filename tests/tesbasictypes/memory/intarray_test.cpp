@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "memoryhost.h"
+#include "processhost.h"
 
 namespace {
 
-int64_t pagesInUse() { return memoryTestHost().memoryManager().pagesInUse(); }
+int64_t pagesInUse() { return processTestHost().memoryManager().pagesInUse(); }
 
 TEST(PagedIntArray, ZerosAllocateNoPageAndPagesGoBackToTheHost) {
     const int64_t before = pagesInUse();

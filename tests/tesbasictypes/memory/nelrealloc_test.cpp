@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "memoryhost.h"
 #include "memorymanager.h"
 #include "nelrealloc.h"
 #include "os/sysalloc.h"
+#include "processhost.h"
 #include "tesassert.h"
 
 namespace {
@@ -29,7 +29,7 @@ protected:
         manager().scriptReleases({});
         tesSetAssertHook(nullptr, nullptr);
     }
-    static RefMemoryManager& manager() { return memoryTestHost().memoryManager(); }
+    static RefMemoryManager& manager() { return processTestHost().memoryManager(); }
     std::vector<std::string> asserts_;
 };
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <tuple>
 
-#include "memoryhost.h"
+#include "processhost.h"
 #include "tesassert.h"
 
 namespace {
@@ -18,7 +18,7 @@ void keepCall(void* context, const char* expression, const char* source, int lin
 }
 
 TEST(TesAssert, GoesToTheHookElseToTheHostElseEndsTheProcessWith255) {
-    const std::vector<RefAssertReport>& hostReports = memoryTestHost().asserts().reports();
+    const std::vector<RefAssertReport>& hostReports = processTestHost().asserts().reports();
     const size_t handled = hostReports.size();
     HookCall call;
     tesSetAssertHook(keepCall, &call);
@@ -37,7 +37,7 @@ TEST(TesAssert, GoesToTheHookElseToTheHostElseEndsTheProcessWith255) {
 
     EXPECT_EXIT(
         {
-            memoryTestHost().manager().removeService("ITesAssertHandlerCB");
+            processTestHost().manager().removeService("ITesAssertHandlerCB");
             tesAssertReport("x", "y", 1);
             std::_Exit(0);
         },

@@ -7,15 +7,15 @@
 
 #include <vector>
 
-#include "memoryhost.h"
 #include "pointbytes.h"
+#include "processhost.h"
 
 namespace {
 
-int64_t pagesInUse() { return memoryTestHost().memoryManager().pagesInUse(); }
+int64_t pagesInUse() { return processTestHost().memoryManager().pagesInUse(); }
 
 TEST(TesVectorArrayHost, ChunksAreHostPagesOfExactly24576Bytes) {
-    RefMemoryManager& manager = memoryTestHost().memoryManager();
+    RefMemoryManager& manager = processTestHost().memoryManager();
     const int64_t pages = pagesInUse(), units = manager.coreNow();  // the manager counts in units of 24576 bytes
     {
         TesVectorArray array;
@@ -58,7 +58,7 @@ TEST(TesVectorArrayHost, HugeClaimedCountsTakeChunksOnlyForPointsThatArrive) {
 }
 
 TEST(TesVectorArrayHost, ReadAndWriteReportProgressPerChunkAndStopWhenAsked) {
-    RefProgress& progress = memoryTestHost().progress();
+    RefProgress& progress = processTestHost().progress();
     TesVectorArray array;
     array.setGrow(3000, TesVector(1, 2, 3));
     progress.reset();
@@ -84,9 +84,9 @@ TEST(TesVectorArrayHost, ColourObjectsAreNewOnesFromTheHost) {
     array.add(1, 1, 1);
     EXPECT_TRUE(array.enableColors(true));
     EXPECT_STREQ(static_cast<ITesUnknown*>(array.colors())->className(), "RefPointExtraInfo");
-    EXPECT_NE(array.colors(), &memoryTestHost().pointColors()) << "a new object, not the offered one";
+    EXPECT_NE(array.colors(), &processTestHost().pointColors()) << "a new object, not the offered one";
     EXPECT_EQ(array.colors()->count(), 1);
-    EXPECT_FALSE(memoryTestHost().pointColors().isActive());
+    EXPECT_FALSE(processTestHost().pointColors().isActive());
 }
 
 }  // namespace

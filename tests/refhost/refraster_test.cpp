@@ -190,11 +190,17 @@ TEST(RefRaster, PicturesAreWrittenAsPngOrFailWithThePath) {
     const std::vector<uint8_t> rgb =
         refPicture(raster, refShading(cube.xyz.data(), cube.triangles.data(), cube.count(), TesMatrix()),
                    [](int32_t id) { return id == 1; });
-    const auto pixel = [&rgb](int32_t x, int32_t y) {
-        return std::vector<uint8_t>(rgb.begin() + (y * 120 + x) * 3, rgb.begin() + (y * 120 + x) * 3 + 3);
+    const auto pixel = [](const std::vector<uint8_t>& picture, int32_t x, int32_t y) {
+        return std::vector<uint8_t>(picture.begin() + (y * 120 + x) * 3, picture.begin() + (y * 120 + x) * 3 + 3);
     };
-    EXPECT_EQ(pixel(0, 0), (std::vector<uint8_t>{0, 0, 0}));
-    EXPECT_EQ(pixel(70, 60), (std::vector<uint8_t>{60, 230, 60}));
+    EXPECT_EQ(pixel(rgb, 0, 0), (std::vector<uint8_t>{0, 0, 0}));
+    EXPECT_EQ(pixel(rgb, 70, 60), (std::vector<uint8_t>{60, 230, 60}));
+    std::vector<uint8_t> marked = rgb;  // a marker in a corner is cut at the edges
+    const float red[] = {1, 0, 0, 1};
+    refDrawMarker(marked, 120, 0.5, 89.5, red);
+    EXPECT_EQ(pixel(marked, 0, 89), (std::vector<uint8_t>{255, 0, 0}));
+    EXPECT_EQ(pixel(marked, 6, 89), (std::vector<uint8_t>{255, 255, 255}));
+    EXPECT_EQ(pixel(marked, 70, 60), (std::vector<uint8_t>{60, 230, 60}));
     TempFolder folder;
     std::string error;
     ASSERT_TRUE(refWritePng(folder.narrowFile("cube.png"), 120, 90, rgb, &error)) << error;

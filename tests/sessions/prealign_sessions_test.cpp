@@ -82,6 +82,8 @@ TEST(PreAlign, EdgeCases) {
         {"a pixel outside the pane", kStart + "pick pane 2 pixel 1200 0\n", 1, {"is outside the pane"}},
         {"the fixed object is no floating object", kStart + "choose 0 Fixed\n", 1,
          {"choose: the selector refuses Fixed"}},
+        {"a picture of a pane, then of a pane that is not there", kStart + "picture pane 2 p.png\npicture pane 7 p.png\n",
+         1, {"p.png\n", "picture: no pane 7"}},
     };
     runRows(std::string("scene ") + kScene, rows);
 }

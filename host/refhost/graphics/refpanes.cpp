@@ -20,6 +20,10 @@ void RefPane::showObject(ITesObject* object) {
     if (object != nullptr && std::none_of(shown_.begin(), shown_.end(), same)) shown_.emplace_back(object);
 }
 
+bool RefPane::shows(ITesObject* object) const {
+    return !hideAll_ || std::any_of(shown_.begin(), shown_.end(), [object](const auto& each) { return each.get() == object; });
+}
+
 void RefPane::hideObject(ITesObject* object) {
     std::erase_if(shown_, [object](const IPtr<ITesObject>& each) { return each.get() == object; });
 }

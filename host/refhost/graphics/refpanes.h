@@ -29,6 +29,7 @@ public:
     void showObject(ITesObject* object);
     void hideObject(ITesObject* object);
     bool showsAll() const { return !hideAll_; }
+    bool shows(ITesObject* object) const;
     const std::vector<IPtr<ITesObject>>& shown() const { return shown_; }
 
     // The point the camera turns about; the origin until set.

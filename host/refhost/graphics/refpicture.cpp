@@ -42,3 +42,24 @@ std::vector<uint8_t> refPicture(const RefRaster& raster, const std::vector<float
     }
     return rgb;
 }
+
+void refDrawMarker(std::vector<uint8_t>& rgb, int32_t width, double x, double y, const float* rgba) {
+    constexpr int kRadius = 7;
+    constexpr int kRing = 2;
+    const int32_t height = width > 0 ? static_cast<int32_t>(rgb.size() / 3 / static_cast<size_t>(width)) : 0;
+    const int cx = static_cast<int>(std::floor(x));
+    const int cy = static_cast<int>(std::floor(y));
+    for (int dy = -kRadius; dy <= kRadius; ++dy) {
+        for (int dx = -kRadius; dx <= kRadius; ++dx) {
+            const int squared = dx * dx + dy * dy;
+            const int px = cx + dx;
+            const int py = cy + dy;
+            if (squared > kRadius * kRadius || px < 0 || py < 0 || px >= width || py >= height) continue;
+            const bool ring = squared > (kRadius - kRing) * (kRadius - kRing);
+            uint8_t* pixel = rgb.data() + (static_cast<size_t>(py) * static_cast<size_t>(width) + static_cast<size_t>(px)) * 3;
+            for (int c = 0; c < 3; ++c) {
+                pixel[c] = ring ? 255 : static_cast<uint8_t>(std::clamp(rgba[c], 0.0f, 1.0f) * 255.0f);
+            }
+        }
+    }
+}

@@ -18,3 +18,8 @@ std::vector<float> refShading(const double* xyz, const int32_t* triangles, int32
 // are drawn at full brightness. An empty `selected` selects nothing.
 std::vector<uint8_t> refPicture(const RefRaster& raster, const std::vector<float>& shading,
                                 const std::function<bool(int32_t id)>& selected);
+
+// A marker at (x, y) of a picture `width` pixels wide: a dot of colour `rgba`
+// (0 ... 1, alpha ignored) ringed in white, so that it shows on dark and light
+// parts alike; what falls outside the picture is left out.
+void refDrawMarker(std::vector<uint8_t>& rgb, int32_t width, double x, double y, const float* rgba);

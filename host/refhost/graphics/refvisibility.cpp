@@ -45,6 +45,7 @@ std::vector<RefDrawnObject> refDrawDocument(RefRaster& raster, RefDocument& docu
     const TesMatrix view = camera.projection * camera.orientation;
     for (const IPtr<RefObject>& object : document.objects()) {
         if (object->isExcluded() || (object->meshModel() == nullptr && object->pointModel() == nullptr)) continue;
+        if (style.pane != nullptr && !style.pane->shows(object.get())) continue;
         RefDrawnObject item{object, object->meshModel(), object->pointModel(),
                             view * graphics.objectTransform(object.get()), nextId, 0};
         if (item.mesh) {

@@ -10,6 +10,7 @@
 #include "bitvector.h"
 #include "document/refdocument.h"
 #include "graphics/refgraphics.h"
+#include "graphics/refpanes.h"
 #include "graphics/refraster.h"
 #include "hostapi/gfx.h"
 #include "iptr.h"
@@ -36,14 +37,17 @@ struct RefRenderCamera {
 RefRenderCamera refRenderCamera(RefCamera& camera, int32_t width, int32_t height);
 
 // How renders fill triangles: tiled on two threads, or the bounding-box
-// baseline on one that the benchmark measures against. Same buffers.
+// baseline on one that the benchmark measures against. Same buffers. With a
+// pane, only the objects it shows are drawn.
 struct RefDrawStyle {
     RefRaster::Fill fill = RefRaster::Fill::Tiled;
     int32_t threads = 2;
+    const RefPane* pane = nullptr;
 };
 
-// Draws every object of `document` with a mesh or points and not excluded,
-// placed by `graphics`, into a cleared `raster` of the camera's size.
+// Draws every object of `document` with a mesh or points and not excluded
+// (nor hidden in the style's pane), placed by `graphics`, into a cleared
+// `raster` of the camera's size.
 std::vector<RefDrawnObject> refDrawDocument(RefRaster& raster, RefDocument& document, RefGenGfxService& graphics,
                                             const RefRenderCamera& camera, const RefDrawStyle& style = {});
 

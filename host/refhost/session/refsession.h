@@ -28,8 +28,10 @@
 //                              the last one; files: the file dialogs asked since the last one;
 //                              coverage: RefObject's model, its selection and
 //                              the graphics document's notifications)
-//   picture FILE               a PNG of the user's view: black background,
-//                              objects grey, their selections green
+//   picture [pane P] FILE      a PNG of the user's view (or of pane P of the
+//                              split layout, with the objects it shows):
+//                              black background, objects grey, their
+//                              selections green, markers as dots
 //   pictures PREFIX            for every render of the last selection run, a
 //                              PNG of the user's view with what it saw in
 //                              green, PREFIX-s{scanner}-a{angle}.png by the

@@ -5,12 +5,15 @@
 #include <functional>
 #include <numbers>
 
+#include "graphics/refpicking.h"
 #include "graphics/refpicture.h"
 #include "graphics/refpng.h"
 #include "graphics/refvisibility.h"
+#include "gui/refmarkers.h"
 #include "infrastructure/reftext.h"
 #include "progress.h"
 #include "refhost.h"
+#include "session/reflines.h"
 #include "session/refsession.h"
 
 namespace {
@@ -87,9 +90,10 @@ bool isSelected(const RefDrawnObject& drawn, int32_t item) {
 }
 
 // The document from `camera`, the items `green` names in green.
-std::vector<uint8_t> greenPicture(RefHost& host, const RefRenderCamera& camera, const RefGreen& green) {
+std::vector<uint8_t> greenPicture(RefHost& host, const RefRenderCamera& camera, const RefGreen& green,
+                                  const RefDrawStyle& style = {}) {
     RefRaster raster(camera.width, camera.height);
-    const std::vector<RefDrawnObject> drawn = refDrawDocument(raster, host.document(), host.graphics(), camera);
+    const std::vector<RefDrawnObject> drawn = refDrawDocument(raster, host.document(), host.graphics(), camera, style);
     std::vector<float> shading;
     for (const RefDrawnObject& item : drawn) {
         if (!item.mesh) {
@@ -108,6 +112,26 @@ std::vector<uint8_t> greenPicture(RefHost& host, const RefRenderCamera& camera, 
         }
         return false;
     });
+}
+
+// The markers on the objects drawn, where the camera sees their points.
+void drawMarkers(RefHost& host, const RefRenderCamera& camera, const RefPane* pane, std::vector<uint8_t>& rgb) {
+    const RefPickCamera view{camera.orientation, camera.projection, static_cast<double>(camera.width),
+                             static_cast<double>(camera.height)};
+    for (const IPtr<RefObject>& object : host.document().objects()) {
+        if (object->isExcluded() || (pane != nullptr && !pane->shows(object.get()))) continue;
+        const RefPickProjector projector(view, host.graphics().objectTransform(object.get()));
+        for (const IPtr<ITesUnknown>& handle : object->node().attached()) {
+            auto* markers = tesQuery<RefMarkersWidget>(handle.get(), "RefMarkersWidget");
+            if (markers == nullptr) continue;
+            for (const TesVector& point : markers->points()) {
+                const double xyz[3] = {point.x, point.y, point.z};
+                double x = 0, y = 0, depth = 0;
+                if (!projector.project(xyz, &x, &y, &depth)) continue;
+                refDrawMarker(rgb, camera.width, x, y, markers->markerColor().data());
+            }
+        }
+    }
 }
 
 // What one render saw of each object.
@@ -133,12 +157,23 @@ std::string vectorText(const TesVector& v) {
 }  // namespace
 
 std::string RefSession::picture(const Words& words) {
-    if (words.size() != 2) return "picture needs a file";
+    const bool ofPane = words.size() == 4 && words[1] == "pane";
+    if (words.size() != 2 && !ofPane) return "picture needs a file, or pane P and a file";
+    RefPane* pane = nullptr;
+    if (ofPane) {
+        int index = -1;
+        pane = refParseInt(words[2], &index) && index >= 0 ? host_.views().refPane(index) : nullptr;
+        if (pane == nullptr) return "picture: no pane " + words[2];
+    }
     std::string error;
-    const std::string path = resolve(words[1], &error);
+    const std::string path = resolve(words.back(), &error);
     if (!error.empty()) return error;
-    const RefRenderCamera camera = userCamera(host_);
-    if (!refWritePng(path, camera.width, camera.height, greenPicture(host_, camera, isSelected), &error)) return error;
+    const RefRenderCamera camera = pane != nullptr ? refRenderCamera(pane->scene().refCamera(), 1200, 900) : userCamera(host_);
+    RefDrawStyle style;
+    style.pane = pane;
+    std::vector<uint8_t> pixels = greenPicture(host_, camera, isSelected, style);
+    drawMarkers(host_, camera, pane, pixels);
+    if (!refWritePng(path, camera.width, camera.height, pixels, &error)) return error;
     print("picture " + path + "\n");
     return {};
 }

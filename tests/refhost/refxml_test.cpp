@@ -228,6 +228,10 @@ TEST_F(RefXml, TextXmlCannotHoldBecomesTheReplacementCharacter) {
         const std::vector<uint8_t> bytes = TempFolder::readAll(folder.file("saved.xml"));
         EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "<r a=\"" + row.saved + "\">" + row.saved + "</r>\n");
     }
+    IPtr<ITesXmlElement> root;  // a name beyond ASCII is looked up by its UTF-8 form, one unit is no prefix
+    IPtr<RefXmlDocument> document = withRoot(&root);
+    root->setAttribute(u"n\u00E9", u"1");
+    EXPECT_EQ(utf8(root->attribute(u"n\u00E9")) + utf8(root->attribute(u"n")) + utf8(root->attribute(u"n\u00E9x")), "1");
 }
 
 TEST(RefXmlService, EveryLookupIsANewEmptyDocument) {

@@ -127,19 +127,22 @@ TEST(Sessions, SettingsFileKeepsWhatCommandsWroteAcrossRuns) {
     EXPECT_EQ(folder.read("settings.txt"), damaged);
 }
 
-// Views saved in one run are offered in the next; without a status bar or an
-// animator the command still runs, the camera moving at once.
+// Views saved in one run are offered in the next, and a scene's view comes
+// back once, not once more per run; without a status bar or an animator the
+// command still runs, the camera moving at once.
 TEST(Sessions, DefineViewKeepsViewsAcrossRunsAndNeedsNoStatusBarOrAnimator) {
     TempFolder folder;
     const std::vector<std::string> settings = {"--settings", folder.narrowFile("settings.txt")};
-    const std::string scene = "scene " VESPER_SOURCE_DIR "/examples/scenes/fixture.scene\n";
+    const std::string scene = "scene " VESPER_SOURCE_DIR "/examples/scenes/fixture.scene\n"
+                              "view Kept eye 0 0 9 look 0 0 -1 up 0 1 0\n";
     const std::string first = folder.write("first.session", scene + "command GenDefineViewCmd\npick Datum\nok\n");
     ASSERT_EQ(runSession(first, settings).exitCode, 0);
     const std::string script = "withdraw IGuiStatusBar ITesAnimateCameraUtil\n" + scene +
                                "setting bool \"View/Smooth Camera Transition\" true\ncommand GenDefineViewCmd\n"
                                "dump prompt\npick Slope\ndump animation\ndump views\ncancel\n";
     const ToolRun second = runSession(folder.write("second.session", script), settings);
-    EXPECT_NE(second.output.find("prompt: \"\"\nanimation:\nviews:\n  1 \"View 1\" flags 18 eye 0 0 6 look 0 0 -1"),
+    EXPECT_NE(second.output.find("prompt: \"\"\nanimation:\nviews:\n  1 \"Kept\" flags 18 eye 0 0 9 look 0 0 -1 zoom 1\n"
+                                 "  2 \"View 1\" flags 18 eye 0 0 6 look 0 0 -1"),
               std::string::npos) << second.output;
 }
 

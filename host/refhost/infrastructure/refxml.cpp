@@ -119,6 +119,30 @@ TesString wideOf(const char* text) {
     return out;
 }
 
+bool isPlainAsciiName(const char16_t* name) {
+    if (name == nullptr) return false;
+    for (; *name != u'\0'; ++name) {
+        if (!isPlainAscii(*name)) return false;
+    }
+    return true;
+}
+
+// The attribute called `name`. A name of plain ASCII, as every format's is, is
+// compared unit by unit with the stored UTF-8 instead of being converted first.
+pugi::xml_attribute attributeNamed(pugi::xml_node node, const char16_t* name) {
+    if (!isPlainAsciiName(name)) return node.attribute(Utf8Text(name).c_str());
+    for (pugi::xml_attribute attribute = node.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+        const char* stored = attribute.name();
+        const char16_t* wanted = name;
+        while (*wanted != u'\0' && static_cast<unsigned char>(*stored) == *wanted) {
+            ++stored;
+            ++wanted;
+        }
+        if (*stored == '\0' && *wanted == u'\0') return attribute;
+    }
+    return {};
+}
+
 pugi::xml_node nextElement(pugi::xml_node node) {
     while (node && node.type() != pugi::node_element) node = node.next_sibling();
     return node;
@@ -189,10 +213,7 @@ ptrdiff_t RefXmlElement::sourceOffset() const { return node().offset_debug(); }
 
 TesString RefXmlElement::name() { return wideOf(placed_ || !live() ? node().name() : name_.c_str()); }
 
-TesString RefXmlElement::attribute(const char16_t* name) {
-    const Utf8Text key(name);
-    return wideOf(node().attribute(key.c_str()).value());
-}
+TesString RefXmlElement::attribute(const char16_t* name) { return wideOf(attributeNamed(node(), name).value()); }
 
 void RefXmlElement::setAttribute(const char16_t* name, const char16_t* value) {
     pugi::xml_node element = placedNode();
@@ -206,8 +227,7 @@ void RefXmlElement::setAttribute(const char16_t* name, const char16_t* value) {
 TesString RefXmlElement::text() { return wideOf(node().text().get()); }
 
 void RefXmlElement::readAttribute(const char16_t* name, TesString& value) {
-    const Utf8Text key(name);
-    assignWide(node().attribute(key.c_str()).value(), value);
+    assignWide(attributeNamed(node(), name).value(), value);
 }
 
 void RefXmlElement::readText(TesString& text) { assignWide(node().text().get(), text); }

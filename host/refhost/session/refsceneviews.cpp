@@ -76,6 +76,18 @@ void readViewWord(RefStatement& statement, const std::string& key, ViewWords& vi
 
 }  // namespace
 
+// The theme's view called `name`, say one a settings file brought back; null
+// for none.
+RefView* viewNamed(RefViewTheme& theme, const std::u16string& name) {
+    for (int32_t number = 1; number <= theme.count(); ++number) {
+        IView* view = theme.view(number);
+        if (view != nullptr && view->name() != nullptr && name == view->name()) return tesQuery<RefView>(view, "RefView");
+    }
+    return nullptr;
+}
+
+// A view whose name the theme holds already is set anew, so that a scene run
+// again with the same settings file does not add it twice.
 void refReadView(RefSceneState& scene, RefStatement& statement) {
     const std::u16string name = refWide(statement.word("view name"));
     ViewWords words;
@@ -84,11 +96,13 @@ void refReadView(RefSceneState& scene, RefStatement& statement) {
     if (!words.orientation && words.placed != 3) statement.fail("expected eye X Y Z look X Y Z up X Y Z");
     if (!words.orientation) statement.notParallel(words.look, words.up, "look and up");
     if (!statement.complete()) return;
-    IPtr<RefView> view(new RefView(&scene.host.views()));
+    IPtr<RefView> view(viewNamed(scene.host.viewTheme(), name));
+    const bool known = view.get() != nullptr;
+    if (!known) view = IPtr<RefView>(new RefView(&scene.host.views()));
     view->setName(name.c_str());
     view->setFlags(words.flags);
     const TesMatrix orientation =
         words.orientation ? *words.orientation : RefCamera::lookAtOrientation(words.eye, words.look, words.up);
     view->setCamera({orientation, words.zoom});
-    scene.host.viewTheme().append(view.get(), 1, 0);
+    if (!known) scene.host.viewTheme().append(view.get(), 1, 0);
 }

@@ -68,11 +68,11 @@ const std::vector<double>& cloud() {
     return points;
 }
 
-const RefPickCamera& camera() {
-    static const RefPickCamera view = [] {
+const RefRenderCamera& camera() {
+    static const RefRenderCamera view = [] {
         IPtr<RefCamera> made(new RefCamera);
         made->lookAt({0, 0, 5}, {0, 0, -1}, {0, 1, 0});
-        return RefPickCamera{made->orientation(), made->projection()};
+        return RefRenderCamera{made->orientation(), made->projection()};
     }();
     return view;
 }

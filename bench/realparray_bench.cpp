@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "binio.h"
+#include "bitvector.h"
 #include "refhost.h"
 #include "tesvectorarray.h"
 
@@ -140,6 +141,42 @@ void BoundingBox_StdVector(benchmark::State& state) {
         Point min = {1e42, 1e42, 1e42};
         Point max = {-1e42, -1e42, -1e42};
         for (const Point& point : plainPoints()) {
+            for (size_t c = 0; c < kCoordinates; ++c) {
+                min[c] = point[c] < min[c] ? point[c] : min[c];
+                max[c] = point[c] > max[c] ? point[c] : max[c];
+            }
+        }
+        benchmark::DoNotOptimize(min);
+        benchmark::DoNotOptimize(max);
+    }
+    setPointThroughput(state, kPoints);
+}
+
+// Every third point selected: the library's bit vector against the flags a
+// user would keep beside a std::vector.
+constexpr int32_t kSelectedEvery = 3;
+
+void BoundingBoxOfSelection_TesVectorArray(benchmark::State& state) {
+    BitVector selection(kPoints);
+    for (int32_t index = 1; index <= kPoints; index += kSelectedEvery) selection.set(index);
+    TesVector min, max;
+    for (auto _ : state) {
+        arrayPoints().boundingBox(min, max, selection);
+        benchmark::DoNotOptimize(min);
+        benchmark::DoNotOptimize(max);
+    }
+    setPointThroughput(state, kPoints);
+}
+
+void BoundingBoxOfSelection_StdVector(benchmark::State& state) {
+    std::vector<bool> selected(kPoints);
+    for (int32_t index = 0; index < kPoints; index += kSelectedEvery) selected[static_cast<size_t>(index)] = true;
+    for (auto _ : state) {
+        Point min = {1e42, 1e42, 1e42};
+        Point max = {-1e42, -1e42, -1e42};
+        for (size_t index = 0; index < selected.size(); ++index) {
+            if (!selected[index]) continue;
+            const Point& point = plainPoints()[index];
             for (size_t c = 0; c < kCoordinates; ++c) {
                 min[c] = point[c] < min[c] ? point[c] : min[c];
                 max[c] = point[c] > max[c] ? point[c] : max[c];
@@ -278,6 +315,8 @@ BENCHMARK_CAPTURE(Transform_TesVectorArray, projective, kProjective)->Unit(bench
 BENCHMARK_CAPTURE(Transform_StdVector, projective, kProjective)->Unit(benchmark::kMillisecond);
 BENCHMARK(BoundingBox_TesVectorArray)->Unit(benchmark::kMillisecond);
 BENCHMARK(BoundingBox_StdVector)->Unit(benchmark::kMillisecond);
+BENCHMARK(BoundingBoxOfSelection_TesVectorArray)->Unit(benchmark::kMillisecond);
+BENCHMARK(BoundingBoxOfSelection_StdVector)->Unit(benchmark::kMillisecond);
 BENCHMARK(Sort_TesVectorArray)->Unit(benchmark::kMillisecond);
 BENCHMARK(Sort_StdVector)->Unit(benchmark::kMillisecond);
 BENCHMARK(Write_TesVectorArrayRecord)->Unit(benchmark::kMillisecond);

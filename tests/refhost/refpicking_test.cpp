@@ -31,7 +31,7 @@ RefMesh makeSphere(int rings, int segments) {
     return mesh;
 }
 
-RefPickCamera cameraAt(const TesVector& eye, const TesVector& target) {
+RefRenderCamera cameraAt(const TesVector& eye, const TesVector& target) {
     IPtr<RefCamera> camera(new RefCamera);
     camera->lookAt(eye, target - eye, {0, 1, 0});
     return {camera->orientation(), camera->projection()};
@@ -84,7 +84,7 @@ TEST(RefPicking, BvhMatchesBruteForce) {
     int meshHits = 0, cloudHits = 0;
     for (const auto& [name, pose, eye] : rows) {
         SCOPED_TRACE(name);
-        const RefPickCamera camera = cameraAt(eye, pose * TesVector{});
+        const RefRenderCamera camera = cameraAt(eye, pose * TesVector{});
         const RefPickProjector projector(camera, pose);
         for (int click = 0; click < 200; ++click) {
             const double x = across(random), y = down(random);
@@ -105,7 +105,7 @@ TEST(RefPicking, BvhMatchesBruteForce) {
 // Seen from (0, 0, 10) along -z, points on the axis show at the viewport's
 // centre (600, 450) exactly.
 TEST(RefPicking, PointToleranceAndBadInput) {
-    const RefPickCamera camera = cameraAt({0, 0, 10}, {0, 0, 0});
+    const RefRenderCamera camera = cameraAt({0, 0, 10}, {0, 0, 0});
     const auto along = [&camera](double x, double depth) {
         const RefPickRay ray = refPickRay(camera, x, 450, TesMatrix());
         const TesVector p = ray.origin + ray.direction * depth;

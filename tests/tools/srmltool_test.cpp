@@ -43,7 +43,7 @@ TEST_F(SrmlTool, UsageErrorsExitWithTwoAndHelpWithZero) {
     const std::string out = folder.narrowFile("out.srml");
     const std::string newFile = "new " + kExamples + "scenes/scanrig.scene " + out;
     for (const std::string& arguments :
-         {std::string(), std::string("frobnicate"), std::string("check"), std::string("check a.srml b.srml"),
+         {std::string(), std::string("frobnicate"), std::string("check"), std::string("show"), std::string("check a.srml b.srml"),
           std::string("roundtrip only-one.srml"), std::string("--plugin"), newFile, newFile + " --angles",
           newFile + " --angles 0,360", newFile + " --angles -1", newFile + " --angles 0,ninety",
           newFile + " --angles 90,0,90", newFile + " --angles 0 --resolution ultra"}) {
@@ -63,6 +63,12 @@ TEST_F(SrmlTool, CheckSummarisesAGoodFile) {
               "recipes:   2\n"
               "  \"Coarse\": 4 angles, 4 cameras\n"
               "  \"Fine\": 12 angles, 36 cameras\n");
+    const ToolRun shown = run("show " + kExamples + "recipes/two-passes.srml");  // the summary, then every angle
+    EXPECT_EQ(shown.output.substr(0, result.output.size()), result.output);
+    EXPECT_NE(shown.output.find("scanner 2: origin 600 -350 250\nrecipe \"Coarse\": defaults exposure 50 HDR 0\n"
+                                "  angle 0 Low: scanner 1 exposure - HDR -\n"), std::string::npos) << shown.output;
+    EXPECT_NE(shown.output.find("  angle 60 High: scanner 0 exposure - HDR 1; scanner 1 exposure 90 HDR -;"),
+              std::string::npos) << shown.output;
     const ToolRun untidy = run("check " + kUntidy);
     EXPECT_EQ(untidy.exitCode, 0) << untidy.output;
     EXPECT_NE(untidy.output.find("scanners:  5 -1 0 1 2 2147483647\n"), std::string::npos) << untidy.output;

@@ -24,13 +24,13 @@ bool allFinite(const double* values, size_t count) {
 
 TesVector at(const double* xyz, int64_t index) { return {xyz[3 * index], xyz[3 * index + 1], xyz[3 * index + 2]}; }
 
-bool insideViewport(const RefPickCamera& camera, double x, double y) {
+bool insideViewport(const RefRenderCamera& camera, double x, double y) {
     return x >= 0 && y >= 0 && x <= camera.width && y <= camera.height;
 }
 
 }  // namespace
 
-RefPickRay refPickRay(const RefPickCamera& camera, double x, double y, const TesMatrix& pose) {
+RefPickRay refPickRay(const RefRenderCamera& camera, double x, double y, const TesMatrix& pose) {
     RefPickRay ray;
     TesMatrix fromClip, fromCamera;
     if (!insideViewport(camera, x, y) || !camera.projection.inverse(fromClip) ||
@@ -48,7 +48,7 @@ RefPickRay refPickRay(const RefPickCamera& camera, double x, double y, const Tes
     return ray;
 }
 
-RefPickProjector::RefPickProjector(const RefPickCamera& camera, const TesMatrix& pose)
+RefPickProjector::RefPickProjector(const RefRenderCamera& camera, const TesMatrix& pose)
     : toClip_(camera.projection * camera.orientation * pose), width_(camera.width), height_(camera.height) {}
 
 bool RefPickProjector::project(const double* point, double* x, double* y, double* depth) const {
@@ -154,7 +154,7 @@ RefMeshPicker::RefMeshPicker(const double* vertices, int32_t vertexCount, const 
 
 RefMeshPicker::~RefMeshPicker() = default;
 
-RefPickHit RefMeshPicker::pick(const RefPickCamera& camera, double x, double y, const TesMatrix& pose) const {
+RefPickHit RefMeshPicker::pick(const RefRenderCamera& camera, double x, double y, const TesMatrix& pose) const {
     RefPickHit result;
     const RefPickRay ray = refPickRay(camera, x, y, pose);
     if (!good() || !ray.good) return result;

@@ -14,19 +14,11 @@
 
 #include "hostapi/gfx.h"
 #include "hostapi/selection.h"
+#include "graphics/refrendercamera.h"
 #include "iptr.h"
 #include "tesmatrix.h"
 
 inline constexpr double kRefPointPickPixels = 3.0;
-
-// What a pick looks through: a perspective camera with its eye at the origin
-// of camera space.
-struct RefPickCamera {
-    TesMatrix orientation;  // world to camera; the eye looks along -z
-    TesMatrix projection;   // camera to clip space
-    double width = 1200.0;  // the viewport, in pixels
-    double height = 900.0;
-};
 
 struct RefPickHit {
     bool hit = false;
@@ -46,12 +38,12 @@ struct RefPickRay {
 };
 
 // `pose` maps model to world coordinates.
-RefPickRay refPickRay(const RefPickCamera& camera, double x, double y, const TesMatrix& pose);
+RefPickRay refPickRay(const RefRenderCamera& camera, double x, double y, const TesMatrix& pose);
 
 // Model points to viewport positions, for one camera and pose.
 class RefPickProjector {
 public:
-    RefPickProjector(const RefPickCamera& camera, const TesMatrix& pose);
+    RefPickProjector(const RefRenderCamera& camera, const TesMatrix& pose);
     // The position and the depth in front of the eye (clip w); false outside
     // the viewport, behind the eye or outside the near-far range.
     bool project(const double* point, double* x, double* y, double* depth) const;
@@ -76,7 +68,7 @@ public:
     bool good() const { return scene_ != nullptr; }
     // The first triangle along the click's ray; the point is where the ray
     // meets that triangle's plane, in double precision.
-    RefPickHit pick(const RefPickCamera& camera, double x, double y, const TesMatrix& pose) const;
+    RefPickHit pick(const RefRenderCamera& camera, double x, double y, const TesMatrix& pose) const;
 
 private:
     struct Scene;
@@ -97,7 +89,7 @@ public:
     // kRefPointPickPixels; of equally near ones the one nearer the eye.
     // An affine pose only (else no hit); the tree speeds up poses that keep
     // angles (rotation, uniform scale, translation), others test every point.
-    RefPickHit pick(const RefPickCamera& camera, double x, double y, const TesMatrix& pose) const;
+    RefPickHit pick(const RefRenderCamera& camera, double x, double y, const TesMatrix& pose) const;
 
 private:
     struct Tree;

@@ -20,7 +20,7 @@ struct RefPickOnModel::Pickers {
         return vertices == geometry.vertices() && vertexCount == geometry.vertexCount() &&
                triangles == geometry.triangles() && triangleCount == geometry.triangleCount();
     }
-    RefPickHit pick(const RefPickCamera& camera, double x, double y, const TesMatrix& pose) const {
+    RefPickHit pick(const RefRenderCamera& camera, double x, double y, const TesMatrix& pose) const {
         return mesh ? mesh->pick(camera, x, y, pose) : cloud->pick(camera, x, y, pose);
     }
 };
@@ -71,7 +71,7 @@ bool RefPickOnModel::pick(ITesObject* object, TesVector* point) {
         x = exact->clickX();
         y = exact->clickY();
     }
-    const RefPickCamera view{camera->orientation(), camera->projection()};
+    const RefRenderCamera view{camera->orientation(), camera->projection()};
     const RefPickHit hit = pickers->pick(view, x, y, graphics_->objectTransform(object));
     if (!hit.hit) return false;
     *point = hit.point;

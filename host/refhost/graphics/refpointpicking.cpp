@@ -112,7 +112,7 @@ RefCloudPicker::RefCloudPicker(const double* xyz, int32_t count) {
 
 RefCloudPicker::~RefCloudPicker() = default;
 
-RefPickHit RefCloudPicker::pick(const RefPickCamera& camera, double x, double y, const TesMatrix& pose) const {
+RefPickHit RefCloudPicker::pick(const RefRenderCamera& camera, double x, double y, const TesMatrix& pose) const {
     RefPickHit result;
     const TesMatrix toCamera = camera.orientation * pose;
     TesMatrix toModel;

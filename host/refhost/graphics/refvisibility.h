@@ -12,6 +12,7 @@
 #include "graphics/refgraphics.h"
 #include "graphics/refpanes.h"
 #include "graphics/refraster.h"
+#include "graphics/refrendercamera.h"
 #include "hostapi/gfx.h"
 #include "iptr.h"
 
@@ -24,14 +25,6 @@ struct RefDrawnObject {
     TesMatrix worldToClip;
     int32_t firstId = 1;  // the raster id of item 1
     int32_t itemCount = 0;
-};
-
-// A camera as a render used it.
-struct RefRenderCamera {
-    TesMatrix orientation;
-    TesMatrix projection;
-    int32_t width = 1200;
-    int32_t height = 900;
 };
 
 RefRenderCamera refRenderCamera(RefCamera& camera, int32_t width, int32_t height);

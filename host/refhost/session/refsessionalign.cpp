@@ -192,7 +192,7 @@ std::string RefSession::clickOnObject(IComponentCommand* command, int pane, RefO
     RefPane* target = host_.views().refPane(pane);
     if (target == nullptr) return "pick: no pane " + std::to_string(pane);
     RefCamera& camera = target->scene().refCamera();
-    const RefPickCamera view{camera.orientation(), camera.projection()};
+    const RefRenderCamera view{camera.orientation(), camera.projection()};
     const double point[3] = {model.x, model.y, model.z};
     double x = 0, y = 0, depth = 0;
     if (!RefPickProjector(view, host_.graphics().objectTransform(object)).project(point, &x, &y, &depth)) {

@@ -116,11 +116,9 @@ std::vector<uint8_t> greenPicture(RefHost& host, const RefRenderCamera& camera, 
 
 // The markers on the objects drawn, where the camera sees their points.
 void drawMarkers(RefHost& host, const RefRenderCamera& camera, const RefPane* pane, std::vector<uint8_t>& rgb) {
-    const RefPickCamera view{camera.orientation, camera.projection, static_cast<double>(camera.width),
-                             static_cast<double>(camera.height)};
     for (const IPtr<RefObject>& object : host.document().objects()) {
         if (object->isExcluded() || (pane != nullptr && !pane->shows(object.get()))) continue;
-        const RefPickProjector projector(view, host.graphics().objectTransform(object.get()));
+        const RefPickProjector projector(camera, host.graphics().objectTransform(object.get()));
         for (const IPtr<ITesUnknown>& handle : object->node().attached()) {
             auto* markers = tesQuery<RefMarkersWidget>(handle.get(), "RefMarkersWidget");
             if (markers == nullptr) continue;

@@ -80,6 +80,45 @@ void printSummary(ITesSRML& document) {
     }
 }
 
+// A value the file leaves unset (-1, or any negative) shows as "-".
+std::string settingText(int32_t value) { return value < 0 ? "-" : std::to_string(value); }
+
+std::string resolutionText(int32_t resolution) {
+    static const char* const kNames[] = {"Low", "Medium", "High"};
+    return resolution >= 0 && resolution < 3 ? kNames[resolution] : "resolution " + std::to_string(resolution);
+}
+
+std::string propertiesText(ITesSRMLScanProperties* properties) {
+    if (properties == nullptr) return "no properties";
+    return "exposure " + settingText(properties->exposure()) + " HDR " + settingText(properties->hdr());
+}
+
+// Everything the document holds: each scanner's place, each recipe's defaults
+// and every angle with its cameras, in the file's order.
+void printDetails(ITesSRML& document) {
+    if (ITesSRMLModelData* model = document.modelData()) {
+        SRMLScannerMap& map = model->scannerTransforms();
+        for (auto cursor = map.first(); cursor.valid(); map.next(cursor)) {
+            const TesVector origin = cursor.value().translation();
+            std::printf("scanner %d: origin %g %g %g\n", cursor.key(), origin.x, origin.y, origin.z);
+        }
+    }
+    for (const IPtr<ITesSRMLRecipe>& recipe : document.recipes()) {
+        TesString name;
+        std::printf("recipe \"%s\": defaults %s\n", recipe->name(name).toUtf8().c_str(),
+                    propertiesText(recipe->defaultProperties()).c_str());
+        for (const IPtr<ITesSRMLScanAngle>& angle : recipe->angles()) {
+            std::string line = "  angle " + std::to_string(angle->angle()) + " " + resolutionText(angle->resolution());
+            const SRMLScanPropertiesList& properties = angle->scannerProperties();
+            for (size_t i = 0; i < angle->scanners().size(); ++i) {
+                line += (i == 0 ? ": scanner " : "; scanner ") + std::to_string(angle->scanners()[i]) + " " +
+                        propertiesText(i < properties.size() ? properties[i].get() : nullptr);
+            }
+            std::printf("%s\n", line.c_str());
+        }
+    }
+}
+
 // Reads `path` into `document`; on failure says where the file breaks the format.
 bool readReporting(ITesSRML& document, const std::string& path) {
     if (document.read(widePath(path))) return true;
@@ -94,11 +133,12 @@ bool readReporting(ITesSRML& document, const std::string& path) {
     return false;
 }
 
-int check(Plugin& plugin, const std::string& path) {
+int check(Plugin& plugin, const std::string& path, bool details) {
     IPtr<ITesSRML> document = plugin.make<ITesSRML>(kSRMLClassId, "ITesSRML");
     if (!document) return failure("the plug-in offers no SRML class");
     if (!readReporting(*document, path)) return kExitFailed;
     printSummary(*document);
+    if (details) printDetails(*document);
     return kExitGood;
 }
 
@@ -160,7 +200,9 @@ struct Options {
     std::string scenePath, newPath;
     std::vector<int> angles;
     int resolution = kSRMLResolutionLow;
+    std::string showPath;
     CLI::App* check = nullptr;
+    CLI::App* show = nullptr;
     CLI::App* roundTrip = nullptr;
 };
 
@@ -172,6 +214,9 @@ void describe(ToolCli& cli, Options& options) {
 
     options.check = cli.addSubcommand("check", "read FILE and summarise it, or say where it breaks the format");
     options.check->add_option("FILE", options.checkPath, "SRML file")->required();
+
+    options.show = cli.addSubcommand("show", "check FILE, then list its scanners and every recipe's angles and cameras");
+    options.show->add_option("FILE", options.showPath, "SRML file")->required();
 
     options.roundTrip = cli.addSubcommand("roundtrip", "read IN and write it back to OUT");
     options.roundTrip->add_option("IN", options.inPath, "SRML file to read")->required();
@@ -224,7 +269,8 @@ int main(int argc, char** argv) {
     Plugin plugin;
     std::string error;
     if (!plugin.load(options.pluginPath, error)) return failure(error);
-    if (options.check->parsed()) return check(plugin, options.checkPath);
+    if (options.check->parsed()) return check(plugin, options.checkPath, false);
+    if (options.show->parsed()) return check(plugin, options.showPath, true);
     if (options.roundTrip->parsed()) return roundTrip(plugin, options.inPath, options.outPath);
     return create(plugin, options.scenePath, options.newPath, options.angles, options.resolution);
 }

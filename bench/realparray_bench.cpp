@@ -136,15 +136,19 @@ void BoundingBox_TesVectorArray(benchmark::State& state) {
     setPointThroughput(state, kPoints);
 }
 
+inline void extendPlainBox(const Point& point, Point& min, Point& max) {
+    for (size_t c = 0; c < kCoordinates; ++c) {
+        min[c] = point[c] < min[c] ? point[c] : min[c];
+        max[c] = point[c] > max[c] ? point[c] : max[c];
+    }
+}
+
 void BoundingBox_StdVector(benchmark::State& state) {
     for (auto _ : state) {
         Point min = {1e42, 1e42, 1e42};
         Point max = {-1e42, -1e42, -1e42};
         for (const Point& point : plainPoints()) {
-            for (size_t c = 0; c < kCoordinates; ++c) {
-                min[c] = point[c] < min[c] ? point[c] : min[c];
-                max[c] = point[c] > max[c] ? point[c] : max[c];
-            }
+            extendPlainBox(point, min, max);
         }
         benchmark::DoNotOptimize(min);
         benchmark::DoNotOptimize(max);
@@ -177,10 +181,7 @@ void BoundingBoxOfSelection_StdVector(benchmark::State& state) {
         for (size_t index = 0; index < selected.size(); ++index) {
             if (!selected[index]) continue;
             const Point& point = plainPoints()[index];
-            for (size_t c = 0; c < kCoordinates; ++c) {
-                min[c] = point[c] < min[c] ? point[c] : min[c];
-                max[c] = point[c] > max[c] ? point[c] : max[c];
-            }
+            extendPlainBox(point, min, max);
         }
         benchmark::DoNotOptimize(min);
         benchmark::DoNotOptimize(max);

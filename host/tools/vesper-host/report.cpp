@@ -96,10 +96,56 @@ std::string otherPictures(const std::string& folder, std::vector<std::string> na
     return html.empty() ? html : "<div class=\"pair\">" + html + "</div>\n";
 }
 
-std::string section(const std::string& folder, const ReportSession& session) {
+std::string secondsText(double seconds) {
     char time[32];
-    std::snprintf(time, sizeof time, "%.2f s", session.seconds);
-    std::string html = "<section><h2>" + htmlEscape(stem(session.script)) + " <span class=\"time\">" + time +
+    std::snprintf(time, sizeof time, "%.2f s", seconds);
+    return time;
+}
+
+// The lines of a transcript that say how a session came out: the last fit of
+// an alignment, the last coverage count and how the last command ended.
+std::string outcome(const std::string& transcript) {
+    struct Kind {
+        std::regex pattern;
+        size_t shown;  // the group shown, 0 for the whole line
+    };
+    static const Kind kinds[] = {{std::regex(R"(fit: .*)"), 0}, {std::regex(R"( *(selected \d+):.*)"), 1},
+                                 {std::regex(R"(\w+: ended)"), 0}};
+    std::string found[std::size(kinds)];
+    for (size_t start = 0; start < transcript.size();) {
+        const size_t end = std::min(transcript.find('\n', start), transcript.size());
+        const std::string line = transcript.substr(start, end - start);
+        std::smatch parts;
+        for (size_t kind = 0; kind < std::size(kinds); ++kind) {
+            if (std::regex_match(line, parts, kinds[kind].pattern)) found[kind] = parts[kinds[kind].shown].str();
+        }
+        start = end + 1;
+    }
+    std::string text;
+    for (const std::string& part : found) {
+        if (!part.empty()) text += (text.empty() ? "" : "; ") + part;
+    }
+    return text;
+}
+
+// A row per session: its name (a link to its section), time, pictures and
+// outcome, or why it failed.
+std::string summaryTable(const std::vector<ReportSession>& sessions) {
+    std::string html = "<table class=\"panel\"><tr><th>session</th><th>time</th><th>pictures</th><th>outcome</th></tr>\n";
+    for (size_t i = 0; i < sessions.size(); ++i) {
+        const ReportSession& session = sessions[i];
+        const std::string result = session.error.empty() ? htmlEscape(outcome(session.transcript))
+                                                         : "<span class=\"error\">" + htmlEscape(session.error) + "</span>";
+        html += "<tr><td><a href=\"#s" + std::to_string(i + 1) + "\">" + htmlEscape(stem(session.script)) + "</a></td><td>" +
+                secondsText(session.seconds) + "</td><td>" + std::to_string(session.pictures.size()) + "</td><td>" +
+                result + "</td></tr>\n";
+    }
+    return html + "</table>\n";
+}
+
+std::string section(const std::string& folder, const ReportSession& session, size_t number) {
+    std::string html = "<section id=\"s" + std::to_string(number) + "\"><h2>" + htmlEscape(stem(session.script)) +
+                       " <span class=\"time\">" + secondsText(session.seconds) +
                        "</span></h2>\n<p class=\"time\">" + htmlEscape(session.script) + "</p>\n";
     if (!session.error.empty()) html += "<p class=\"error\">" + htmlEscape(session.error) + "</p>\n";
     html += otherPictures(folder, session.pictures) + coverageGrid(folder, session.pictures);
@@ -111,17 +157,10 @@ std::string section(const std::string& folder, const ReportSession& session) {
 std::string reportHtml(const std::string& outFolder, const std::vector<ReportSession>& sessions) {
     double total = 0;
     for (const ReportSession& session : sessions) total += session.seconds;
-    char time[32];
-    std::snprintf(time, sizeof time, "%.2f s", total);
     std::string html = std::string("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">") +
-                       "<title>vespercomponent demo</title>\n" + kStyle + kScript + "</head><body>\n<h1>vespercomponent demo</h1>\n<p>" +
-                       std::to_string(sessions.size()) + " sessions in " + time + "</p>\n<ul>\n";
-    for (const ReportSession& session : sessions) {
-        std::snprintf(time, sizeof time, "%.2f s", session.seconds);
-        html += "<li>" + htmlEscape(stem(session.script)) + ": " + time;
-        html += session.error.empty() ? "</li>\n" : ", failed</li>\n";
-    }
-    html += "</ul>\n";
-    for (const ReportSession& session : sessions) html += section(outFolder, session);
+                       "<title>vespercomponent demo</title>\n" + kStyle + kScript +
+                       "</head><body>\n<h1>vespercomponent demo</h1>\n<p>" + std::to_string(sessions.size()) +
+                       " sessions in " + secondsText(total) + "</p>\n" + summaryTable(sessions);
+    for (size_t i = 0; i < sessions.size(); ++i) html += section(outFolder, sessions[i], i + 1);
     return html + "</body></html>\n";
 }

@@ -14,12 +14,13 @@ namespace {
 using namespace srml;
 
 // Calls visit(child) for each child element in order while it returns true;
-// false when a visit returned false. A missing iterator means no children.
+// false when a visit returned false. A missing iterator means no children; a
+// new one stands at the first child.
 template <class Visit>
 bool eachChild(ITesXmlIterator* children, Visit visit) {
     IPtr<ITesXmlIterator> iterator(children);
     if (!iterator) return true;
-    for (iterator->first(); !iterator->isDone(); iterator->next()) {
+    for (; !iterator->isDone(); iterator->next()) {
         ITesXmlElement* child = iterator->current();
         if (child != nullptr && !visit(*child)) return false;
     }

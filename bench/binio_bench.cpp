@@ -13,16 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "benchfolder.h"
 #include "binio.h"
 
 namespace {
 
 constexpr size_t kValueCount = 1000000;
-
-std::filesystem::path& folder() {
-    static std::filesystem::path path;
-    return path;
-}
 
 template <class T>
 using Bits = binio_detail::Bits<T>;
@@ -40,7 +36,7 @@ const std::vector<T>& values() {
 
 template <class T>
 std::filesystem::path fileFor(const char* kind) {
-    return folder() / (std::string(kind) + "-" + std::to_string(sizeof(T)) + ".bin");
+    return benchFolder() / (std::string(kind) + "-" + std::to_string(sizeof(T)) + ".bin");
 }
 
 template <class T>
@@ -149,17 +145,5 @@ BENCHMARK(IfstreamLoopRead<int32_t>)->Unit(benchmark::kMillisecond);
 BENCHMARK(FreadSwappedBuffer<int32_t>)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    std::random_device entropy;
-    folder() = std::filesystem::temp_directory_path() / ("vesper-binio-bench-" + std::to_string(entropy()));
-    std::filesystem::create_directories(folder());
-    if (!writeInput<double>() || !writeInput<int32_t>()) {
-        std::fprintf(stderr, "cannot write the input files in %s\n", folder().string().c_str());
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder(), ignored);
-    return 0;
+    return runBenchmarksInFolder(&argc, argv, "binio-bench", [] { return writeInput<double>() && writeInput<int32_t>(); });
 }

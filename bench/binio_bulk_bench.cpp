@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "benchfolder.h"
 #include "binio.h"
 #include "os/fileio.h"
 #include "tesfileread.h"
@@ -33,11 +34,6 @@ constexpr size_t kVec3dBlockBytes = 8 + 3 * sizeof(double);
 template <class T>
 using Bits = binio_detail::Bits<T>;
 
-std::filesystem::path& folder() {
-    static std::filesystem::path path;
-    return path;
-}
-
 template <class T>
 const std::vector<T>& values() {
     static const std::vector<T> data = [] {
@@ -51,7 +47,7 @@ const std::vector<T>& values() {
 
 template <class T>
 std::string fileFor(const char* kind) {
-    return (folder() / (std::string(kind) + "-" + std::to_string(sizeof(T)) + ".bin")).string();
+    return (benchFolder() / (std::string(kind) + "-" + std::to_string(sizeof(T)) + ".bin")).string();
 }
 
 template <class T>
@@ -349,17 +345,6 @@ BENCHMARK(TesFileReadVec3dBlocks)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloorVec3dBlocksRead)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    std::random_device entropy;
-    folder() = std::filesystem::temp_directory_path() / ("vesper-binio-bulk-" + std::to_string(entropy()));
-    std::filesystem::create_directories(folder());
-    if (!writeInput<double>() || !writeInput<int32_t>() || !writeBlocksInput()) {
-        std::fprintf(stderr, "cannot write the input files in %s\n", folder().string().c_str());
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder(), ignored);
-    return 0;
+    return runBenchmarksInFolder(&argc, argv, "binio-bulk",
+                                 [] { return writeInput<double>() && writeInput<int32_t>() && writeBlocksInput(); });
 }

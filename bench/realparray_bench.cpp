@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "benchfolder.h"
 #include "binio.h"
 #include "bitvector.h"
 #include "refhost.h"
@@ -38,12 +39,7 @@ constexpr double kAffine[16] = {0.9950041652780258, -0.09983341664682815, 0, 1.5
 // w = 1 + 1e-12 z: every point is divided, and the values stay put.
 constexpr double kProjective[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 1e-12, 1};
 
-std::filesystem::path& folder() {
-    static std::filesystem::path path;
-    return path;
-}
-
-std::u16string fileFor(const char* kind) { return (folder() / (std::string(kind) + ".bin")).u16string(); }
+std::u16string fileFor(const char* kind) { return (benchFolder() / (std::string(kind) + ".bin")).u16string(); }
 
 PlainPoints makePoints(int32_t count) {
     std::mt19937_64 random(17);
@@ -235,7 +231,7 @@ void Write_BinOutputFloor(benchmark::State& state) {
 }
 
 void Write_RawFwrite(benchmark::State& state) {
-    const std::string path = (folder() / "raw.bin").string();
+    const std::string path = (benchFolder() / "raw.bin").string();
     for (auto _ : state) {
         std::FILE* file = std::fopen(path.c_str(), "wb");
         benchmark::DoNotOptimize(std::fwrite(plainPoints().data(), sizeof(Point), kPoints, file));
@@ -266,7 +262,7 @@ void Read_BinInputFloor(benchmark::State& state) {
 }
 
 void Read_RawFread(benchmark::State& state) {
-    const std::string path = (folder() / "input-raw.bin").string();
+    const std::string path = (benchFolder() / "input-raw.bin").string();
     PlainPoints points(kPoints);
     for (auto _ : state) {
         std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -298,7 +294,7 @@ void Memory(benchmark::State& state) {
 bool writeInputs() {
     BinOutputFile record(fileFor("input-record").c_str());
     BinOutputFile floor(fileFor("input-floor").c_str());
-    std::FILE* raw = std::fopen((folder() / "input-raw.bin").string().c_str(), "wb");
+    std::FILE* raw = std::fopen((benchFolder() / "input-raw.bin").string().c_str(), "wb");
     const bool written = arrayPoints().write(record) && record.flush() &&
                          floor.write(plainPoints().front().data(), kCoordinates * kPoints) && floor.flush() &&
                          raw != nullptr && std::fwrite(plainPoints().data(), sizeof(Point), kPoints, raw) == kPoints;
@@ -331,17 +327,5 @@ BENCHMARK(Memory)->Arg(1000)->Arg(100000)->Arg(1000000)->Arg(kPoints)->Iteration
 int main(int argc, char** argv) {
     static RefHost* host = new RefHost;  // chunks from the host's memory manager, kept to exit
     host->installInLibrary();
-    benchmark::Initialize(&argc, argv);
-    std::random_device entropy;
-    folder() = std::filesystem::temp_directory_path() / ("vesper-realparray-bench-" + std::to_string(entropy()));
-    std::filesystem::create_directories(folder());
-    if (!writeInputs()) {
-        std::fprintf(stderr, "cannot write the input files in %s\n", folder().string().c_str());
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder(), ignored);
-    return 0;
+    return runBenchmarksInFolder(&argc, argv, "realparray-bench", writeInputs);
 }

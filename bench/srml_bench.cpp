@@ -17,6 +17,7 @@
 
 #include <pugixml.hpp>
 
+#include "benchfolder.h"
 #include "os/fileio.h"
 #include "refhost.h"
 #include "srml.h"
@@ -29,12 +30,7 @@ namespace {
 constexpr int kAngleCount = 10000;
 constexpr int kCamerasPerAngle = 3;
 
-std::filesystem::path& folder() {
-    static std::filesystem::path path;
-    return path;
-}
-
-std::filesystem::path fileNamed(const char* name) { return folder() / name; }
+std::filesystem::path fileNamed(const char* name) { return benchFolder() / name; }
 TesString libraryPath(const char* name) { return TesString(fileNamed(name).u16string().c_str()); }
 
 IPtr<SRML> buildDocument() {
@@ -185,21 +181,12 @@ BENCHMARK(PugiParseWalk)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     RefHost host;
     host.installInLibrary();
-    std::random_device entropy;
-    folder() = std::filesystem::temp_directory_path() / ("vesper-srml-bench-" + std::to_string(entropy()));
-    std::filesystem::create_directories(folder());
-    if (!document()->write(libraryPath("input.srml"))) {
-        std::fprintf(stderr, "cannot write the input file in %s\n", folder().string().c_str());
-        return 1;
-    }
-    std::printf("input: %ju bytes\n", static_cast<uintmax_t>(std::filesystem::file_size(fileNamed("input.srml"))));
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    document().reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder(), ignored);
-    return 0;
+    const auto writeInput = [] {
+        if (!document()->write(libraryPath("input.srml"))) return false;
+        std::printf("input: %ju bytes\n", static_cast<uintmax_t>(std::filesystem::file_size(fileNamed("input.srml"))));
+        return true;
+    };
+    return runBenchmarksInFolder(&argc, argv, "srml-bench", writeInput, [] { document().reset(); });
 }

@@ -57,7 +57,7 @@ bool refSavePoints(RefObject& object, const TesMatrix& pose, const std::string& 
     bool good = false;
     {
         TesFileWrite writer;
-        if (writer.open(TesString(partial.c_str()))) {
+        if (writer.open(TesString::fromUtf8(partial))) {
             writer << TesString(object.name()) << pose << min << max;
             writer.beginBlock(kRefPointsTag, 0);
             writer.writeBinary(points.get());

@@ -324,49 +324,52 @@ bool TesVectorArray::read(BinInput& in) {
 
 bool TesVectorArray::isVectorArrayMagic(int32_t word) { return BinMagic(word).tag() == kMagicTag; }
 
-// RealPArray::Compare and RealPArray::Assign on the array's own storage.
-class TesVectorArraySortSteps {
-public:
-    TesVectorArraySortSteps(TesVectorArray& array, TesVector& temporary) : array_(array), temporary_(temporary) {}
-
-    int compare(int32_t i, int32_t j) const { return RealPArray::Compare::order(array_.fetch(i), array_.fetch(j)); }
-
-    void assign(int32_t destination, int32_t source) {
-        const TesVector point = source != tesquicksort::kTemporary ? array_.fetch(source) : temporary_;
-        if (destination == tesquicksort::kTemporary) {
-            temporary_ = point;
-        } else {
-            array_.store(destination, point);
-        }
-    }
-
-private:
-    TesVectorArray& array_;
-    TesVector& temporary_;
+// The points of the array's own storage, page by page.
+struct TesVectorArrayPoints {
+    TesVector get(int32_t index) const { return array.fetch(index); }
+    void put(int32_t index, const TesVector& point) const { array.store(index, point); }
+    TesVectorArray& array;
 };
 
 namespace {
 
-// The same steps on a block that holds points first ... last.
-class OneBlockSortSteps {
-public:
-    OneBlockSortSteps(TesVector* points, int32_t first, TesVector& temporary)
-        : points_(points), first_(first), temporary_(temporary) {}
+// The points first ... last copied into one block, read in place so that a
+// compare copies nothing.
+struct BlockPoints {
+    const TesVector& get(int32_t index) const { return points[index - first]; }
+    void put(int32_t index, const TesVector& point) const { points[index - first] = point; }
+    TesVector* points;
+    int32_t first;
+};
 
-    int compare(int32_t i, int32_t j) const { return RealPArray::Compare::order(at(i), at(j)); }
+// RealPArray::Compare and RealPArray::Assign on points the library holds
+// itself, read and written by `Points`, without virtual calls.
+template <class Points>
+class PointSortSteps {
+public:
+    PointSortSteps(Points points, TesVector& temporary) : points_(points), temporary_(temporary) {}
+
+    int compare(int32_t i, int32_t j) const { return RealPArray::Compare::order(points_.get(i), points_.get(j)); }
 
     void assign(int32_t destination, int32_t source) {
-        const TesVector point = source != tesquicksort::kTemporary ? at(source) : temporary_;
-        (destination != tesquicksort::kTemporary ? at(destination) : temporary_) = point;
+        const TesVector point = source != tesquicksort::kTemporary ? points_.get(source) : temporary_;
+        if (destination == tesquicksort::kTemporary) {
+            temporary_ = point;
+        } else {
+            points_.put(destination, point);
+        }
     }
 
 private:
-    TesVector& at(int32_t index) const { return points_[index - first_]; }
-
-    TesVector* points_;
-    int32_t first_;
+    Points points_;
     TesVector& temporary_;
 };
+
+template <class Points>
+void sortPoints(Points points, int32_t first, int32_t last, TesVector& temporary) {
+    PointSortSteps<Points> steps(points, temporary);
+    tesquicksort::QuickSorter<PointSortSteps<Points>>(steps).sort(first, last);
+}
 
 }  // namespace
 
@@ -379,8 +382,7 @@ bool TesVectorArray::sortInOneBlock(int32_t first, int32_t last, TesVector& temp
     const std::unique_ptr<TesVector[]> block(new (std::nothrow) TesVector[length]);
     if (!block) return false;
     for (int64_t index = first; index <= last; ++index) block[index - first] = fetch(index);
-    OneBlockSortSteps steps(block.get(), first, temporary);
-    tesquicksort::QuickSorter<OneBlockSortSteps>(steps).sort(first, last);
+    sortPoints(BlockPoints{block.get(), first}, first, last, temporary);
     for (int64_t index = first; index <= last; ++index) chunk(pageOf(index))[offsetOf(index)] = block[index - first];
     return true;
 }
@@ -393,6 +395,5 @@ void tesQuickSort(int32_t first, int32_t last, RealPArray::Compare& compare, Rea
         return;
     }
     if (first < 0 || last <= first || array->sortInOneBlock(first, last, assign.temporary())) return;
-    TesVectorArraySortSteps steps(*array, assign.temporary());
-    tesquicksort::QuickSorter<TesVectorArraySortSteps>(steps).sort(first, last);
+    sortPoints(TesVectorArrayPoints{*array}, first, last, assign.temporary());
 }

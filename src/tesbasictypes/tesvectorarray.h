@@ -112,7 +112,7 @@ public:
     static bool isVectorArrayMagic(int32_t word);
 
 private:
-    friend class TesVectorArraySortSteps;
+    friend struct TesVectorArrayPoints;
     friend void tesQuickSort(int32_t first, int32_t last, RealPArray::Compare& compare, RealPArray::Assign& assign);
 
     TesVector fetch(int64_t index) const;

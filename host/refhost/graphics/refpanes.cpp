@@ -15,18 +15,24 @@ void RefPane::resetObjects(bool hideAll) {
     shown_.clear();
 }
 
+namespace {
+
+// Matches the entry of the shown objects that holds `object`.
+auto holding(ITesObject* object) {
+    return [object](const IPtr<ITesObject>& each) { return each.get() == object; };
+}
+
+}  // namespace
+
 void RefPane::showObject(ITesObject* object) {
-    const auto same = [object](const IPtr<ITesObject>& each) { return each.get() == object; };
-    if (object != nullptr && std::none_of(shown_.begin(), shown_.end(), same)) shown_.emplace_back(object);
+    if (object != nullptr && std::none_of(shown_.begin(), shown_.end(), holding(object))) shown_.emplace_back(object);
 }
 
 bool RefPane::shows(ITesObject* object) const {
-    return !hideAll_ || std::any_of(shown_.begin(), shown_.end(), [object](const auto& each) { return each.get() == object; });
+    return !hideAll_ || std::any_of(shown_.begin(), shown_.end(), holding(object));
 }
 
-void RefPane::hideObject(ITesObject* object) {
-    std::erase_if(shown_, [object](const IPtr<ITesObject>& each) { return each.get() == object; });
-}
+void RefPane::hideObject(ITesObject* object) { std::erase_if(shown_, holding(object)); }
 
 void RefPane::lookAtCentre(const TesVector& centre) {
     RefCamera& camera = scene_->refCamera();

@@ -28,6 +28,14 @@ TesVector RefMarkersWidget::point(int32_t index) {
     return index >= 0 && index < count() ? points_[static_cast<size_t>(index)] : TesVector{0, 0, 0};
 }
 
+std::vector<RefMarkersWidget*> refMarkersOn(RefObject& object) {
+    std::vector<RefMarkersWidget*> widgets;
+    for (const IPtr<ITesUnknown>& handle : object.node().attached()) {
+        if (auto* markers = tesQuery<RefMarkersWidget>(handle.get(), "RefMarkersWidget")) widgets.push_back(markers);
+    }
+    return widgets;
+}
+
 void RefObjSelector::queryInterface(const char* name, void** out) {
     tesAnswerQuery(name, out,
                    {"RefObjSelector", this, this, {{"ITesObjSelector", static_cast<ITesObjSelector*>(this)}}});

@@ -38,6 +38,9 @@ private:
     int32_t labelCount_ = 0;
 };
 
+// The markers widgets attached to the object's node, in the order attached.
+std::vector<RefMarkersWidget*> refMarkersOn(RefObject& object);
+
 class RefObjSelector : public ITesObjSelector {
 public:
     explicit RefObjSelector(RefDocument* document) : document_(document) {}

@@ -61,9 +61,7 @@ bool pickMeets(RefHost& host, RefObject* object, double x, double y, const TesVe
 std::string markersText(RefHost& host) {
     std::string text = "markers:\n";
     for (const IPtr<RefObject>& object : host.document().objects()) {
-        for (const IPtr<ITesUnknown>& handle : object->node().attached()) {
-            auto* markers = tesQuery<RefMarkersWidget>(handle.get(), "RefMarkersWidget");
-            if (markers == nullptr) continue;
+        for (RefMarkersWidget* markers : refMarkersOn(*object)) {
             text += "  " + refUtf8(object->name()) + " (" + colourText(markers->markerColor()) +
                     "): " + std::to_string(markers->count()) + "\n";
             int number = 0;

@@ -119,9 +119,7 @@ void drawMarkers(RefHost& host, const RefRenderCamera& camera, const RefPane* pa
     for (const IPtr<RefObject>& object : host.document().objects()) {
         if (object->isExcluded() || (pane != nullptr && !pane->shows(object.get()))) continue;
         const RefPickProjector projector(camera, host.graphics().objectTransform(object.get()));
-        for (const IPtr<ITesUnknown>& handle : object->node().attached()) {
-            auto* markers = tesQuery<RefMarkersWidget>(handle.get(), "RefMarkersWidget");
-            if (markers == nullptr) continue;
+        for (RefMarkersWidget* markers : refMarkersOn(*object)) {
             for (const TesVector& point : markers->points()) {
                 const double xyz[3] = {point.x, point.y, point.z};
                 double x = 0, y = 0, depth = 0;
@@ -142,11 +140,12 @@ RefGreen seenBy(const RefRenderRecord& record) {
     };
 }
 
-// To a thousandth: the eye of a pose carries rounding noise.
-RefRenderCamera userCamera(RefHost& host) {
-    return refRenderCamera(host.views().userScene().refCamera(), 1200, 900);
-}
+// Pictures are of the size of the host's views.
+RefRenderCamera pictureCamera(RefCamera& camera) { return refRenderCamera(camera, 1200, 900); }
 
+RefRenderCamera userCamera(RefHost& host) { return pictureCamera(host.views().userScene().refCamera()); }
+
+// To a thousandth: the eye of a pose carries rounding noise.
 std::string vectorText(const TesVector& v) {
     const auto rounded = [](double value) { return refFormatDouble(std::round(value * 1000) / 1000 + 0.0); };
     return rounded(v.x) + " " + rounded(v.y) + " " + rounded(v.z);
@@ -166,7 +165,7 @@ std::string RefSession::picture(const Words& words) {
     std::string error;
     const std::string path = resolve(words.back(), &error);
     if (!error.empty()) return error;
-    const RefRenderCamera camera = pane != nullptr ? refRenderCamera(pane->scene().refCamera(), 1200, 900) : userCamera(host_);
+    const RefRenderCamera camera = pane != nullptr ? pictureCamera(pane->scene().refCamera()) : userCamera(host_);
     RefDrawStyle style;
     style.pane = pane;
     std::vector<uint8_t> pixels = greenPicture(host_, camera, isSelected, style);

@@ -112,14 +112,11 @@ std::string outcome(const std::string& transcript) {
     static const Kind kinds[] = {{std::regex(R"(fit: .*)"), 0}, {std::regex(R"( *(selected \d+):.*)"), 1},
                                  {std::regex(R"(\w+: ended)"), 0}};
     std::string found[std::size(kinds)];
-    for (size_t start = 0; start < transcript.size();) {
-        const size_t end = std::min(transcript.find('\n', start), transcript.size());
-        const std::string line = transcript.substr(start, end - start);
+    for (const std::string& line : linesOf(transcript)) {
         std::smatch parts;
         for (size_t kind = 0; kind < std::size(kinds); ++kind) {
             if (std::regex_match(line, parts, kinds[kind].pattern)) found[kind] = parts[kinds[kind].shown].str();
         }
-        start = end + 1;
     }
     std::string text;
     for (const std::string& part : found) {

@@ -24,13 +24,6 @@ std::string base64(const std::string& bytes) {
     return out;
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 bool indented(const std::string& line) { return line.starts_with("  "); }
 
 // A panel dump: "standard ..." lines, then controls, nested ones indented.
@@ -80,6 +73,13 @@ std::string fitChart(const std::vector<std::string>& lines, size_t& at) {
 }
 
 }  // namespace
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
 
 std::string htmlEscape(std::string_view text) {
     std::string out;

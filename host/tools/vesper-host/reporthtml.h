@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+// The lines of a transcript, without their line ends.
+std::vector<std::string> linesOf(const std::string& text);
 std::string htmlEscape(std::string_view text);
 // An <img> holding the file's bytes as a data URI; a note when it cannot be read.
 std::string embeddedPicture(const std::string& path, const std::string& caption);

@@ -1,6 +1,5 @@
 #include "document/refpointsave.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -48,10 +47,7 @@ std::vector<double> worldPoints(RefObject& object, const TesMatrix& pose) {
 bool refSavePoints(RefObject& object, const TesMatrix& pose, const std::string& path, std::string& error) {
     std::vector<double> placed = worldPoints(object, pose);
     TesVector min{kHuge, kHuge, kHuge}, max{-kHuge, -kHuge, -kHuge};
-    for (size_t i = 0; i < placed.size(); i += 3) {
-        min = {std::min(min.x, placed[i]), std::min(min.y, placed[i + 1]), std::min(min.z, placed[i + 2])};
-        max = {std::max(max.x, placed[i]), std::max(max.y, placed[i + 1]), std::max(max.z, placed[i + 2])};
-    }
+    for (size_t i = 0; i < placed.size(); i += 3) extendBox({placed[i], placed[i + 1], placed[i + 2]}, min, max);
     IPtr<WorldPoints> points(new WorldPoints(std::move(placed)));
     const std::string partial = path + ".partial";
     bool good = false;

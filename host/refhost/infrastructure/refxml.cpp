@@ -119,28 +119,9 @@ TesString wideOf(const char* text) {
     return out;
 }
 
-bool isPlainAsciiName(const char16_t* name) {
-    if (name == nullptr) return false;
-    for (; *name != u'\0'; ++name) {
-        if (!isPlainAscii(*name)) return false;
-    }
-    return true;
-}
-
-// The attribute called `name`. A name of plain ASCII, as every format's is, is
-// compared unit by unit with the stored UTF-8 instead of being converted first.
+// The attribute called `name` (wide), looked up by its UTF-8 form.
 pugi::xml_attribute attributeNamed(pugi::xml_node node, const char16_t* name) {
-    if (!isPlainAsciiName(name)) return node.attribute(Utf8Text(name).c_str());
-    for (pugi::xml_attribute attribute = node.first_attribute(); attribute; attribute = attribute.next_attribute()) {
-        const char* stored = attribute.name();
-        const char16_t* wanted = name;
-        while (*wanted != u'\0' && static_cast<unsigned char>(*stored) == *wanted) {
-            ++stored;
-            ++wanted;
-        }
-        if (*stored == '\0' && *wanted == u'\0') return attribute;
-    }
-    return {};
+    return node.attribute(Utf8Text(name).c_str());
 }
 
 pugi::xml_node nextElement(pugi::xml_node node) {

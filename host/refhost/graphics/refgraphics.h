@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "graphics/refrendercamera.h"
 #include "hostapi/component.h"
 #include "hostapi/gfx.h"
 #include "iptr.h"
@@ -31,7 +32,7 @@ private:
 // 1200 x 900.
 class RefCamera : public IGfxCamera {
 public:
-    static constexpr double kAspect = 1200.0 / 900.0;
+    static constexpr double kAspect = static_cast<double>(kRefViewWidth) / kRefViewHeight;
 
     RefCamera();
     void queryInterface(const char* name, void** out) override;

@@ -6,9 +6,13 @@
 
 #include "tesmatrix.h"
 
+// The size of the user's view and of every pane, in pixels.
+inline constexpr int32_t kRefViewWidth = 1200;
+inline constexpr int32_t kRefViewHeight = 900;
+
 struct RefRenderCamera {
     TesMatrix orientation;  // world to camera; the eye looks along -z
     TesMatrix projection;   // camera to clip space
-    int32_t width = 1200;
-    int32_t height = 900;
+    int32_t width = kRefViewWidth;
+    int32_t height = kRefViewHeight;
 };

@@ -48,7 +48,7 @@ private:
     std::u16string name_;
     uint32_t flags_ = 0;
     GfxCameraState camera_;
-    int32_t viewport_[4] = {0, 0, 1200, 900};
+    int32_t viewport_[4] = {0, 0, kRefViewWidth, kRefViewHeight};
     std::vector<char> steps_;
     std::function<void()> changed_;
 };

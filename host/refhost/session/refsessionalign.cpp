@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "graphics/refinputevents.h"
+#include "graphics/refrendercamera.h"
 #include "hostapi/commands.h"
 #include "hostapi/gui.h"
 #include "infrastructure/reftext.h"
@@ -16,8 +17,6 @@ namespace {
 
 using Words = RefSession::Words;
 
-constexpr double kViewWidth = 1200.0;
-constexpr double kViewHeight = 900.0;
 // How far, relative to the depth, a pick may land from the point asked for.
 constexpr double kSameSpot = 1e-6;
 
@@ -209,7 +208,7 @@ std::string RefSession::pickAtPixel(IComponentCommand* command, int pane, const 
     if (!refParseInt(words[first], &x) || !refParseInt(words[first + 1], &y)) {
         return "pick: pixel X Y needs two integers";
     }
-    if (x < 0 || y < 0 || x >= kViewWidth || y >= kViewHeight) {
+    if (x < 0 || y < 0 || x >= kRefViewWidth || y >= kRefViewHeight) {
         return "pick: pixel " + words[first] + " " + words[first + 1] + " is outside the pane";
     }
     if (host_.views().refPane(pane) == nullptr) return "pick: no pane " + std::to_string(pane);

@@ -141,7 +141,7 @@ RefGreen seenBy(const RefRenderRecord& record) {
 }
 
 // Pictures are of the size of the host's views.
-RefRenderCamera pictureCamera(RefCamera& camera) { return refRenderCamera(camera, 1200, 900); }
+RefRenderCamera pictureCamera(RefCamera& camera) { return refRenderCamera(camera, kRefViewWidth, kRefViewHeight); }
 
 RefRenderCamera userCamera(RefHost& host) { return pictureCamera(host.views().userScene().refCamera()); }
 

@@ -37,13 +37,13 @@ protected:
 TEST_F(SrmlTool, UsageErrorsExitWithTwoAndHelpWithZero) {
     const ToolRun help = run("--help");
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* word : {"check", "roundtrip", "new"}) EXPECT_NE(help.output.find(word), std::string::npos) << word;
+    for (const char* word : {"check", "diff", "roundtrip", "new"}) EXPECT_NE(help.output.find(word), std::string::npos) << word;
     EXPECT_EQ(run("new --help").exitCode, 0);
 
     const std::string out = folder.narrowFile("out.srml");
     const std::string newFile = "new " + kExamples + "scenes/scanrig.scene " + out;
     for (const std::string& arguments :
-         {std::string(), std::string("frobnicate"), std::string("check"), std::string("show"), std::string("check a.srml b.srml"),
+         {std::string(), std::string("frobnicate"), std::string("check"), std::string("show"), std::string("check a.srml b.srml"), std::string("diff a.srml"),
           std::string("roundtrip only-one.srml"), std::string("--plugin"), newFile, newFile + " --angles",
           newFile + " --angles 0,360", newFile + " --angles -1", newFile + " --angles 0,ninety",
           newFile + " --angles 90,0,90", newFile + " --angles 0 --resolution ultra"}) {
@@ -149,6 +149,40 @@ TEST_F(SrmlTool, RoundTripWritesWhatThePluginReadsBack) {
     const ToolRun unwritable = run("roundtrip " + example + " " + folder.narrowFile("no/folder/x.srml"));
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_NE(unwritable.output.find("cannot write the file"), std::string::npos) << unwritable.output;
+}
+
+// Each row changes the base file at one level; the diff names the place and
+// both values, pairs repeated names in order, and exits 1 when anything differs.
+TEST_F(SrmlTool, DiffNamesEveryChangeWhereItIs) {
+    const auto srml = [](const std::string& scanner, const std::string& recipes) {
+        return "<SRML><Model><Turntable><Transform m33=\"1\"/></Turntable><Scanners><Scanner id=\"1\"><Transform " +
+               scanner + " m33=\"1\"/></Scanner></Scanners></Model><WorkingRecipes>" + recipes +
+               "</WorkingRecipes></SRML>";
+    };
+    const auto recipe = [](const std::string& name, const std::string& angle, const std::string& camera) {
+        return "<Recipe name=\"" + name + "\"><Angles><Angle value=\"" + angle + "\"><Camera id=\"1\">" + camera +
+               "</Camera></Angle></Angles></Recipe>";
+    };
+    const std::string a = recipe("A", "0", ""), c = recipe("C", "0", "");
+    const std::string first = folder.write("first.srml", srml("m03=\"5\"", a + c));
+    const std::pair<std::string, std::string> cases[] = {
+        {srml("m03=\"5\"", a + c), "the files hold the same rig and recipes\n"},
+        {srml("m03=\"7\" m00=\"1\"", a + c), "scanner 1: origin 5 0 0 -> 7 0 0; axes turned\n1 difference\n"},
+        {srml("m03=\"5\"", a + recipe("C", "0\" resolution=\"High", "<Property id=\"HDR\">1</Property>")),
+         "recipe \"C\", angle 0: Low -> High\nrecipe \"C\", angle 0, scanner 1: exposure - HDR - -> exposure - HDR "
+         "1\n2 differences\n"},
+        {srml("m03=\"5\"", c + recipe("A", "90", "") + a),
+         "recipe \"A\", angle 0: only in the first file\nrecipe \"A\", angle 90: only in the second file\n"
+         "recipe \"A\": only in the second file\nrecipes: in another order\n4 differences\n"},
+    };
+    for (const auto& [text, expected] : cases) {
+        const ToolRun result = run("diff " + first + " " + folder.write("second.srml", text));
+        EXPECT_EQ(result.output, expected);
+        EXPECT_EQ(result.exitCode, expected.starts_with("the files") ? 0 : 1) << expected;
+    }
+    const ToolRun missing = run("diff " + first + " " + folder.narrowFile("missing.srml"));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find("missing.srml: cannot read the file"), std::string::npos) << missing.output;
 }
 
 TEST_F(SrmlTool, NewPutsEveryScannerOnEachAngle) {

@@ -13,6 +13,8 @@
 #include "session/refscene.h"
 #include "infrastructure/refxml.h"
 #include "srmlcheck.h"
+#include "srmldiff.h"
+#include "srmltext.h"
 #include "toolcli.h"
 
 namespace {
@@ -61,8 +63,7 @@ void printSummary(ITesSRML& document) {
     ITesSRMLModelData* model = document.modelData();
     TesMatrix turntable;
     if (model != nullptr) model->turntableTransform(turntable);
-    const TesVector origin = turntable.translation();
-    std::printf("turntable: origin %g %g %g\n", origin.x, origin.y, origin.z);
+    std::printf("turntable: origin %s\n", srmlOriginText(turntable).c_str());
     std::set<int32_t> ids;
     if (model != nullptr) {
         SRMLScannerMap& map = model->scannerTransforms();
@@ -74,23 +75,9 @@ void printSummary(ITesSRML& document) {
     for (const IPtr<ITesSRMLRecipe>& recipe : document.recipes()) {
         size_t cameras = 0;
         for (const IPtr<ITesSRMLScanAngle>& angle : recipe->angles()) cameras += angle->scanners().size();
-        TesString name;
-        std::printf("  \"%s\": %zu angles, %zu cameras\n", recipe->name(name).toUtf8().c_str(), recipe->angles().size(),
+        std::printf("  \"%s\": %zu angles, %zu cameras\n", srmlRecipeName(*recipe).c_str(), recipe->angles().size(),
                     cameras);
     }
-}
-
-// A value the file leaves unset (-1, or any negative) shows as "-".
-std::string settingText(int32_t value) { return value < 0 ? "-" : std::to_string(value); }
-
-std::string resolutionText(int32_t resolution) {
-    static const char* const kNames[] = {"Low", "Medium", "High"};
-    return resolution >= 0 && resolution < 3 ? kNames[resolution] : "resolution " + std::to_string(resolution);
-}
-
-std::string propertiesText(ITesSRMLScanProperties* properties) {
-    if (properties == nullptr) return "no properties";
-    return "exposure " + settingText(properties->exposure()) + " HDR " + settingText(properties->hdr());
 }
 
 // Everything the document holds: each scanner's place, each recipe's defaults
@@ -99,20 +86,18 @@ void printDetails(ITesSRML& document) {
     if (ITesSRMLModelData* model = document.modelData()) {
         SRMLScannerMap& map = model->scannerTransforms();
         for (auto cursor = map.first(); cursor.valid(); map.next(cursor)) {
-            const TesVector origin = cursor.value().translation();
-            std::printf("scanner %d: origin %g %g %g\n", cursor.key(), origin.x, origin.y, origin.z);
+            std::printf("scanner %d: origin %s\n", cursor.key(), srmlOriginText(cursor.value()).c_str());
         }
     }
     for (const IPtr<ITesSRMLRecipe>& recipe : document.recipes()) {
-        TesString name;
-        std::printf("recipe \"%s\": defaults %s\n", recipe->name(name).toUtf8().c_str(),
-                    propertiesText(recipe->defaultProperties()).c_str());
+        std::printf("recipe \"%s\": defaults %s\n", srmlRecipeName(*recipe).c_str(),
+                    srmlPropertiesText(recipe->defaultProperties()).c_str());
         for (const IPtr<ITesSRMLScanAngle>& angle : recipe->angles()) {
-            std::string line = "  angle " + std::to_string(angle->angle()) + " " + resolutionText(angle->resolution());
+            std::string line = "  angle " + std::to_string(angle->angle()) + " " + srmlResolutionText(angle->resolution());
             const SRMLScanPropertiesList& properties = angle->scannerProperties();
             for (size_t i = 0; i < angle->scanners().size(); ++i) {
                 line += (i == 0 ? ": scanner " : "; scanner ") + std::to_string(angle->scanners()[i]) + " " +
-                        propertiesText(i < properties.size() ? properties[i].get() : nullptr);
+                        srmlPropertiesText(i < properties.size() ? properties[i].get() : nullptr);
             }
             std::printf("%s\n", line.c_str());
         }
@@ -140,6 +125,23 @@ int check(Plugin& plugin, const std::string& path, bool details) {
     printSummary(*document);
     if (details) printDetails(*document);
     return kExitGood;
+}
+
+// Reads both files and prints what differs from the first to the second;
+// exit 0 when they hold the same, 1 when they differ or one cannot be read.
+int diff(Plugin& plugin, const std::string& firstPath, const std::string& secondPath) {
+    IPtr<ITesSRML> first = plugin.make<ITesSRML>(kSRMLClassId, "ITesSRML");
+    IPtr<ITesSRML> second = plugin.make<ITesSRML>(kSRMLClassId, "ITesSRML");
+    if (!first || !second) return failure("the plug-in offers no SRML class");
+    if (!readReporting(*first, firstPath) || !readReporting(*second, secondPath)) return kExitFailed;
+    const std::vector<std::string> lines = srmlDifferences(*first, *second);
+    for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+    if (lines.empty()) {
+        std::printf("the files hold the same rig and recipes\n");
+        return kExitGood;
+    }
+    std::printf("%zu difference%s\n", lines.size(), lines.size() == 1 ? "" : "s");
+    return kExitFailed;
 }
 
 int roundTrip(Plugin& plugin, const std::string& in, const std::string& out) {
@@ -201,8 +203,10 @@ struct Options {
     std::vector<int> angles;
     int resolution = kSRMLResolutionLow;
     std::string showPath;
+    std::string firstPath, secondPath;
     CLI::App* check = nullptr;
     CLI::App* show = nullptr;
+    CLI::App* diff = nullptr;
     CLI::App* roundTrip = nullptr;
 };
 
@@ -217,6 +221,10 @@ void describe(ToolCli& cli, Options& options) {
 
     options.show = cli.addSubcommand("show", "check FILE, then list its scanners and every recipe's angles and cameras");
     options.show->add_option("FILE", options.showPath, "SRML file")->required();
+
+    options.diff = cli.addSubcommand("diff", "list what differs from FIRST to SECOND; exit 1 when anything does");
+    options.diff->add_option("FIRST", options.firstPath, "SRML file")->required();
+    options.diff->add_option("SECOND", options.secondPath, "SRML file")->required();
 
     options.roundTrip = cli.addSubcommand("roundtrip", "read IN and write it back to OUT");
     options.roundTrip->add_option("IN", options.inPath, "SRML file to read")->required();
@@ -260,7 +268,7 @@ int main(int argc, char** argv) {
     ToolCli cli(kProgram,
                 "Checks, rewrites and creates SRML recipe files with the vespercomponent plug-in's own reader "
                 "and writer.",
-                "a file that fails or cannot be written");
+                "a file that fails or cannot be written, or files that differ");
     Options options;
     describe(cli, options);
     if (const std::optional<int> done = cli.parse(argc, argv)) return *done;
@@ -271,6 +279,7 @@ int main(int argc, char** argv) {
     if (!plugin.load(options.pluginPath, error)) return failure(error);
     if (options.check->parsed()) return check(plugin, options.checkPath, false);
     if (options.show->parsed()) return check(plugin, options.showPath, true);
+    if (options.diff->parsed()) return diff(plugin, options.firstPath, options.secondPath);
     if (options.roundTrip->parsed()) return roundTrip(plugin, options.inPath, options.outPath);
     return create(plugin, options.scenePath, options.newPath, options.angles, options.resolution);
 }

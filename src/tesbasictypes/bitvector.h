@@ -163,6 +163,16 @@ public:
     void andMapped(const TesMM::IntArray& map, const BitVector& other);
     void orMapped(const TesMM::IntArray& map, const BitVector& other);
     void toggleMapped(const TesMM::IntArray& map);
+    // Bits that change place, the count staying exact. gather: the bits at the
+    // set positions of `mask`, in ascending order, become bits 1, 2, ... and
+    // every other bit is cleared (a selection following its points when they
+    // are packed). moveMapped: each mapped bit k moves to v = map[k] (negative
+    // v skipped), every source cleared before any target is written; unmapped
+    // bits stay. remap: the same, but unmapped bits are dropped (the selection
+    // of points renumbered by `map`, entry 0 or negative: removed).
+    void gather(const BitVector& mask);
+    void moveMapped(const TesMM::IntArray& map);
+    void remap(const TesMM::IntArray& map);
 
     // "numSet=" and the count, a line end, then the set bits ascending, each
     // followed by a space, a line end after every eighth and at the end.

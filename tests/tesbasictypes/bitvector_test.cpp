@@ -79,6 +79,12 @@ TEST(BitVector, OperationsLeaveTheseBitsLastIndexAndKnownCount) {
         {"orMapped", withBits({13}), [&](auto& v) { v.orMapped(map, other); }, {10, 12, 13, 200}, 255, 4},
         {"toggleMapped: 7 toggled twice", withBits({10, 12, 13, 200}), [&](auto& v) { v.toggleMapped(map); }, {11, 13},
          255, 2},
+        {"gather: mask bits 0, 3, 40 to 1, 2, 3", withBits({0, 2, 40}), [](auto& v) { v.gather(withBits({0, 3, 40})); },
+         {1, 3}, 63, 2},
+        {"moveMapped: 1 to 10 and 2 to 11 at once, 9 stays", withBits({1, 9, 11}), [&](auto& v) { v.moveMapped(map); },
+         {9, 10}, 31, 2},
+        {"remap: only mapped bits, onto 10 and 12", withBits({1, 3, 5, 9}), [&](auto& v) { v.remap(map); }, {10, 12},
+         31, 2},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

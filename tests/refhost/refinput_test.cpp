@@ -96,6 +96,12 @@ TEST(RefScene, BadStatementsAreRefusedWholeWithWhatWasExpected) {
         EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
         EXPECT_EQ(host.camera().zoom(), 1.0);
     }
+    // Generated geometry stays within what memory holds.
+    for (const auto& [lines, message] : {std::pair{"object P type Point\ngeometry grid 100000 201 1", "s:2: a grid has"},
+                                         {"object M\ngeometry sphere 1 20000001", "s:2: an object's"}}) {
+        RefHost host;
+        EXPECT_EQ(refLoadSceneLines(host, refSplitLines(lines, "s"), "s").error.rfind(message, 0), 0u) << lines;
+    }
 }
 
 }  // namespace

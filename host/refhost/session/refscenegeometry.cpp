@@ -44,8 +44,9 @@ RefFeature* readSphere(const std::u16string& name, RefStatement& statement) {
     return statement.good() ? RefFeature::sphere(name, centre, radius, direction) : nullptr;
 }
 
-// Beyond what a scene needs, and short of what memory holds.
-constexpr int32_t kRefMaxSphereTriangles = 20000000;
+// Beyond what a scene needs, and short of what memory holds: the triangles
+// of an object's generated shells together, and the points of a grid.
+constexpr int64_t kRefMaxGenerated = 20000000;
 
 // "at X Y Z", or the origin.
 TesVector readPlace(RefStatement& statement) {
@@ -69,8 +70,8 @@ bool addShape(RefMesh& mesh, const std::string& kind, RefStatement& statement) {
     if (kind == "sphere") {
         const double radius = positiveLength(statement, "radius");
         const int32_t triangles = positiveCount(statement, "triangle count");
-        if (statement.good() && triangles > kRefMaxSphereTriangles) {
-            statement.fail("a sphere has at most " + std::to_string(kRefMaxSphereTriangles) + " triangles");
+        if (statement.good() && mesh.triangleCount() + int64_t{triangles} > kRefMaxGenerated) {
+            statement.fail("an object's shells have at most " + std::to_string(kRefMaxGenerated) + " triangles");
         }
         const TesVector centre = readPlace(statement);
         if (statement.good()) refAddSphere(mesh, radius, triangles, centre);
@@ -89,6 +90,9 @@ void readPointGrid(RefObject& object, RefStatement& statement) {
     const int32_t ny = positiveCount(statement, "grid size y");
     const double step = positiveLength(statement, "grid step");
     const TesVector at = readPlace(statement);
+    if (statement.good() && int64_t{nx} * ny > kRefMaxGenerated) {
+        statement.fail("a grid has at most " + std::to_string(kRefMaxGenerated) + " points");
+    }
     if (!statement.complete()) return;
     if (object.pointModel() != nullptr) {
         statement.fail(refUtf8(object.name()) + " has points already");

@@ -54,6 +54,7 @@ TEST(RefLines, ReadingSkipsAByteOrderMarkAndRefusesFolders) {
     EXPECT_FALSE(folderRead.good);
     EXPECT_NE(folderRead.error.find("Is a directory"), std::string::npos) << folderRead.error;
     EXPECT_NE(refReadLines(folder.narrowFile("none")).error.find("No such file"), std::string::npos);
+    EXPECT_EQ(refReadLines("/dev/zero").error, "cannot read /dev/zero: not a regular file") << "a device never ends";
 }
 
 // A refused statement stores nothing, not even the part before the problem.

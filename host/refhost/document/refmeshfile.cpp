@@ -4,11 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <string_view>
 
 #include "document/refmeshtext.h"
@@ -181,20 +178,7 @@ RefMeshRead refReadMesh(const std::string& path) {
 }
 
 bool refReadMeshText(const std::string& path, std::string& text, std::string& error) {
-    std::error_code code;
-    std::ifstream stream;
-    errno = 0;
-    if (!std::filesystem::is_directory(path, code)) stream.open(path, std::ios::binary | std::ios::ate);
-    const std::streamoff size = stream.is_open() ? static_cast<std::streamoff>(stream.tellg()) : -1;
-    if (size >= 0) {
-        text.resize(static_cast<size_t>(size));
-        stream.seekg(0);
-        stream.read(text.data(), size);
-    }
-    if (size < 0 || stream.gcount() != size) {
-        error = "cannot read " + refFileProblem(path, errno);
-        return false;
-    }
+    if (!refReadText(path, text, error)) return false;
     if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
     return true;
 }

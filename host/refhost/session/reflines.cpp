@@ -132,19 +132,31 @@ RefLineFile refSplitLines(std::string_view text, const std::string& name) {
     return file;
 }
 
-RefLineFile refReadLines(const std::string& path) {
+bool refReadText(const std::string& path, std::string& text, std::string& error) {
     std::error_code code;
-    std::ifstream stream;
-    errno = 0;
-    if (!std::filesystem::is_directory(path, code)) stream.open(path, std::ios::binary);
-    std::ostringstream text;
-    if (stream.is_open()) text << stream.rdbuf();
-    if (!stream.is_open() || stream.bad()) {
-        RefLineFile file;
-        file.error = "cannot read " + refFileProblem(path, errno);
-        return file;
+    const std::filesystem::file_status status = std::filesystem::status(path, code);
+    if (!code && !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status)) {
+        error = "cannot read " + refPrintable(path) + ": not a regular file";
+        return false;
     }
-    return refSplitLines(text.str(), path);
+    std::ifstream stream;
+    errno = code ? code.value() : 0;
+    if (std::filesystem::is_regular_file(status)) stream.open(path, std::ios::binary);
+    std::ostringstream content;
+    if (stream.is_open()) content << stream.rdbuf();
+    if (!stream.is_open() || stream.bad()) {
+        error = "cannot read " + refFileProblem(path, errno);
+        return false;
+    }
+    text = std::move(content).str();
+    return true;
+}
+
+RefLineFile refReadLines(const std::string& path) {
+    std::string text;
+    RefLineFile file;
+    if (!refReadText(path, text, file.error)) return file;
+    return refSplitLines(text, path);
 }
 
 bool refParseDouble(const std::string& word, double* value) {

@@ -41,5 +41,10 @@ std::string refPrintable(std::string_view text);
 // (an errno value), or "Is a directory" for a folder.
 std::string refFileProblem(const std::string& path, int error);
 
+// The whole file at `path`. A missing or unreadable file, a folder, or a
+// device, pipe or socket (which may never end) fails with "cannot read
+// path: reason" in `error`.
+bool refReadText(const std::string& path, std::string& text, std::string& error);
+
 // "name:line: message", printable.
 std::string refLineError(const std::string& name, int line, const std::string& message);

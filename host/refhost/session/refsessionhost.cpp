@@ -1,7 +1,5 @@
 // Session statements that set up the host: scenes, settings, services, the
 // answers of the next dialogs.
-#include <fstream>
-#include <sstream>
 
 #include "document/refpointsave.h"
 #include "hostapi/gui.h"
@@ -61,11 +59,8 @@ std::string RefSession::showFile(const Words& words) {
     std::string error;
     const std::string path = resolve(words[1], &error);
     if (!error.empty()) return error;
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream.is_open()) return "cannot read " + path;
-    std::ostringstream text;
-    text << stream.rdbuf();
-    std::string shown = text.str();
+    std::string shown;
+    if (!refReadText(path, shown, error)) return error;
     if (!shown.empty() && shown.back() != '\n') shown += '\n';
     print("show " + words[1] + ":\n" + shown);
     return {};

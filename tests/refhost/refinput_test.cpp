@@ -97,9 +97,11 @@ TEST(RefScene, BadStatementsAreRefusedWholeWithWhatWasExpected) {
         EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
         EXPECT_EQ(host.camera().zoom(), 1.0);
     }
-    // Generated geometry stays within what memory holds.
-    for (const auto& [lines, message] : {std::pair{"object P type Point\ngeometry grid 100000 201 1", "s:2: a grid has"},
-                                         {"object M\ngeometry sphere 1 20000001", "s:2: an object's"}}) {
+    // Generated geometry stays within what memory holds, the whole scene counted together.
+    const std::string grid = "object P type Point\ngeometry grid 2000 1500 1\nobject Q type Point\ngeometry grid ";
+    for (const auto& [lines, message] : {std::pair{grid + "100000 201 1", "s:4: a scene generates at most 4000000"},
+                                         {grid + "1000 1001 1", "s:4: a scene generates"},
+                                         {"object M\ngeometry sphere 1 4000001", "s:2: a scene generates"}}) {
         RefHost host;
         EXPECT_EQ(refLoadSceneLines(host, refSplitLines(lines, "s"), "s").error.rfind(message, 0), 0u) << lines;
     }

@@ -44,9 +44,20 @@ RefFeature* readSphere(const std::u16string& name, RefStatement& statement) {
     return statement.good() ? RefFeature::sphere(name, centre, radius, direction) : nullptr;
 }
 
-// Beyond what a scene needs, and short of what memory holds: the triangles
-// of an object's generated shells together, and the points of a grid.
-constexpr int64_t kRefMaxGenerated = 20000000;
+// The triangles of generated shells and the points of grids in one scene
+// together: beyond what a scene of test shapes needs, and well short of what
+// memory holds (real meshes come from files).
+constexpr int64_t kRefMaxGenerated = 4000000;
+
+// Counts `elements` more generated ones against the scene's budget.
+void spend(RefSceneState& scene, RefStatement& statement, int64_t elements) {
+    if (!statement.good()) return;
+    if (scene.generated + elements > kRefMaxGenerated) {
+        statement.fail("a scene generates at most " + std::to_string(kRefMaxGenerated) + " triangles and points");
+        return;
+    }
+    scene.generated += elements;
+}
 
 // "at X Y Z", or the origin.
 TesVector readPlace(RefStatement& statement) {
@@ -66,13 +77,11 @@ double positiveLength(RefStatement& statement, const std::string& what) {
 }
 
 // A generated shell added to the mesh of the object; false on a bad statement.
-bool addShape(RefMesh& mesh, const std::string& kind, RefStatement& statement) {
+bool addShape(RefSceneState& scene, RefMesh& mesh, const std::string& kind, RefStatement& statement) {
     if (kind == "sphere") {
         const double radius = positiveLength(statement, "radius");
         const int32_t triangles = positiveCount(statement, "triangle count");
-        if (statement.good() && mesh.triangleCount() + int64_t{triangles} > kRefMaxGenerated) {
-            statement.fail("an object's shells have at most " + std::to_string(kRefMaxGenerated) + " triangles");
-        }
+        spend(scene, statement, triangles);
         const TesVector centre = readPlace(statement);
         if (statement.good()) refAddSphere(mesh, radius, triangles, centre);
     } else {
@@ -85,14 +94,12 @@ bool addShape(RefMesh& mesh, const std::string& kind, RefStatement& statement) {
     return statement.good();
 }
 
-void readPointGrid(RefObject& object, RefStatement& statement) {
+void readPointGrid(RefSceneState& scene, RefObject& object, RefStatement& statement) {
     const int32_t nx = positiveCount(statement, "grid size x");
     const int32_t ny = positiveCount(statement, "grid size y");
     const double step = positiveLength(statement, "grid step");
     const TesVector at = readPlace(statement);
-    if (statement.good() && int64_t{nx} * ny > kRefMaxGenerated) {
-        statement.fail("a grid has at most " + std::to_string(kRefMaxGenerated) + " points");
-    }
+    spend(scene, statement, int64_t{nx} * ny);
     if (!statement.complete()) return;
     if (object.pointModel() != nullptr) {
         statement.fail(refUtf8(object.name()) + " has points already");
@@ -188,12 +195,12 @@ void refReadGeometry(RefSceneState& scene, RefStatement& statement) {
         return;
     }
     const std::string source = statement.word("mesh file or shape");
-    if (source == "grid") return readPointGrid(*object, statement);
+    if (source == "grid") return readPointGrid(scene, *object, statement);
     if (std::string_view(object->type()) == "Point") return readPointFile(*object, scene.path(source), statement);
     const RefMeshModel* before = object->meshModel();
     RefMesh mesh = before != nullptr ? before->mesh() : RefMesh{};
     if (source == "sphere" || source == "box") {
-        if (!addShape(mesh, source, statement)) return;
+        if (!addShape(scene, mesh, source, statement)) return;
     } else if (statement.good()) {
         if (before != nullptr) {
             statement.fail(refUtf8(object->name()) + " has geometry already");

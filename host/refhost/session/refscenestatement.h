@@ -92,6 +92,7 @@ struct RefSceneState {
     RefObject* lastObject = nullptr;
     bool workflowSeen = false;
     std::string folder;  // of the scene file: where its relative paths start
+    int64_t generated = 0;  // triangles of generated shells and points of grids so far
 
     // A file word as a path: absolute, or from the scene file's folder.
     std::string path(const std::string& word) const { return !word.empty() && word[0] == '/' ? word : folder + word; }

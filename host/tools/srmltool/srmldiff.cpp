@@ -108,35 +108,45 @@ void compareAngle(const std::string& label, ITesSRMLScanAngle& first, ITesSRMLSc
     }
 }
 
-std::vector<int32_t> angleValues(ITesSRMLRecipe& recipe) {
+// The entries of a model list, null ones left out.
+template <class T>
+std::vector<T*> present(const std::vector<IPtr<T>>& list) {
+    std::vector<T*> entries;
+    for (const IPtr<T>& entry : list) {
+        if (entry) entries.push_back(entry.get());
+    }
+    return entries;
+}
+
+std::vector<int32_t> valuesOf(const std::vector<ITesSRMLScanAngle*>& angles) {
     std::vector<int32_t> values;
-    for (const IPtr<ITesSRMLScanAngle>& angle : recipe.angles()) values.push_back(angle->angle());
+    for (ITesSRMLScanAngle* angle : angles) values.push_back(angle->angle());
     return values;
 }
 
 void compareRecipe(const std::string& label, ITesSRMLRecipe& first, ITesSRMLRecipe& second, Lines& lines) {
     addChange(lines, label + " defaults", srmlPropertiesText(first.defaultProperties()),
               srmlPropertiesText(second.defaultProperties()));
-    for (const auto& [a, b] : pairByKey(angleValues(first), angleValues(second))) {
-        ITesSRMLScanAngle* before = a != kNone ? first.angles()[a].get() : nullptr;
-        ITesSRMLScanAngle* after = b != kNone ? second.angles()[b].get() : nullptr;
-        const std::string angle = label + ", angle " + std::to_string((before != nullptr ? before : after)->angle());
-        if (before == nullptr || after == nullptr) {
-            addPresence(lines, angle, before != nullptr);
+    const std::vector<ITesSRMLScanAngle*> before = present(first.angles()), after = present(second.angles());
+    for (const auto& [a, b] : pairByKey(valuesOf(before), valuesOf(after))) {
+        const std::string angle = label + ", angle " + std::to_string((a != kNone ? before[a] : after[b])->angle());
+        if (a == kNone || b == kNone) {
+            addPresence(lines, angle, a != kNone);
         } else {
-            compareAngle(angle, *before, *after, lines);
+            compareAngle(angle, *before[a], *after[b], lines);
         }
     }
 }
 
-std::vector<std::string> recipeNames(ITesSRML& document) {
+std::vector<std::string> namesOf(const std::vector<ITesSRMLRecipe*>& recipes) {
     std::vector<std::string> names;
-    for (const IPtr<ITesSRMLRecipe>& recipe : document.recipes()) names.push_back(srmlRecipeName(*recipe));
+    for (ITesSRMLRecipe* recipe : recipes) names.push_back(srmlRecipeName(*recipe));
     return names;
 }
 
 void compareRecipes(ITesSRML& first, ITesSRML& second, Lines& lines) {
-    const std::vector<std::string> names = recipeNames(first), otherNames = recipeNames(second);
+    const std::vector<ITesSRMLRecipe*> before = present(first.recipes()), after = present(second.recipes());
+    const std::vector<std::string> names = namesOf(before), otherNames = namesOf(after);
     std::vector<int> secondOrder;  // where the recipes both hold stand in the second file
     for (const auto& [a, b] : pairByKey(names, otherNames)) {
         const std::string label = "recipe \"" + (a != kNone ? names[a] : otherNames[b]) + "\"";
@@ -145,7 +155,7 @@ void compareRecipes(ITesSRML& first, ITesSRML& second, Lines& lines) {
             continue;
         }
         secondOrder.push_back(b);
-        compareRecipe(label, *first.recipes()[a], *second.recipes()[b], lines);
+        compareRecipe(label, *before[a], *after[b], lines);
     }
     if (!std::is_sorted(secondOrder.begin(), secondOrder.end())) lines.push_back("recipes: in another order");
 }

@@ -69,6 +69,7 @@ void readObject(RefSceneState& scene, RefStatement& statement) {
     bool active = false;
     bool excluded = false;
     bool pinned = false;
+    int display = 0;  // the graphics node's display mode
     while (statement.more() && statement.good()) {
         const std::string key = statement.word("object word");
         if (key == "type") {
@@ -81,6 +82,8 @@ void readObject(RefSceneState& scene, RefStatement& statement) {
             excluded = true;
         } else if (key == "pinned") {
             pinned = true;
+        } else if (key == "display") {
+            display = statement.integer("display mode");
         } else {
             statement.fail("unknown object word: " + key);
         }
@@ -90,6 +93,7 @@ void readObject(RefSceneState& scene, RefStatement& statement) {
     object->setPhase(phase);
     object->setExcluded(excluded);
     object->setPinned(pinned);
+    object->node().setDisplayMode(display);
     scene.host.document().add(object.get());
     if (active) scene.host.document().setActive(object.get());
     scene.lastObject = object.get();

@@ -4,6 +4,8 @@
 
 #include <fstream>
 
+#include "computation/refscript.h"
+#include "infrastructure/reftext.h"
 #include "infrastructure/refworkflowfile.h"
 #include "refhost.h"
 #include "tempfolder.h"
@@ -54,6 +56,36 @@ TEST(RefWorkflow, DamagedStoreIsRefusedAndKept) {
         EXPECT_NE(error.find(row.error), std::string::npos) << error;
         EXPECT_TRUE(host.workflows().workflows().empty());
         EXPECT_EQ(TempFolder::readText(path), row.text);
+    }
+}
+
+// The script run-time's reading: what a call receives, or the first line it refuses.
+TEST(RefScript, ReadsTheCallsOrNamesTheLineItRefuses) {
+    const std::string start = "import tessarel.app.v2\nfor m in tessarel.app.v2.execStrings: exec m in locals(), globals()\n";
+    const std::string call = "tesapp.capture_verifyAndScan(p, 'R', 0.5, a)";
+    const std::pair<std::string, std::string> rows[] = {
+        {start + "# set up\np = \"C:\\\\s\\\"x\\q\"\na = -1e1\n\n" + call + "  # go\r\n", "C:\\s\"x\\q|R|0.5|-10"},
+        {"import os\n", "line 1: no module named os"},
+        {start.substr(23) + call, "line 1: name 'tessarel' is not defined"},
+        {"import tessarel.app.v2\n" + call, "line 2: name 'tesapp' is not defined"},
+        {start + "p = 'x\na = 1\n", "line 3: a string is not closed"},
+        {start + "p = q\n", "line 3: name 'q' is not defined"},
+        {start + "p = 'x'\na = 1\ntesapp.scan(p)\n", "line 5: the module has no function scan"},
+        {start + "p = 'x'\na = 1\n" + call.substr(0, call.size() - 1), "line 5: the call is not closed where the line ends"},
+        {start + "p = 'x'\na = 1\ntesapp.capture_verifyAndScan(p, p, a a)", "line 5: arguments are separated by commas"},
+        {start + "p = 'x'\na = 1\ntesapp.capture_verifyAndScan(a, p, a, a)", "line 5: capture_verifyAndScan takes 4"},
+        {start + "print(1)\n", "line 3: the host's script run-time does not run this line"},
+    };
+    for (const auto& [script, expected] : rows) {
+        const RefScriptRun run = refReadScript(script);
+        std::string got = run.error;
+        for (const RefScriptCall& made : run.calls) {
+            for (const RefScriptValue& value : made.arguments) {
+                got += (got.empty() ? "" : "|") + (value.isText ? value.text : refFormatDouble(value.number));
+            }
+        }
+        EXPECT_EQ(got.substr(0, expected.size()), expected) << script;
+        EXPECT_EQ(run.good, run.error.empty());
     }
 }
 

@@ -43,7 +43,8 @@ TEST_F(SrmlTool, UsageErrorsExitWithTwoAndHelpWithZero) {
     const std::string out = folder.narrowFile("out.srml");
     const std::string newFile = "new " + kExamples + "scenes/scanrig.scene " + out;
     for (const std::string& arguments :
-         {std::string(), std::string("frobnicate"), std::string("check"), std::string("show"), std::string("check a.srml b.srml"), std::string("diff a.srml"),
+         {std::string(), std::string("frobnicate"), std::string("check"), std::string("show"),
+          std::string("check a.srml b.srml"), std::string("diff a.srml"),
           std::string("roundtrip only-one.srml"), std::string("--plugin"), newFile, newFile + " --angles",
           newFile + " --angles 0,360", newFile + " --angles -1", newFile + " --angles 0,ninety",
           newFile + " --angles 90,0,90", newFile + " --angles 0 --resolution ultra"}) {

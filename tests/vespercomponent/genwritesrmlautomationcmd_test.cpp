@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 
 #include "genwritesrmlautomationcmd.h"
 #include "pluginhost.h"
@@ -105,6 +106,35 @@ TEST_F(SrmlAutomationCommand, InstallFollowsTheObjectsWorkflow) {
     const std::string refused = run("object Other\n", "command GenWriteSRMLAutomationCmd\ndump dialogs");
     EXPECT_NE(refused.find("refused to start\n"), std::string::npos) << refused;
     EXPECT_TRUE(refused.ends_with("kind 1 \"There is no reference object\" -> 1\n")) << refused;
+}
+
+// The host runs the installed script: the rig checked against the recipe
+// file's, then RefObject seen from the scanners at the recipe's angles.
+TEST_F(SrmlAutomationCommand, ScanRunsTheInstalledScriptAgainstTheRig) {
+    const std::string rig =
+        std::regex_replace(TempFolder::readText(VESPER_SOURCE_DIR "/examples/scenes/automation.scene"),
+                           std::regex("type Mesh\n"), "type Mesh\ngeometry sphere 60 2000 at 30 0 10\n") +
+        "workflow Empty\n";
+    const std::string moved = std::regex_replace(rig, std::regex("origin 0 -700 250"), "origin 0 -699 250");
+    const std::string recipes = VESPER_SOURCE_DIR "/examples/recipes/two-passes.srml";
+    const auto browse = [](const std::string& path) {
+        return "command GenWriteSRMLAutomationCmd\nfile " + path + "\nclick BrowseButton\n";
+    };
+    const std::string written = browse(VESPER_SOURCE_DIR "/tests/data/srml/written.srml");
+    const struct {
+        std::string scene, script, expected;
+    } rows[] = {
+        {rig, browse(recipes) + "ok\nscan", "scanner 1: 0.000 mm, 0.00 degrees\n  angle 0, scanner 1, exposure - HDR -: "},
+        {moved, browse(recipes) + "ok\nscan", "scanner 1: 1.000 mm, 0.00 degrees, beyond the tolerance\n  the rig is"},
+        {rig, written + "ok\nscan", "scan: the script of \"Part scan\", line 5: the host's script run-time does not"},
+        {rig, written + "select RecipeList 1\ntype SRMLPath " + recipes + "\nok\nscan",
+         "scan: no recipe \"Recipe 2\" in " + recipes},
+        {rig, "command GenWriteSRMLAutomationCmd\ncancel\nscan Empty", "scan: workflow \"Empty\" holds no script"},
+    };
+    for (const auto& row : rows) {
+        const std::string transcript = run(row.scene, row.script);
+        EXPECT_NE(transcript.find(row.expected), std::string::npos) << transcript;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The host's workflows: named workflows, one of them current, each with a
-// holder that keeps the automation script a command installs (stored, never
-// run), and the object component that links an object to a workflow of its
-// own.
+// holder that keeps the automation script a command installs (the session's
+// scan runs it, computation/refscript.h), and the object component that
+// links an object to a workflow of its own.
 #pragma once
 
 #include <functional>

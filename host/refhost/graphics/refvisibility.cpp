@@ -16,8 +16,13 @@ void setOwnIds(BitVector& bits, const std::vector<int32_t>& ids, const RefDrawnO
     }
 }
 
-// Item numbers of the object, not raster ids.
-std::vector<int32_t> visibleItems(const RefRaster& raster, const RefDrawnObject& drawn) {
+void setItems(BitVector& bits, const std::vector<int32_t>& items) {
+    for (int32_t item : items) bits.set(item);
+}
+
+}  // namespace
+
+std::vector<int32_t> refVisibleItems(const RefRaster& raster, const RefDrawnObject& drawn) {
     if (drawn.mesh) {
         const RefMesh& mesh = drawn.mesh->mesh();
         return raster.visibleTriangles(mesh.vertices.data(), mesh.triangles.data(), mesh.triangleCount(),
@@ -26,12 +31,6 @@ std::vector<int32_t> visibleItems(const RefRaster& raster, const RefDrawnObject&
     return raster.visiblePoints(drawn.points->points(), drawn.points->pointCount(), drawn.worldToClip,
                                 kVisibleTolerance);
 }
-
-void setItems(BitVector& bits, const std::vector<int32_t>& items) {
-    for (int32_t item : items) bits.set(item);
-}
-
-}  // namespace
 
 RefRenderCamera refRenderCamera(RefCamera& camera, int32_t width, int32_t height) {
     return {camera.orientation(), camera.projection(), width, height};
@@ -88,7 +87,7 @@ ITesUnknown* RefVisBuffer::pickRect(int32_t x, int32_t y, int32_t width, int32_t
     for (const RefDrawnObject& drawn : drawn_) {
         RefPick::Found& items = found[drawn.object.get()];
         setOwnIds(items.picked, owners, drawn);
-        setItems(items.visible, visibleItems(*raster_, drawn));
+        setItems(items.visible, refVisibleItems(*raster_, drawn));
         record.picked += items.picked.count();
         record.visible += items.visible.count();
         record.visibleItems.emplace_back(drawn.object, items.visible);

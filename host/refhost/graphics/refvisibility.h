@@ -44,6 +44,10 @@ struct RefDrawStyle {
 std::vector<RefDrawnObject> refDrawDocument(RefRaster& raster, RefDocument& document, RefGenGfxService& graphics,
                                             const RefRenderCamera& camera, const RefDrawStyle& style = {});
 
+// The items of a drawn object that lie on the nearest surface the raster
+// holds, within a small depth tolerance, as the object's own item numbers.
+std::vector<int32_t> refVisibleItems(const RefRaster& raster, const RefDrawnObject& drawn);
+
 // What one render of a selection run saw.
 struct RefRenderRecord {
     RefRenderCamera camera;

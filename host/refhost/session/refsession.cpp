@@ -58,6 +58,7 @@ const std::map<std::string, RefSession::Handler>& RefSession::handlers() {
         {"preselect", &RefSession::preselect},
         {"picture", &RefSession::picture},
         {"pictures", &RefSession::pictures},
+        {"scan", &RefSession::scan},
     };
     return table;
 }

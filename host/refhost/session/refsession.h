@@ -39,6 +39,16 @@
 //                              stood at (a PREFIX ending in / names files in
 //                              that folder: s{scanner}-a{angle}.png), and a
 //                              line each
+//   scan [WORKFLOW] [picture FILE]
+//                              run the automation script of WORKFLOW (or
+//                              of the current workflow) as the host does
+//                              when the part is scanned: each
+//                              capture_verifyAndScan checks the scene's rig
+//                              against the recipe file's and, when it is
+//                              within the tolerances, renders RefObject
+//                              from every camera at every angle of the
+//                              recipe; a line per check and shot, the items
+//                              seen, and a picture of them from the user's view
 //   view ...                   a stored view, as in scene files
 //   callback KIND TYPE         the view manager calls its callbacks of KIND
 //                              with mouse data of TYPE (a command must run)
@@ -99,6 +109,8 @@ class RefHost;
 class IComponentCommand;
 class TesMatrix;
 class RefObject;
+class RefWorkflow;
+class BitVector;
 struct TesVector;
 
 // A matrix as four indented rows, each value as `format` writes it (the
@@ -193,6 +205,8 @@ private:
     // Pictures and the selection of visible surface (refsessioncoverage.cpp).
     std::string picture(const Words& words);
     std::string pictures(const Words& words);
+    std::string scan(const Words& words);
+    std::string runScanScript(RefWorkflow& workflow, BitVector& seen);
     std::string coverageText();
 
     // Views and cameras (refsessionviews.cpp).

@@ -5,6 +5,9 @@
 #include <functional>
 #include <numbers>
 
+#include "computation/refscan.h"
+#include "computation/refscript.h"
+#include "document/refworkflow.h"
 #include "graphics/refpicking.h"
 #include "graphics/refpicture.h"
 #include "graphics/refpng.h"
@@ -19,7 +22,6 @@
 namespace {
 
 constexpr const char16_t* kRigObject = u"RefObject";
-constexpr const char16_t* kTurntable = u"Turntable";
 constexpr int32_t kShownIds = 10;
 
 // Where a render's camera stood on the rig: the scanner and the turntable
@@ -28,11 +30,6 @@ struct RigShot {
     int32_t scanner = -1;
     int32_t angle = 0;
 };
-
-TesMatrix poseOf(RefSubObject& subObject) {
-    auto* system = tesQuery<RefCoordinateSystem>(subObject.coordinateSystem(), "RefCoordinateSystem");
-    return system != nullptr ? system->matrix() : TesMatrix();
-}
 
 // The scanner pose a camera took: up is minus the camera's second row, the
 // viewing axis minus its third (the camera's right axis is L x U); the first
@@ -54,17 +51,9 @@ double distance(const TesMatrix& a, const TesMatrix& b) {
 // The scanner and angle of RefObject's rig whose literal pose, scanner x
 // (turntable x Rz(a) x turntable^-1), is nearest the camera's.
 RigShot rigShot(RefHost& host, const TesMatrix& orientation) {
-    RefObject* rig = host.document().find(kRigObject);
-    if (rig == nullptr) return {};
-    TesMatrix turntable;
-    std::vector<TesMatrix> scanners;
-    for (const IPtr<RefSubObject>& subObject : rig->subObjects().subObjects()) {
-        if (std::u16string_view(subObject->name()) == kTurntable) {
-            turntable = poseOf(*subObject);
-        } else {
-            scanners.push_back(poseOf(*subObject));
-        }
-    }
+    const RefRig rig = refRigOf(host.document());
+    const TesMatrix& turntable = rig.turntable;
+    const std::vector<TesMatrix>& scanners = rig.scanners;
     RigShot best;
     double bestDistance = 0;
     for (size_t s = 0; s < scanners.size(); ++s) {
@@ -200,6 +189,80 @@ std::string RefSession::pictures(const Words& words) {
         progress.update(++done, static_cast<int64_t>(log.size()));
     }
     progress.finish();
+    return {};
+}
+
+namespace {
+
+// The language a script holder was last given, or "".
+std::string languageOf(RefScriptHolder& holder) {
+    constexpr std::string_view kLanguage = "language ";
+    for (auto call = holder.calls().rbegin(); call != holder.calls().rend(); ++call) {
+        if (call->starts_with(kLanguage)) return call->substr(kLanguage.size());
+    }
+    return {};
+}
+
+std::string scanText(const RefScanRequest& request, const RefScanResult& result) {
+    char tolerances[96];
+    std::snprintf(tolerances, sizeof tolerances, "%g mm and %g degrees", request.distanceTolerance,
+                  request.angleTolerance);
+    std::string text =
+        "  recipe \"" + request.recipe + "\" of " + request.srmlPath + ", tolerances " + tolerances + "\n";
+    for (const std::string& check : result.checks) text += "  " + check + "\n";
+    if (!result.rigGood) return text + "  the rig is not where the recipe file has it: nothing scanned\n";
+    for (const RefScanShot& shot : result.shots) {
+        text += "  angle " + std::to_string(shot.angle) + ", scanner " + std::to_string(shot.scanner) + ", " +
+                shot.settings + ": " + std::to_string(shot.seen) + " seen\n";
+    }
+    char share[32];
+    std::snprintf(share, sizeof share, "%.1f", result.items > 0 ? 100.0 * result.seen.count() / result.items : 0.0);
+    return text + "  seen " + std::to_string(result.seen.count()) + " of " + std::to_string(result.items) +
+           " items of RefObject (" + share + " %) in " + std::to_string(result.shots.size()) + " shots\n";
+}
+
+}  // namespace
+
+// The script's calls, each a scan; the statement's error, or "".
+std::string RefSession::runScanScript(RefWorkflow& workflow, BitVector& seen) {
+    RefScriptHolder* holder = workflow.holder();
+    const std::string quoted = "\"" + workflow.name() + "\"";
+    if (holder == nullptr || holder->script().empty()) return "scan: workflow " + quoted + " holds no script";
+    if (languageOf(*holder) != "Python") return "scan: the host runs Python scripts, not " + languageOf(*holder);
+    const RefScriptRun run = refReadScript(holder->script());
+    if (!run.good) return "scan: the script of " + quoted + ", " + run.error;
+    print("scan " + quoted + "\n");
+    for (const RefScriptCall& call : run.calls) {
+        const RefScanRequest request{call.arguments[0].text, call.arguments[1].text, call.arguments[2].number,
+                                     call.arguments[3].number};
+        const RefScanResult result = refVerifyAndScan(host_, request);
+        if (!result.error.empty()) return "scan: " + result.error;
+        print(scanText(request, result));
+        seen = result.seen;
+    }
+    return {};
+}
+
+std::string RefSession::scan(const Words& words) {
+    size_t at = 1;
+    const std::string name = at < words.size() && words[at] != "picture" ? words[at++] : std::string();
+    std::string path, error;
+    if (at < words.size()) {
+        if (words[at] != "picture" || at + 2 != words.size()) return "scan needs [WORKFLOW] [picture FILE]";
+        path = resolve(words[at + 1], &error);
+        if (!error.empty()) return error;
+    }
+    RefWorkflow* workflow = name.empty() ? host_.workflows().current() : host_.workflows().find(name);
+    if (workflow == nullptr) return name.empty() ? "scan: there is no current workflow" : "scan: no workflow " + name;
+    BitVector seen;
+    if (std::string problem = runScanScript(*workflow, seen); !problem.empty() || path.empty()) return problem;
+    RefObject* object = host_.document().find(kRigObject);
+    const RefRenderCamera camera = userCamera(host_);
+    const auto green = [object, &seen](const RefDrawnObject& drawn, int32_t item) {
+        return drawn.object.get() == object && seen.test(item);
+    };
+    if (!refWritePng(path, camera.width, camera.height, greenPicture(host_, camera, green), &error)) return error;
+    print("picture " + path + "\n");
     return {};
 }
 

@@ -14,7 +14,7 @@
 #include "infrastructure/refxml.h"
 #include "srmlcheck.h"
 #include "srmldiff.h"
-#include "srmltext.h"
+#include "document/refsrmltext.h"
 #include "toolcli.h"
 
 namespace {
@@ -63,7 +63,7 @@ void printSummary(ITesSRML& document) {
     ITesSRMLModelData* model = document.modelData();
     TesMatrix turntable;
     if (model != nullptr) model->turntableTransform(turntable);
-    std::printf("turntable: origin %s\n", srmlOriginText(turntable).c_str());
+    std::printf("turntable: origin %s\n", refSrmlOriginText(turntable).c_str());
     std::set<int32_t> ids;
     if (model != nullptr) {
         SRMLScannerMap& map = model->scannerTransforms();
@@ -75,7 +75,7 @@ void printSummary(ITesSRML& document) {
     for (const IPtr<ITesSRMLRecipe>& recipe : document.recipes()) {
         size_t cameras = 0;
         for (const IPtr<ITesSRMLScanAngle>& angle : recipe->angles()) cameras += angle->scanners().size();
-        std::printf("  \"%s\": %zu angles, %zu cameras\n", srmlRecipeName(*recipe).c_str(), recipe->angles().size(),
+        std::printf("  \"%s\": %zu angles, %zu cameras\n", refSrmlRecipeName(*recipe).c_str(), recipe->angles().size(),
                     cameras);
     }
 }
@@ -86,18 +86,19 @@ void printDetails(ITesSRML& document) {
     if (ITesSRMLModelData* model = document.modelData()) {
         SRMLScannerMap& map = model->scannerTransforms();
         for (auto cursor = map.first(); cursor.valid(); map.next(cursor)) {
-            std::printf("scanner %d: origin %s\n", cursor.key(), srmlOriginText(cursor.value()).c_str());
+            std::printf("scanner %d: origin %s\n", cursor.key(), refSrmlOriginText(cursor.value()).c_str());
         }
     }
     for (const IPtr<ITesSRMLRecipe>& recipe : document.recipes()) {
-        std::printf("recipe \"%s\": defaults %s\n", srmlRecipeName(*recipe).c_str(),
-                    srmlPropertiesText(recipe->defaultProperties()).c_str());
+        std::printf("recipe \"%s\": defaults %s\n", refSrmlRecipeName(*recipe).c_str(),
+                    refSrmlPropertiesText(recipe->defaultProperties()).c_str());
         for (const IPtr<ITesSRMLScanAngle>& angle : recipe->angles()) {
-            std::string line = "  angle " + std::to_string(angle->angle()) + " " + srmlResolutionText(angle->resolution());
+            std::string line =
+                "  angle " + std::to_string(angle->angle()) + " " + refSrmlResolutionText(angle->resolution());
             const SRMLScanPropertiesList& properties = angle->scannerProperties();
             for (size_t i = 0; i < angle->scanners().size(); ++i) {
                 line += (i == 0 ? ": scanner " : "; scanner ") + std::to_string(angle->scanners()[i]) + " " +
-                        srmlPropertiesText(i < properties.size() ? properties[i].get() : nullptr);
+                        refSrmlPropertiesText(i < properties.size() ? properties[i].get() : nullptr);
             }
             std::printf("%s\n", line.c_str());
         }

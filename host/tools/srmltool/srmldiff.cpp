@@ -5,7 +5,7 @@
 #include <set>
 #include <utility>
 
-#include "srmltext.h"
+#include "document/refsrmltext.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ std::string placementChange(const TesMatrix& first, const TesMatrix& second) {
     if (first == second) return {};
     std::string change;
     if (first.translation() != second.translation()) {
-        change = "origin " + srmlOriginText(first) + " -> " + srmlOriginText(second);
+        change = "origin " + refSrmlOriginText(first) + " -> " + refSrmlOriginText(second);
     }
     if (first.rotationPart() != second.rotationPart()) change += change.empty() ? "axes turned" : "; axes turned";
     return change.empty() ? "transform differs" : change;
@@ -92,7 +92,7 @@ void compareRig(ITesSRMLModelData* first, ITesSRMLModelData* second, Lines& line
 }
 
 void compareAngle(const std::string& label, ITesSRMLScanAngle& first, ITesSRMLScanAngle& second, Lines& lines) {
-    addChange(lines, label, srmlResolutionText(first.resolution()), srmlResolutionText(second.resolution()));
+    addChange(lines, label, refSrmlResolutionText(first.resolution()), refSrmlResolutionText(second.resolution()));
     const SRMLScanPropertiesList& before = first.scannerProperties();
     const SRMLScanPropertiesList& after = second.scannerProperties();
     for (const auto& [a, b] : pairByKey(first.scanners(), second.scanners())) {
@@ -103,8 +103,8 @@ void compareAngle(const std::string& label, ITesSRMLScanAngle& first, ITesSRMLSc
             continue;
         }
         addChange(lines, camera,
-                  srmlPropertiesText(static_cast<size_t>(a) < before.size() ? before[a].get() : nullptr),
-                  srmlPropertiesText(static_cast<size_t>(b) < after.size() ? after[b].get() : nullptr));
+                  refSrmlPropertiesText(static_cast<size_t>(a) < before.size() ? before[a].get() : nullptr),
+                  refSrmlPropertiesText(static_cast<size_t>(b) < after.size() ? after[b].get() : nullptr));
     }
 }
 
@@ -125,8 +125,8 @@ std::vector<int32_t> valuesOf(const std::vector<ITesSRMLScanAngle*>& angles) {
 }
 
 void compareRecipe(const std::string& label, ITesSRMLRecipe& first, ITesSRMLRecipe& second, Lines& lines) {
-    addChange(lines, label + " defaults", srmlPropertiesText(first.defaultProperties()),
-              srmlPropertiesText(second.defaultProperties()));
+    addChange(lines, label + " defaults", refSrmlPropertiesText(first.defaultProperties()),
+              refSrmlPropertiesText(second.defaultProperties()));
     const std::vector<ITesSRMLScanAngle*> before = present(first.angles()), after = present(second.angles());
     for (const auto& [a, b] : pairByKey(valuesOf(before), valuesOf(after))) {
         const std::string angle = label + ", angle " + std::to_string((a != kNone ? before[a] : after[b])->angle());
@@ -140,7 +140,7 @@ void compareRecipe(const std::string& label, ITesSRMLRecipe& first, ITesSRMLReci
 
 std::vector<std::string> namesOf(const std::vector<ITesSRMLRecipe*>& recipes) {
     std::vector<std::string> names;
-    for (ITesSRMLRecipe* recipe : recipes) names.push_back(srmlRecipeName(*recipe));
+    for (ITesSRMLRecipe* recipe : recipes) names.push_back(refSrmlRecipeName(*recipe));
     return names;
 }
 

@@ -103,14 +103,17 @@ std::string secondsText(double seconds) {
 }
 
 // The lines of a transcript that say how a session came out: the last fit of
-// an alignment, the last coverage count and how the last command ended.
+// an alignment, the last coverage count, how the last command ended and what
+// the last scan saw or why it scanned nothing.
 std::string outcome(const std::string& transcript) {
     struct Kind {
         std::regex pattern;
         size_t shown;  // the group shown, 0 for the whole line
     };
     static const Kind kinds[] = {{std::regex(R"(fit: .*)"), 0}, {std::regex(R"( *(selected \d+):.*)"), 1},
-                                 {std::regex(R"(\w+: ended)"), 0}};
+                                 {std::regex(R"(\w+: ended)"), 0},
+                                 {std::regex(R"( *(seen \d+ of \d+ items .*) in \d+ shots)"), 1},
+                                 {std::regex(R"( *(the rig is not where the recipe file has it).*)"), 1}};
     std::string found[std::size(kinds)];
     for (const std::string& line : linesOf(transcript)) {
         std::smatch parts;

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "tesassert.h"
+#include "assertreports.h"
 
 namespace {
 
@@ -52,15 +52,11 @@ TEST(NelCString, AccessAndSearchesAtTheEnds) {
         {"text from its position", hello.find("l", 3), 3},   {"text ending at the end", hello.find("lo", 3), 3},   {"last char", hello.rfind('l'), 3},
     };
     for (const auto& [name, result, expected] : rows) EXPECT_EQ(result, expected) << name;
-    std::vector<std::string> reports;
-    tesSetAssertHook([](void* to, const char* expression, const char* source, int line) {
-        static_cast<std::vector<std::string>*>(to)->push_back(std::string(expression) + " @ " + source +
-                                                              (line > 0 ? "" : " without a line"));
-    }, &reports);
+    AssertReports asserts;
     EXPECT_EQ(hello.find("h", -1), -1);
     EXPECT_EQ(hello.find('h', -1), -1);  // quiet for a character
-    tesSetAssertHook(nullptr, nullptr);
-    EXPECT_EQ(reports, std::vector<std::string>{"start >= 0 @ src/tesbasictypes/nelcstring"});
+    EXPECT_EQ(asserts.texts, std::vector<std::string>{"start >= 0 @ src/tesbasictypes/nelcstring"});
+    EXPECT_GT(asserts.lines.at(0), 0);
 }
 
 // mid gives the null string for an empty result.

@@ -17,14 +17,13 @@
 #include "pointbytes.h"
 #include "infrastructure/refcomponentmanager.h"
 #include "document/refpointarrays.h"
-#include "tesassert.h"
+#include "assertreports.h"
 
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr float kRGB[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
 using Box = std::pair<TesVector, TesVector>;
-using Reports = std::vector<std::pair<std::string, std::string>>;
 
 // A host with the point-array services for the length of a test.
 struct PointServices {
@@ -76,19 +75,15 @@ TEST(RealPArray, EnumeratesItsClassesAndInterface) {
 }
 
 TEST(RealPArray, FloatFormsAndSpareSlotsReportAssertionZeroAndDoNothing) {
-    Reports reports;
-    tesSetAssertHook([](void* context, const char* expression, const char* source, int) {
-        static_cast<Reports*>(context)->emplace_back(expression, source);
-    }, &reports);
+    AssertReports asserts;
     TesVectorArray array;
     const float xyz[3] = {1, 2, 3};
     EXPECT_EQ(array.add(xyz), 0);
     array.set(1, xyz);
     array.reservedSlot26();
     array.reservedSlot27();
-    tesSetAssertHook(nullptr, nullptr);
     EXPECT_EQ(array.at(1), TesVector());
-    EXPECT_EQ(reports, Reports(4, {"0", "src/tesbasictypes/realparray"}));
+    EXPECT_EQ(asserts.texts, std::vector<std::string>(4, "0 @ src/tesbasictypes/realparray"));
 }
 
 TEST(RealPArray, NullPointersStandForTheOriginAndResizeNeverShrinks) {

@@ -115,15 +115,6 @@ TEST(RealPArray, CompareOrdersByXThenYThenZAndNaNIsEqual) {
     }
 }
 
-TEST(RealPArray, QuickSortStepsSortThePointsAndLeaveElementZero) {
-    TesVectorArray array = pointsOf({{2, 0, 0}, {1, 5, 0}, {1, 2, 3}, {1, 2, -1}});
-    RealPArray::Compare compare(&array);
-    RealPArray::Assign assign(&array);
-    tesQuickSort(1, array.count(), compare, assign);
-    EXPECT_TRUE(array == pointsOf({{1, 2, -1}, {1, 2, 3}, {1, 5, 0}, {2, 0, 0}}));
-    EXPECT_EQ(array.at(0), TesVector());
-}
-
 // The direct steps on a TesVectorArray leave every bit of every point and of
 // the temporary as the virtual steps do, with NaNs, -0 and ties among them,
 // whether every page is stored (sorted in one block) or a page of origins is

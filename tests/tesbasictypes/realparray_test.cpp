@@ -28,8 +28,9 @@ using Box = std::pair<TesVector, TesVector>;
 // A host with the point-array services for the length of a test.
 struct PointServices {
     IPtr<RefComponentManager> manager{new RefComponentManager};
+    IPtr<RefPointExtraInfo> offered{new RefPointExtraInfo};
     PointServices() {
-        manager->addService(new RefPointExtraInfo, {"ITesPointExtraInfo"});
+        manager->addService(offered.get(), {"ITesPointExtraInfo"});
         manager->addService(new RefRealPArrayFactory, {"IRealPArrayFactory"});
         tesSetComponentManager(manager.get());
     }
@@ -252,6 +253,8 @@ TEST(RealPArray, EnableColorsTakesAnObjectFromTheService) {
         EXPECT_FALSE(array.enableColors(true)) << "already on";
         EXPECT_EQ(array.colors()->count(), 2);
         EXPECT_EQ(array.colorRGBA(2), (std::array<float, 4>{0, 0, 0, 1})) << "new colours are black";
+        EXPECT_NE(array.colors(), services.offered.get()) << "a new object, the offered one left alone";
+        EXPECT_FALSE(services.offered->isActive());
     }
     EXPECT_TRUE(array.enableColors(false));
     EXPECT_EQ(array.colors(), nullptr) << "an object left empty is released";

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "assertreports.h"
 #include "memorystreams.h"
 #include "os/fileio.h"
 #include "tempfolder.h"
-#include "assertreports.h"
 
 namespace {
 

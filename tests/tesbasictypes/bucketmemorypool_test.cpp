@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "iptr.h"
 #include "assertreports.h"
+#include "iptr.h"
 
 namespace {
 

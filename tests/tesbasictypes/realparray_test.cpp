@@ -11,13 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "assertreports.h"
 #include "bitvector.h"
 #include "blockbitvector.h"
 #include "enumeration.h"
 #include "pointbytes.h"
 #include "infrastructure/refcomponentmanager.h"
 #include "document/refpointarrays.h"
-#include "assertreports.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <tuple>
 
+#include "assertreports.h"
 #include "os/fileio.h"
 #include "tempfolder.h"
-#include "assertreports.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <tuple>
 #include <vector>
 
+#include "assertreports.h"
 #include "datamodelsample.h"
 #include "memorystreams.h"
 #include "tempfolder.h"
-#include "assertreports.h"
 #include "tesfilewrite.h"
 
 namespace {

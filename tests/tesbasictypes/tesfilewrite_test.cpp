@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "assertreports.h"
 #include "datamodelsample.h"
 #include "memorystreams.h"
 #include "tempfolder.h"
-#include "assertreports.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <tuple>
 #include <vector>
 
-#include "strsupport.h"
 #include "assertreports.h"
+#include "strsupport.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "assertreports.h"
 #include "memorymanager.h"
 #include "nelrealloc.h"
 #include "os/sysalloc.h"
 #include "processhost.h"
-#include "assertreports.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "assertreports.h"
 #include "memorystreams.h"
 #include "os/fileio.h"
 #include "tempfolder.h"
-#include "tesassert.h"
 
 namespace {
 
@@ -248,17 +248,15 @@ TEST(BinMagic, WordLayoutAndTheThreeWaysOfReadingIt) {
     EXPECT_EQ(out.bytes, (Bytes{0x00, 0x01, 0x23, 0x05}));
     EXPECT_EQ(::testing::PrintToString(magic), "291 5");
 
-    int reports = 0;
-    tesSetAssertHook([](void* context, const char*, const char*, int) { ++*static_cast<int*>(context); }, &reports);
     const BinMagic expected(0x42, 1);
     BinMagic read;
     MemoryInput words({0x00, 0x00, 0x42, 0x01, 0x00, 0x00, 0x43, 0x01});
+    AssertReports asserts;
     EXPECT_TRUE(read.readExpect(words, expected));
     EXPECT_FALSE(read.readExpect(words, expected));
     EXPECT_EQ(read.tag(), 0x43);
     EXPECT_FALSE(read.readExpect(words, expected));  // nothing left
-    EXPECT_EQ(reports, 2);
-    tesSetAssertHook(nullptr, nullptr);
+    EXPECT_EQ(asserts.texts, std::vector<std::string>(2, "magic_ == magic @ src/tesbasictypes/binio"));
 
     BinMagic compatible = expected;
     MemoryInput newer({0x00, 0x00, 0x42, 0x09, 0x00, 0x00, 0x41, 0x09});

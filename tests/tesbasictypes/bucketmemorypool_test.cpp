@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "assertreports.h"
 #include "iptr.h"
-#include "tesassert.h"
 
 namespace {
 
@@ -45,8 +45,6 @@ struct ScopedPool {
     }
     IPtr<BucketMemoryPool> pool;
 };
-
-void noteAssert(void* context, const char*, const char* source, int) { *static_cast<std::string*>(context) = source; }
 
 }  // namespace
 
@@ -145,18 +143,16 @@ TEST(BucketPool, NewPoolInheritsTheFreeBlocksOnlyWithEqualParameters) {
 }
 
 TEST(BucketPool, BadParametersAreReportedAndReplacedByDefaults) {
-    std::string source;
-    tesSetAssertHook(noteAssert, &source);
     for (const Parameters& bad :
          {Parameters{0}, Parameters{64, 32}, Parameters{1, 1 << 30}, Parameters{4, 8192, INT32_MIN}}) {
-        source.clear();
+        AssertReports asserts;
         ScopedPool pool(bad);
-        EXPECT_EQ(source, "src/tesbasictypes/bucketmemorypool") << bad;
+        ASSERT_EQ(asserts.texts.size(), 1u) << bad;
+        EXPECT_TRUE(asserts.texts[0].ends_with(" @ src/tesbasictypes/bucketmemorypool")) << asserts.texts[0];
         EXPECT_EQ(pool->granularity(), BucketMemoryPool::kDefaultGranularity);
         EXPECT_EQ(pool->linearLimit(), BucketMemoryPool::kDefaultLinearLimit);
         EXPECT_EQ(pool->maxPooled(), BucketMemoryPool::kDefaultMaxPooled);
     }
-    tesSetAssertHook(nullptr, nullptr);
 }
 
 // Four threads allocate and free through one pool with fixed seeds; each block

@@ -11,26 +11,26 @@
 #include <utility>
 #include <vector>
 
+#include "assertreports.h"
 #include "bitvector.h"
 #include "blockbitvector.h"
 #include "enumeration.h"
 #include "pointbytes.h"
 #include "infrastructure/refcomponentmanager.h"
 #include "document/refpointarrays.h"
-#include "tesassert.h"
 
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr float kRGB[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
 using Box = std::pair<TesVector, TesVector>;
-using Reports = std::vector<std::pair<std::string, std::string>>;
 
 // A host with the point-array services for the length of a test.
 struct PointServices {
     IPtr<RefComponentManager> manager{new RefComponentManager};
+    IPtr<RefPointExtraInfo> offered{new RefPointExtraInfo};
     PointServices() {
-        manager->addService(new RefPointExtraInfo, {"ITesPointExtraInfo"});
+        manager->addService(offered.get(), {"ITesPointExtraInfo"});
         manager->addService(new RefRealPArrayFactory, {"IRealPArrayFactory"});
         tesSetComponentManager(manager.get());
     }
@@ -76,19 +76,15 @@ TEST(RealPArray, EnumeratesItsClassesAndInterface) {
 }
 
 TEST(RealPArray, FloatFormsAndSpareSlotsReportAssertionZeroAndDoNothing) {
-    Reports reports;
-    tesSetAssertHook([](void* context, const char* expression, const char* source, int) {
-        static_cast<Reports*>(context)->emplace_back(expression, source);
-    }, &reports);
+    AssertReports asserts;
     TesVectorArray array;
     const float xyz[3] = {1, 2, 3};
     EXPECT_EQ(array.add(xyz), 0);
     array.set(1, xyz);
     array.reservedSlot26();
     array.reservedSlot27();
-    tesSetAssertHook(nullptr, nullptr);
     EXPECT_EQ(array.at(1), TesVector());
-    EXPECT_EQ(reports, Reports(4, {"0", "src/tesbasictypes/realparray"}));
+    EXPECT_EQ(asserts.texts, std::vector<std::string>(4, "0 @ src/tesbasictypes/realparray"));
 }
 
 TEST(RealPArray, NullPointersStandForTheOriginAndResizeNeverShrinks) {
@@ -118,15 +114,6 @@ TEST(RealPArray, CompareOrdersByXThenYThenZAndNaNIsEqual) {
         TesVectorArray array = pointsOf({row.a, row.b});
         EXPECT_EQ(RealPArray::Compare(&array).compare(1, 2), row.order) << row.name;
     }
-}
-
-TEST(RealPArray, QuickSortStepsSortThePointsAndLeaveElementZero) {
-    TesVectorArray array = pointsOf({{2, 0, 0}, {1, 5, 0}, {1, 2, 3}, {1, 2, -1}});
-    RealPArray::Compare compare(&array);
-    RealPArray::Assign assign(&array);
-    tesQuickSort(1, array.count(), compare, assign);
-    EXPECT_TRUE(array == pointsOf({{1, 2, -1}, {1, 2, 3}, {1, 5, 0}, {2, 0, 0}}));
-    EXPECT_EQ(array.at(0), TesVector());
 }
 
 // The direct steps on a TesVectorArray leave every bit of every point and of
@@ -266,6 +253,8 @@ TEST(RealPArray, EnableColorsTakesAnObjectFromTheService) {
         EXPECT_FALSE(array.enableColors(true)) << "already on";
         EXPECT_EQ(array.colors()->count(), 2);
         EXPECT_EQ(array.colorRGBA(2), (std::array<float, 4>{0, 0, 0, 1})) << "new colours are black";
+        EXPECT_NE(array.colors(), services.offered.get()) << "a new object, the offered one left alone";
+        EXPECT_FALSE(services.offered->isActive());
     }
     EXPECT_TRUE(array.enableColors(false));
     EXPECT_EQ(array.colors(), nullptr) << "an object left empty is released";

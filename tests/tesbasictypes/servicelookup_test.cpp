@@ -81,13 +81,10 @@ TEST(ServiceLookup, TestServiceAnsweringOneSkipsTheManager) {
     tesSetComponentManager(nullptr);
 }
 
-// 0xE9 counts as -23, not 233.
+// 0xE9 counts as -23, not 233. Runs of 32, of eight and the bytes after them
+// give the byte-by-byte value, from 5381 for the empty text.
 TEST(StringHash, Djb2OverSignedBytes) {
     EXPECT_EQ(tesStringHash(nullptr), 0u);
-    EXPECT_EQ(tesStringHash(""), 5381u);
-    EXPECT_EQ(tesStringHash("ab"), (5381u * 33 + 'a') * 33 + 'b');
-    EXPECT_EQ(tesStringHash("\xE9"), 5381u * 33 - 23);
-    // Runs of 32, of eight and the bytes after them give the byte-by-byte value.
     std::string text;
     uint32_t expected = 5381;
     for (int i = 0; i < 90; ++i) {

@@ -6,9 +6,9 @@
 #include <string>
 #include <tuple>
 
+#include "assertreports.h"
 #include "os/fileio.h"
 #include "tempfolder.h"
-#include "tesassert.h"
 
 namespace {
 
@@ -71,17 +71,14 @@ TEST_F(TesFdStreambufFile, OpenModesMapToDescriptorFlags) {
 TEST_F(TesFdStreambufFile, ModeWithoutDirectionAssertsAndFails) {
     const std::string path = file("abc");
     EXPECT_FALSE(TesFdStreambuf::openFlags(ios_base::binary | ios_base::trunc).valid);
-    std::string report;
-    tesSetAssertHook([](void* context, const char* expression, const char* source, int line) {
-        *static_cast<std::string*>(context) += std::string(source) + ":" + std::to_string(line) + ": " + expression;
-    }, &report);
+    AssertReports asserts;
     TesFdStreambuf buffer;
     EXPECT_FALSE(buffer.open(path.c_str(), ios_base::binary));
-    EXPECT_EQ(report, "src/tesbasictypes/tesfdstreambuf:395: 0");
+    EXPECT_EQ(asserts.texts, std::vector<std::string>{"0 @ src/tesbasictypes/tesfdstreambuf"});
+    EXPECT_EQ(asserts.lines, std::vector<int>{395});
     TesOfstream stream;
     EXPECT_FALSE(stream.open(path.c_str(), ios_base::binary));
     EXPECT_EQ(stream.rdstate(), ios_base::failbit | ios_base::badbit);
-    tesSetAssertHook(nullptr, nullptr);
     EXPECT_EQ(content(), "abc");
 }
 

@@ -7,10 +7,10 @@
 #include <tuple>
 #include <vector>
 
+#include "assertreports.h"
 #include "datamodelsample.h"
 #include "memorystreams.h"
 #include "tempfolder.h"
-#include "tesassert.h"
 #include "tesfilewrite.h"
 
 namespace {
@@ -218,10 +218,7 @@ TEST(TesFileRead, ScalarsStayInsideTheirBlock) {
 }
 
 TEST(TesFileRead, BrokenPreconditionsAssert) {
-    std::vector<std::string> reports;
-    tesSetAssertHook([](void* context, const char* expression, const char*, int) {
-        static_cast<std::vector<std::string>*>(context)->push_back(expression);
-    }, &reports);
+    AssertReports asserts;
     MemoryInput input(dataModelBytes("narrow.bin"));
     TesFileRead reader(&input);
     EXPECT_FALSE(reader.endBlock());
@@ -232,8 +229,9 @@ TEST(TesFileRead, BrokenPreconditionsAssert) {
     TesFileRead detached;
     EXPECT_EQ(detached.remaining(), 0);
     EXPECT_EQ(detached.peekTag(), kNoTag);
-    tesSetAssertHook(nullptr, nullptr);
-    EXPECT_EQ(reports, (std::vector<std::string>{"end_.size() > 0 || !good_", "!bi_", "bi_", "bi_"}));
+    const std::string source = " @ src/tesbasictypes/tesfile";
+    EXPECT_EQ(asserts.texts, (std::vector<std::string>{"end_.size() > 0 || !good_" + source, "!bi_" + source,
+                                                       "bi_" + source, "bi_" + source}));
 }
 
 TEST(TesFileRead, SizeWidthIsFixedByTheFirstRootOnly) {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "assertreports.h"
 #include "datamodelsample.h"
 #include "memorystreams.h"
 #include "tempfolder.h"
-#include "tesassert.h"
 
 namespace {
 
@@ -131,10 +131,7 @@ TEST(TesFileWrite, OnlyEightByteSizesHoldBlocksOf4GiB) {
 }
 
 TEST(TesFileWrite, BrokenPreconditionsAreReported) {
-    std::vector<std::string> reports;
-    tesSetAssertHook([](void* context, const char* expression, const char* source, int) {
-        static_cast<std::vector<std::string>*>(context)->push_back(std::string(source) + ": " + expression);
-    }, &reports);
+    AssertReports asserts;
     TesFileWrite detached(nullptr, false);
     EXPECT_FALSE(detached.beginBlock(0x10000, 0));
     MemoryOutput out;
@@ -142,10 +139,9 @@ TEST(TesFileWrite, BrokenPreconditionsAreReported) {
     EXPECT_FALSE(writer.endBlock());
     EXPECT_FALSE(writer.open(u"unused"));
     EXPECT_EQ(writer.output(), &out);
-    tesSetAssertHook(nullptr, nullptr);
-    EXPECT_EQ(reports, (std::vector<std::string>{"src/tesbasictypes/tesfile: bo_",
-                                                 "src/tesbasictypes/tesfile: end_.size() > 0",
-                                                 "src/tesbasictypes/tesfile: !bo_"}));
+    EXPECT_EQ(asserts.texts, (std::vector<std::string>{"bo_ @ src/tesbasictypes/tesfile",
+                                                       "end_.size() > 0 @ src/tesbasictypes/tesfile",
+                                                       "!bo_ @ src/tesbasictypes/tesfile"}));
 }
 
 TEST(TesFileWrite, FailingMediumShowsInGoodAndClose) {

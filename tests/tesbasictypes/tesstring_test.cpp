@@ -9,8 +9,8 @@
 #include <tuple>
 #include <vector>
 
+#include "assertreports.h"
 #include "strsupport.h"
-#include "tesassert.h"
 
 namespace {
 
@@ -60,13 +60,9 @@ TEST(TesString, SearchesAtTheEnds) {
     };
     for (const auto& [name, found, expected] : rows) EXPECT_EQ(found, expected) << name;
     EXPECT_FALSE(TesString(u"Vie").startsWith(u"View"));
-    std::vector<std::string> reports;
-    tesSetAssertHook([](void* to, const char* expression, const char* source, int) {
-        static_cast<std::vector<std::string>*>(to)->push_back(std::string(expression) + " @ " + source);
-    }, &reports);
+    AssertReports asserts;
     EXPECT_EQ(text.find(u"a", -2), -1);
-    tesSetAssertHook(nullptr, nullptr);
-    EXPECT_EQ(reports, std::vector<std::string>{"start >= 0 @ src/tesbasictypes/tesstring"});
+    EXPECT_EQ(asserts.texts, std::vector<std::string>{"start >= 0 @ src/tesbasictypes/tesstring"});
 }
 
 // Empty pieces are the null string; a refused replacement leaves the text as it was.

@@ -1,5 +1,6 @@
 // The generated script, Browse and the installation into the host's
-// workflows; tests/golden/srml-automation.out pins a whole session.
+// workflows; tests/golden/srml-automation.out pins a whole session, the
+// script's fixed lines around the values included.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -32,9 +33,6 @@ TEST(SrmlAutomation, ScriptTable) {
         const std::string script = srmlAutomationScript(row.path, row.recipe, row.distance, row.angle);
         SCOPED_TRACE(script);
         EXPECT_NE(script.find(row.expected), std::string::npos);
-        EXPECT_EQ(script.rfind("import tessarel.app.v2\nfor m in tessarel.app.v2.execStrings: exec m in locals(), "
-                               "globals()\n\nsrmlPath = ", 0), 0u);
-        EXPECT_TRUE(script.ends_with("\n\ntesapp.capture_verifyAndScan(srmlPath, recipeName, distanceTol, angleTol)\n"));
     }
 }
 

@@ -5,32 +5,26 @@
 #include <string>
 #include <vector>
 
+#include "assertreports.h"
 #include "memorymanager.h"
 #include "nelrealloc.h"
 #include "os/sysalloc.h"
 #include "processhost.h"
-#include "tesassert.h"
 
 namespace {
-
-void recordAssert(void* context, const char* expression, const char*, int) {
-    static_cast<std::vector<std::string>*>(context)->emplace_back(expression);
-}
 
 // No handler, no pending failures and no scripted releases outside a test.
 class NelRealloc : public ::testing::Test {
 protected:
     void SetUp() override {
         tesSetExhaustionHandler(nullptr);
-        tesSetAssertHook(recordAssert, &asserts_);
     }
     void TearDown() override {
         tesSysFailNextAllocations(0);
         manager().scriptReleases({});
-        tesSetAssertHook(nullptr, nullptr);
     }
     static RefMemoryManager& manager() { return processTestHost().memoryManager(); }
-    std::vector<std::string> asserts_;
+    AssertReports asserts_;
 };
 
 TEST_F(NelRealloc, SizeRulesKeepTheOldBytesAndZeroTheNewTail) {
@@ -62,12 +56,12 @@ TEST_F(NelRealloc, SizeRulesKeepTheOldBytesAndZeroTheNewTail) {
         }
         nelFree(block);
     }
-    EXPECT_TRUE(asserts_.empty());
+    EXPECT_TRUE(asserts_.texts.empty());
     int32_t* block = nullptr;
     nelMalloc(block, 4);
     nelRealloc(block, 4, 8, 6);
-    ASSERT_FALSE(asserts_.empty());
-    EXPECT_EQ(asserts_.front(), "maxNewSize >= minNewSize");
+    ASSERT_FALSE(asserts_.texts.empty());
+    EXPECT_EQ(asserts_.texts.front(), "maxNewSize >= minNewSize @ src/tesbasictypes/nelrealloc");
     nelFree(block);
 }
 

@@ -1,6 +1,6 @@
 // TesVectorArray's chunks come from the host memory manager, 24576 bytes
-// each and only where points are; the host also offers the colour objects
-// and the progress display.
+// each and only where points are; the host also offers the progress display.
+// Colour objects from the host are realparray_test.cpp's.
 #include "tesvectorarray.h"
 
 #include <gtest/gtest.h>
@@ -77,16 +77,6 @@ TEST(TesVectorArrayHost, ReadAndWriteReportProgressPerChunkAndStopWhenAsked) {
     MemoryInput again(bytes);
     EXPECT_TRUE(copy.read(again));
     EXPECT_TRUE(progress.fractions().empty()) << "an inactive array reports nothing";
-}
-
-TEST(TesVectorArrayHost, ColourObjectsAreNewOnesFromTheHost) {
-    TesVectorArray array;
-    array.add(1, 1, 1);
-    EXPECT_TRUE(array.enableColors(true));
-    EXPECT_STREQ(static_cast<ITesUnknown*>(array.colors())->className(), "RefPointExtraInfo");
-    EXPECT_NE(array.colors(), &processTestHost().pointColors()) << "a new object, not the offered one";
-    EXPECT_EQ(array.colors()->count(), 1);
-    EXPECT_FALSE(processTestHost().pointColors().isActive());
 }
 
 }  // namespace

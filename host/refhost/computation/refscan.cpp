@@ -106,13 +106,12 @@ void takeShots(RefHost& host, RefObject& object, ITesSRMLRecipe& recipe, const R
         for (size_t i = 0; i < angle->scanners().size(); ++i) {
             const int32_t scanner = angle->scanners()[i];
             RefScanShot shot{angle->angle(), scanner,
-                             refSrmlPropertiesText(i < properties.size() ? properties[i].get() : nullptr), 0};
+                             refSrmlPropertiesText(i < properties.size() ? properties[i].get() : nullptr), {}};
             const RefRenderCamera camera = shotCamera(turn * rig.scanners[static_cast<size_t>(scanner)]);
             for (const RefDrawnObject& drawn : refDrawDocument(raster, host.document(), host.graphics(), camera)) {
                 if (drawn.object.get() != &object) continue;
-                const std::vector<int32_t> seen = refVisibleItems(raster, drawn);
-                shot.seen = static_cast<int32_t>(seen.size());
-                for (int32_t item : seen) result.seen.set(item);
+                for (int32_t item : refVisibleItems(raster, drawn)) shot.seen.set(item);
+                result.seen |= shot.seen;
             }
             result.shots.push_back(shot);
         }

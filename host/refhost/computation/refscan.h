@@ -36,7 +36,7 @@ struct RefScanShot {
     int32_t angle = 0;
     int32_t scanner = 0;
     std::string settings;  // "exposure E HDR H" as the recipe sets them
-    int32_t seen = 0;      // items of the reference object this shot saw
+    BitVector seen;        // items of the reference object this shot saw
 };
 
 struct RefScanResult {

@@ -39,7 +39,7 @@
 //                              stood at (a PREFIX ending in / names files in
 //                              that folder: s{scanner}-a{angle}.png), and a
 //                              line each
-//   scan [WORKFLOW] [picture FILE]
+//   scan [WORKFLOW] [picture FILE] [pictures PREFIX]
 //                              run the automation script of WORKFLOW (or
 //                              of the current workflow) as the host does
 //                              when the part is scanned: each
@@ -48,7 +48,9 @@
 //                              within the tolerances, renders RefObject
 //                              from every camera at every angle of the
 //                              recipe; a line per check and shot, the items
-//                              seen, and a picture of them from the user's view
+//                              seen; a picture of them from the user's
+//                              view, and one of what each shot saw, named
+//                              as by pictures
 //   view ...                   a stored view, as in scene files
 //   callback KIND TYPE         the view manager calls its callbacks of KIND
 //                              with mouse data of TYPE (a command must run)
@@ -111,6 +113,7 @@ class TesMatrix;
 class RefObject;
 class RefWorkflow;
 class BitVector;
+struct RefScanResult;
 struct TesVector;
 
 // A matrix as four indented rows, each value as `format` writes it (the
@@ -206,7 +209,8 @@ private:
     std::string picture(const Words& words);
     std::string pictures(const Words& words);
     std::string scan(const Words& words);
-    std::string runScanScript(RefWorkflow& workflow, BitVector& seen);
+    std::string runScanScript(RefWorkflow& workflow, RefScanResult& last);
+    bool writeSeen(const std::string& path, const BitVector& seen, std::string& error);
     std::string coverageText();
 
     // Views and cameras (refsessionviews.cpp).

@@ -134,6 +134,13 @@ RefRenderCamera pictureCamera(RefCamera& camera) { return refRenderCamera(camera
 
 RefRenderCamera userCamera(RefHost& host) { return pictureCamera(host.views().userScene().refCamera()); }
 
+// PREFIX-s{scanner}-a{angle}.png, or s{scanner}-a{angle}.png in the folder
+// a PREFIX ending in / names.
+std::string shotPictureName(const std::string& prefix, int32_t scanner, int32_t angle) {
+    const bool folder = !prefix.empty() && prefix.back() == '/';
+    return prefix + (folder ? "s" : "-s") + std::to_string(scanner) + "-a" + std::to_string(angle) + ".png";
+}
+
 // To a thousandth: the eye of a pose carries rounding noise.
 std::string vectorText(const TesVector& v) {
     const auto rounded = [](double value) { return refFormatDouble(std::round(value * 1000) / 1000 + 0.0); };
@@ -178,8 +185,7 @@ std::string RefSession::pictures(const Words& words) {
     int64_t done = 0;
     for (const RefRenderRecord& record : log) {
         const RigShot shot = rigShot(host_, record.camera.orientation);
-        const std::string path = prefix + (prefix.back() == '/' ? "s" : "-s") + std::to_string(shot.scanner) + "-a" +
-                                 std::to_string(shot.angle) + ".png";
+        const std::string path = shotPictureName(prefix, shot.scanner, shot.angle);
         if (!refWritePng(path, camera.width, camera.height, greenPicture(host_, camera, seenBy(record)), &error)) {
             return error;
         }
@@ -213,7 +219,7 @@ std::string scanText(const RefScanRequest& request, const RefScanResult& result)
     if (!result.rigGood) return text + "  the rig is not where the recipe file has it: nothing scanned\n";
     for (const RefScanShot& shot : result.shots) {
         text += "  angle " + std::to_string(shot.angle) + ", scanner " + std::to_string(shot.scanner) + ", " +
-                shot.settings + ": " + std::to_string(shot.seen) + " seen\n";
+                shot.settings + ": " + std::to_string(shot.seen.count()) + " seen\n";
     }
     char share[32];
     std::snprintf(share, sizeof share, "%.1f", result.items > 0 ? 100.0 * result.seen.count() / result.items : 0.0);
@@ -223,8 +229,9 @@ std::string scanText(const RefScanRequest& request, const RefScanResult& result)
 
 }  // namespace
 
-// The script's calls, each a scan; the statement's error, or "".
-std::string RefSession::runScanScript(RefWorkflow& workflow, BitVector& seen) {
+// The script's calls, each a scan; the statement's error, or "". `last`
+// is what the last call saw.
+std::string RefSession::runScanScript(RefWorkflow& workflow, RefScanResult& last) {
     RefScriptHolder* holder = workflow.holder();
     const std::string quoted = "\"" + workflow.name() + "\"";
     if (holder == nullptr || holder->script().empty()) return "scan: workflow " + quoted + " holds no script";
@@ -235,35 +242,46 @@ std::string RefSession::runScanScript(RefWorkflow& workflow, BitVector& seen) {
     for (const RefScriptCall& call : run.calls) {
         const RefScanRequest request{call.arguments[0].text, call.arguments[1].text, call.arguments[2].number,
                                      call.arguments[3].number};
-        const RefScanResult result = refVerifyAndScan(host_, request);
-        if (!result.error.empty()) return "scan: " + result.error;
-        print(scanText(request, result));
-        seen = result.seen;
+        last = refVerifyAndScan(host_, request);
+        if (!last.error.empty()) return "scan: " + last.error;
+        print(scanText(request, last));
     }
     return {};
 }
 
 std::string RefSession::scan(const Words& words) {
     size_t at = 1;
-    const std::string name = at < words.size() && words[at] != "picture" ? words[at++] : std::string();
-    std::string path, error;
-    if (at < words.size()) {
-        if (words[at] != "picture" || at + 2 != words.size()) return "scan needs [WORKFLOW] [picture FILE]";
-        path = resolve(words[at + 1], &error);
+    const bool named = at < words.size() && words[at] != "picture" && words[at] != "pictures";
+    const std::string name = named ? words[at++] : std::string();
+    std::map<std::string, std::string> files;  // "picture" and "pictures" to a path or prefix
+    std::string error;
+    for (; at + 1 < words.size() && (words[at] == "picture" || words[at] == "pictures"); at += 2) {
+        files[words[at]] = resolve(words[at + 1], &error);
         if (!error.empty()) return error;
     }
+    if (at != words.size()) return "scan needs [WORKFLOW] [picture FILE] [pictures PREFIX]";
     RefWorkflow* workflow = name.empty() ? host_.workflows().current() : host_.workflows().find(name);
     if (workflow == nullptr) return name.empty() ? "scan: there is no current workflow" : "scan: no workflow " + name;
-    BitVector seen;
-    if (std::string problem = runScanScript(*workflow, seen); !problem.empty() || path.empty()) return problem;
+    RefScanResult last;
+    if (std::string problem = runScanScript(*workflow, last); !problem.empty()) return problem;
+    if (files.contains("picture") && !writeSeen(files["picture"], last.seen, error)) return error;
+    for (const RefScanShot& shot : last.shots) {
+        if (!files.contains("pictures")) break;
+        if (!writeSeen(shotPictureName(files["pictures"], shot.scanner, shot.angle), shot.seen, error)) return error;
+    }
+    return {};
+}
+
+// The user's view with the items of RefObject in `seen` green.
+bool RefSession::writeSeen(const std::string& path, const BitVector& seen, std::string& error) {
     RefObject* object = host_.document().find(kRigObject);
     const RefRenderCamera camera = userCamera(host_);
     const auto green = [object, &seen](const RefDrawnObject& drawn, int32_t item) {
         return drawn.object.get() == object && seen.test(item);
     };
-    if (!refWritePng(path, camera.width, camera.height, greenPicture(host_, camera, green), &error)) return error;
+    if (!refWritePng(path, camera.width, camera.height, greenPicture(host_, camera, green), &error)) return false;
     print("picture " + path + "\n");
-    return {};
+    return true;
 }
 
 // The rig object's model, its selection and what the graphics document was told.

@@ -2,33 +2,26 @@
 // input: reading never crashes; a refusal says what and where, naming the
 // file; a good mesh is one face of triangles whose indices all name a vertex.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
+#include "../fuzzrequire.h"
 #include "document/refply.h"
 
 namespace {
 
-void require(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "ply_fuzz: %s\n", what);
-    std::abort();
-}
-
 void check(const RefMeshRead& read, std::string_view name) {
     if (!read.good) {
-        require(read.error.starts_with(name) && read.error.size() > name.size(), "a refusal without a message");
-        require(read.mesh.vertices.empty() && read.mesh.triangles.empty(), "a refused mesh keeps data");
+        fuzzRequire(read.error.starts_with(name) && read.error.size() > name.size(), "a refusal without a message");
+        fuzzRequire(read.mesh.vertices.empty() && read.mesh.triangles.empty(), "a refused mesh keeps data");
         return;
     }
     const RefMesh& mesh = read.mesh;
-    require(read.error.empty(), "a good read with an error");
-    require(mesh.vertices.size() % 3 == 0, "vertices are not x, y, z triples");
-    require(mesh.triangleFaces.size() * 3 == mesh.triangles.size(), "triangles and their faces disagree");
-    require(mesh.triangleCount() > 0 && mesh.faceCount == 1, "a good mesh is one face with triangles");
-    for (const int32_t index : mesh.triangles) require(index >= 0 && index < mesh.vertexCount(), "index out of range");
-    for (const int32_t face : mesh.triangleFaces) require(face == 0, "a triangle outside face 0");
+    fuzzRequire(read.error.empty(), "a good read with an error");
+    fuzzRequire(mesh.vertices.size() % 3 == 0, "vertices are not x, y, z triples");
+    fuzzRequire(mesh.triangleFaces.size() * 3 == mesh.triangles.size(), "triangles and their faces disagree");
+    fuzzRequire(mesh.triangleCount() > 0 && mesh.faceCount == 1, "a good mesh is one face with triangles");
+    for (const int32_t index : mesh.triangles) fuzzRequire(index >= 0 && index < mesh.vertexCount(), "index out of range");
+    for (const int32_t face : mesh.triangleFaces) fuzzRequire(face == 0, "a triangle outside face 0");
 }
 
 }  // namespace

@@ -5,24 +5,13 @@
 // passed over, so the files a script writes stay in the working folder.
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <string>
 #include <string_view>
 
+#include "../fuzzrequire.h"
 #include "refhost.h"
 #include "session/refsession.h"
 
-namespace {
-
 constexpr const char* kName = "fuzz.session";
-
-void require(bool condition, const char* what, const std::string& error) {
-    if (condition) return;
-    std::fprintf(stderr, "session_fuzz: %s: %s\n", what, error.c_str());
-    std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -34,7 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         RefSession session(host, transcript);
         result = session.runLines(refSplitLines(text, kName), kName, "");
     }
-    require(result.good == result.error.empty(), "the result and its error disagree", result.error);
-    require(result.good || result.error.starts_with(std::string(kName) + ":"), "an error without its place", result.error);
+    fuzzRequirePlacedFailure(result.good, result.error, kName);
     return 0;
 }

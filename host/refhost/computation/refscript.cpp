@@ -3,6 +3,7 @@
 #include <cctype>
 #include <map>
 
+#include "document/refmeshtext.h"
 #include "session/reflines.h"
 
 namespace {
@@ -20,6 +21,7 @@ const std::map<std::string, std::string, std::less<>>& functions() {
 struct Token {
     enum Kind { kName, kText, kNumber, kSymbol } kind;
     std::string text;
+    double number = 0;  // of a kNumber
 };
 
 bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '.'; }
@@ -55,7 +57,7 @@ bool tokenize(std::string_view line, std::vector<Token>& tokens, std::string& er
         if (std::isspace(static_cast<unsigned char>(c)) != 0) {
             ++at;
         } else if (c == '"' || c == '\'') {
-            Token token{Token::kText, {}};
+            Token token{Token::kText, {}, 0};
             if (!readText(line, at, token.text)) {
                 error = "a string is not closed";
                 return false;
@@ -67,9 +69,9 @@ bool tokenize(std::string_view line, std::vector<Token>& tokens, std::string& er
                                                                   (line[at - 1] == 'e' || line[at - 1] == 'E')))) {
                 ++at;
             }
-            const std::string word(line.substr(start, at - start));
-            double number = 0;
-            tokens.push_back({refParseDouble(word, &number) ? Token::kNumber : Token::kName, word});
+            Token token{Token::kName, std::string(line.substr(start, at - start))};
+            if (refParseDouble(token.text, &token.number)) token.kind = Token::kNumber;
+            tokens.push_back(std::move(token));
         } else {
             tokens.push_back({Token::kSymbol, std::string(1, c)});
             ++at;
@@ -98,7 +100,7 @@ std::string ScriptReader::value(const Token& token, RefScriptValue& out) const {
     if (token.kind == Token::kText) {
         out = {true, token.text, 0};
     } else if (token.kind == Token::kNumber) {
-        out = {false, {}, std::stod(token.text)};
+        out = {false, {}, token.number};
     } else if (token.kind != Token::kName) {
         return "a value was expected, not " + token.text;
     } else if (const auto known = names_.find(token.text); known != names_.end()) {
@@ -168,17 +170,14 @@ std::string ScriptReader::readLine(std::string_view line, int number, std::vecto
 RefScriptRun refReadScript(std::string_view script) {
     RefScriptRun run;
     ScriptReader reader;
-    int number = 1;
-    for (size_t start = 0; start <= script.size(); ++number) {
-        const size_t end = std::min(script.find('\n', start), script.size());
-        std::string_view line = script.substr(start, end - start);
-        if (line.ends_with('\r')) line.remove_suffix(1);
+    size_t position = 0;
+    std::string_view line;
+    for (int number = 1; refMeshNextLine(script, position, line); ++number) {
         if (std::string problem = reader.readLine(line, number, run.calls); !problem.empty()) {
             run.error = "line " + std::to_string(number) + ": " + problem;
             run.calls.clear();
             return run;
         }
-        start = end + 1;
     }
     run.good = true;
     return run;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <numbers>
 #include <set>
+#include <utility>
 
 #include "document/refsrmltext.h"
 #include "graphics/refvisibility.h"
@@ -113,7 +114,7 @@ void takeShots(RefHost& host, RefObject& object, ITesSRMLRecipe& recipe, const R
                 for (int32_t item : refVisibleItems(raster, drawn)) shot.seen.set(item);
                 result.seen |= shot.seen;
             }
-            result.shots.push_back(shot);
+            result.shots.push_back(std::move(shot));
         }
         progress.update(++done, static_cast<int64_t>(recipe.angles().size()));
     }
@@ -133,7 +134,6 @@ RefRig refRigOf(RefDocument& document) {
     RefRig rig;
     RefObject* object = document.find(kRigObject);
     if (object == nullptr) return rig;
-    rig.found = true;
     for (const IPtr<RefSubObject>& subObject : object->subObjects().subObjects()) {
         if (std::u16string_view(subObject->name()) == kTurntable) {
             rig.turntable = poseOf(*subObject);

@@ -16,8 +16,8 @@ class RefHost;
 
 // The rig of the scene's "RefObject": its sub-object "Turntable" and every
 // other coordinate-system sub-object a scanner, numbered from 0 in order.
+// Without a RefObject the rig is empty.
 struct RefRig {
-    bool found = false;  // the document has a RefObject
     TesMatrix turntable;
     std::vector<TesMatrix> scanners;
 };

@@ -235,7 +235,9 @@ std::string RefSession::runScanScript(RefWorkflow& workflow, RefScanResult& last
     RefScriptHolder* holder = workflow.holder();
     const std::string quoted = "\"" + workflow.name() + "\"";
     if (holder == nullptr || holder->script().empty()) return "scan: workflow " + quoted + " holds no script";
-    if (languageOf(*holder) != "Python") return "scan: the host runs Python scripts, not " + languageOf(*holder);
+    if (const std::string language = languageOf(*holder); language != "Python") {
+        return "scan: the host runs Python scripts, not " + language;
+    }
     const RefScriptRun run = refReadScript(holder->script());
     if (!run.good) return "scan: the script of " + quoted + ", " + run.error;
     print("scan " + quoted + "\n");
@@ -265,8 +267,8 @@ std::string RefSession::scan(const Words& words) {
     RefScanResult last;
     if (std::string problem = runScanScript(*workflow, last); !problem.empty()) return problem;
     if (files.contains("picture") && !writeSeen(files["picture"], last.seen, error)) return error;
+    if (!files.contains("pictures")) return {};
     for (const RefScanShot& shot : last.shots) {
-        if (!files.contains("pictures")) break;
         if (!writeSeen(shotPictureName(files["pictures"], shot.scanner, shot.angle), shot.seen, error)) return error;
     }
     return {};
